@@ -1,0 +1,29 @@
+# Test programs are Windows executables; CTest runs each one whole under Wine
+# in the bench prefix (one process start per program, not per test case).
+set(BENCH_DIR ${CMAKE_BINARY_DIR}/winebench CACHE INTERNAL "")
+set(BENCH_RUN ${CMAKE_SOURCE_DIR}/tests/wine/run.sh CACHE INTERNAL "")
+
+# arkenfel_add_gtest(NAME n SOURCES ... [LIBRARIES ...] [TIMEOUT s] [DEPENDS targets...]
+#                    [ENVIRONMENT VAR=value...] [RESOURCE_LOCK names...])
+# DEPENDS names targets whose files the test uses at run time (fixtures, the
+# built programs); they are built with the test.
+function(arkenfel_add_gtest)
+  cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBRARIES;DEPENDS;ENVIRONMENT;RESOURCE_LOCK" ${ARGN})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBRARIES} test_support GTest::gtest)
+  if(T_DEPENDS)
+    add_dependencies(${T_NAME} ${T_DEPENDS})
+  endif()
+  add_test(NAME ${T_NAME}
+           COMMAND ${BENCH_RUN} ${BENCH_DIR} $<TARGET_FILE:${T_NAME}> --gtest_color=no)
+  set_tests_properties(${T_NAME} PROPERTIES
+    FIXTURES_REQUIRED wine_bench
+    TIMEOUT ${T_TIMEOUT}
+    ENVIRONMENT "ARKENFEL_SOURCE_DIR=${CMAKE_SOURCE_DIR};ARKENFEL_BINARY_DIR=${CMAKE_BINARY_DIR};ARKENFEL_BENCH_DIR=${BENCH_DIR};${T_ENVIRONMENT}")
+  if(T_RESOURCE_LOCK)
+    set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK "${T_RESOURCE_LOCK}")
+  endif()
+endfunction()

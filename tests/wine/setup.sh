@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Prepares the Wine test bench: Korean locale, display, a fresh 32-bit prefix
+# with the virtual desktop switched on, trust for the test CA (when one is
+# given) and a persistent wineserver. Usage: setup.sh BENCH_DIR [CA_TOOL CA_CERT]
+set -euo pipefail
+BENCH_DIR="$1"; export BENCH_DIR
+here="$(cd "$(dirname "$0")" && pwd)"
+
+"$here/teardown.sh" "$BENCH_DIR" >/dev/null 2>&1 || true
+rm -rf "$BENCH_DIR"
+mkdir -p "$BENCH_DIR/locale"
+
+# Wine needs the Linux locale to exist, or it cannot create files with Korean names.
+localedef -i ko_KR -f UTF-8 "$BENCH_DIR/locale/ko_KR.UTF-8" >/dev/null 2>&1 || {
+  echo "setup: localedef for ko_KR.UTF-8 failed (is the 'locales' package installed?)" >&2; exit 1; }
+
+if [ -z "${DISPLAY:-}" ]; then
+  # First free display number from 90 on; Xvfb runs until teardown.
+  for n in $(seq 90 140); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    echo $! > "$BENCH_DIR/xvfb.pid"
+    for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+    echo ":$n" > "$BENCH_DIR/display"
+    break
+  done
+else
+  echo "$DISPLAY" > "$BENCH_DIR/display"
+fi
+
+. "$here/env.sh"
+wineboot -i >"$BENCH_DIR/wineboot.log" 2>&1
+# The virtual desktop spares the ~2 s wait Wine makes on every hidden top-level
+# window when no window manager runs.
+wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+if [ $# -ge 3 ] && [ -n "$2" ]; then
+  wine "$2" "$(winepath -w "$3")" >"$BENCH_DIR/trust.log" 2>&1 || {
+    echo "setup: trusting the test CA failed" >&2; cat "$BENCH_DIR/trust.log" >&2; exit 1; }
+fi
+wineserver -w
+wineserver -p >/dev/null 2>&1 </dev/null &
+echo "bench ready: WINEPREFIX=$WINEPREFIX DISPLAY=$DISPLAY"
