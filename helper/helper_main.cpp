@@ -1,0 +1,19 @@
+// UpdateHelper.exe: finishes a self-update of the updater after it has exited.
+//   UpdateHelper.exe "<new copy>" "<target>"
+//   UpdateHelper.exe /restart "<program>" <process id> <terminate flag> <time-out ms>
+// The exit code is 0 whatever happened; failures are shown in a box.
+#include <cstdlib>
+#include <cstring>
+
+#include "helper/update_helper.h"
+
+int main(int argc, char** argv) {
+    if (argc >= 6 && ::_stricmp(argv[1], "/restart") == 0) {
+        helper::WaitAndRelaunch(argv[2], std::strtoul(argv[3], nullptr, 10),
+                                static_cast<int>(std::strtol(argv[4], nullptr, 10)),
+                                std::strtoul(argv[5], nullptr, 10));
+    } else {
+        helper::ReplaceAndRelaunch(argc, argv);
+    }
+    return 0;
+}

@@ -1,0 +1,34 @@
+// Restart mode: wait for the updater to end (or end it), then start it again.
+#include "base/unique_handle.h"
+#include "helper/helper_box.h"
+#include "helper/update_helper.h"
+
+namespace helper {
+namespace {
+
+// TerminateProcess only starts the end; the new instance must not meet the
+// old one still alive (it refuses to run twice).
+constexpr DWORD kTerminationWaitMs = 5000;
+
+bool WaitForEnd(HANDLE process, int terminate, DWORD timeoutMs) {
+    if (::WaitForSingleObject(process, timeoutMs) != WAIT_TIMEOUT) return true;
+    if (!terminate || !::TerminateProcess(process, 0)) return false;
+    ::WaitForSingleObject(process, kTerminationWaitMs);
+    return true;
+}
+
+}  // namespace
+
+void WaitAndRelaunch(const char* path, DWORD processId, int terminate, DWORD timeoutMs) {
+    if (!CheckLaunchablePath(path)) return;
+    base::UniqueKernelHandle process(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, processId));
+    // A process that cannot be opened has already ended.
+    if (process && !WaitForEnd(process.get(), terminate, timeoutMs)) {
+        process.reset();
+        ShowHelperBox("%s(을)를 다시 실행할 수 없습니다!\n해당 프로그램을 종료해 주시기 바랍니다.", path);
+        return;
+    }
+    RelaunchProgram(path);
+}
+
+}  // namespace helper
