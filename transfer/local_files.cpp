@@ -1,0 +1,99 @@
+#include "transfer/local_files.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "base/ansi_text.h"
+#include "base/unique_handle.h"
+
+namespace transfer {
+namespace {
+
+constexpr int kCopyAttempts = 15;
+constexpr DWORD kCopyRetryDelayMs = 300;
+
+// The temporary copy sits in the target's own folder so that the final move
+// is a rename within one volume.
+std::string TemporaryCopyName(const std::string& target) { return target + ".$cp$"; }
+
+bool CopyThroughTemporary(const std::string& source, const std::string& target) {
+    const std::string temporary = TemporaryCopyName(target);
+    if (!::CopyFileA(source.c_str(), temporary.c_str(), FALSE)) {
+        ::DeleteFileA(temporary.c_str());
+        return false;
+    }
+    if (!::MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        ::SetFileAttributesA(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileA(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int ReadFileToString(const std::string& path, std::string& text) {
+    base::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return 0;
+    LARGE_INTEGER size;
+    if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart > 0x7FFFFFFF) return 0;
+    std::string content(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!content.empty() &&
+        (!::ReadFile(file.get(), &content[0], static_cast<DWORD>(content.size()), &read, nullptr) ||
+         read != content.size()))
+        return 0;
+    text.swap(content);
+    return 1;
+}
+
+int WriteStringToFile(const std::string& path, const std::string& text) {
+    base::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return 0;
+    DWORD written = 0;
+    if (!text.empty() &&
+        (!::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
+         written != text.size()))
+        return 0;
+    return 1;
+}
+
+int ReadLines(const std::string& path, base::StringList& lines) {
+    std::string text;
+    if (!ReadFileToString(path, text)) return 0;
+    base::StringList pieces;
+    base::SplitString(text, "\r\n", pieces);
+    int added = 0;
+    for (const std::string& piece : pieces) {
+        std::string line = base::Trim(piece);
+        if (line.empty()) continue;
+        lines.push_back(line);
+        added = 1;
+    }
+    return added;
+}
+
+int CopyFileWithRetry(const std::string& existingPath, const std::string& newPath) {
+    for (int attempt = 1;; ++attempt) {
+        if (CopyThroughTemporary(existingPath, newPath)) return 1;
+        if (attempt == kCopyAttempts) return 0;
+        ::Sleep(kCopyRetryDelayMs);
+    }
+}
+
+uint64_t ParseVersionValue(const std::string& text) {
+    base::StringList pieces;
+    base::SplitString(base::ReplaceAll(text, ",", "."), ".", pieces);
+    const size_t count = pieces.size() < 4 ? pieces.size() : 4;
+    uint64_t value = 0;
+    for (size_t i = 0; i < count; ++i) {
+        const int64_t component = std::strtol(pieces[i].c_str(), nullptr, 10);
+        value |= static_cast<uint64_t>(component) << (16 * (count - 1 - i));
+    }
+    return value;
+}
+
+}  // namespace transfer
