@@ -1,0 +1,32 @@
+// Single HTTP GETs over WinINet: no retries, no resume. Every request opens
+// its own session (agent "Vantero", the system's proxy settings), always goes
+// over TLS to the URL's port, bypasses the cache and does not follow redirects.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "transfer/transfer_records.h"
+#include "transfer/transfer_sink.h"
+
+namespace transfer {
+
+// GET of a whole resource. Reads Content-Length into progress->total and
+// ->remaining; with an empty destination stops there, otherwise writes the
+// body to the destination (created or truncated) and checks its length.
+// 1 on success, 0 on failure with a diagnostic in `diagnostic` (when given);
+// with `errorBox` the diagnostic is also shown in an error box.
+// InternetException and FileException pass through.
+int HttpGetFile(std::string* diagnostic, TransferProgress* progress, TransferBuffer& buffer,
+                const std::string& url, const std::string& destination, bool errorBox);
+
+// GET of the inclusive byte range first..last into `sink` at its position.
+// `fileSize` only feeds the progress record. 1 on success, 0 (silently) when
+// the request could not be made or was refused. Throws CMyException when the
+// answer does not carry exactly the requested bytes; InternetException and
+// FileException pass through. `received` gets the byte count on success.
+int HttpGetRange(TransferProgress* progress, TransferBuffer& buffer, const std::string& url,
+                 TransferSink& sink, uint64_t fileSize, uint64_t& received, uint64_t first,
+                 uint64_t last);
+
+}  // namespace transfer

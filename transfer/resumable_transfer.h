@@ -1,0 +1,42 @@
+// Downloads that survive broken connections and update runs: retried size
+// queries and ranged requests, the check of a partial file against the
+// remote one, and the entry point that keeps a ".$ver$" marker beside the
+// download while it is incomplete.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "transfer/transfer_records.h"
+#include "transfer/transfer_sink.h"
+
+namespace transfer {
+
+// Size of the remote file from its Content-Length. Tries `attempts` times;
+// after the last failure shows the last diagnostic in an error box. 1 and
+// the size, or 0 and size 0.
+int GetRemoteFileSize(const std::string& url, uint64_t& size, int attempts);
+
+// Bytes first..last into `sink`, continuing after the bytes already written
+// when an attempt breaks off. `progress` lends only its window. `received`
+// gets every byte written by all attempts. Error box after the last attempt.
+int HttpGetRangeRetry(TransferProgress* progress, TransferBuffer& buffer, const std::string& url,
+                      TransferSink& sink, uint64_t fileSize, uint64_t& received, uint64_t first,
+                      uint64_t last, int attempts);
+
+// 1 when the open local file is the beginning of the remote file: its first
+// and last `sample` bytes (the whole file when short) equal the remote ones.
+int VerifyPartialFile(TransferBuffer& buffer, const std::string& url, DiskFileSink& file,
+                      int32_t sample, int attempts);
+
+// Brings the remote file to `target`. With a marker text, a partial file
+// left by an earlier call with the same text is checked and continued; the
+// marker (the target's path without extension plus ".$ver$") is removed
+// once the download has ended. 1 when the target holds the whole remote file.
+int DownloadFileResumable(TransferProgress* progress, TransferBuffer& buffer, const std::string& url,
+                          const std::string& target, const char* markerText, int attempts);
+
+// The marker path for a download target.
+std::string MarkerPath(const std::string& target);
+
+}  // namespace transfer
