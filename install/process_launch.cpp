@@ -1,0 +1,66 @@
+#include "install/process_launch.h"
+
+#include <vector>
+
+#include "base/ansi_text.h"
+#include "base/message_box.h"
+#include "base/system_error.h"
+#include "base/unique_handle.h"
+
+namespace install {
+namespace {
+
+std::string JoinArguments(const std::string& commandLine, const char* arguments) {
+    return arguments ? commandLine + " " + arguments : commandLine;
+}
+
+// CreateProcessA may write into the command line, so it gets its own copy.
+bool Launch(const std::string& commandLine, STARTUPINFOA& startup, base::ProcessHandles& out) {
+    std::vector<char> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back('\0');
+    PROCESS_INFORMATION info = {};
+    if (!::CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, CREATE_DEFAULT_ERROR_MODE,
+                          nullptr, nullptr, &startup, &info))
+        return false;
+    out.process.reset(info.hProcess);
+    out.thread.reset(info.hThread);
+    out.processId = info.dwProcessId;
+    return true;
+}
+
+}  // namespace
+
+bool StartProgram(const std::string& commandLine, bool hide, const char* arguments) {
+    const std::string line = JoinArguments(commandLine, arguments);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = hide ? SW_HIDE : SW_SHOWNORMAL;
+    base::ProcessHandles process;
+    if (Launch(line, startup, process)) return true;
+
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND) {
+        base::ShowMessageBox(base::FormatText("%s\r\nRun Error: [%lu] %s", line.c_str(), error,
+                                              base::SystemErrorText(error).c_str()),
+                             MB_OK);
+    }
+    return false;
+}
+
+DWORD RunForExitCode(const std::string& commandLine, DWORD waitMilliseconds) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    base::ProcessHandles process;
+    if (!Launch(commandLine, startup, process)) return static_cast<DWORD>(-1);
+    ::WaitForSingleObject(process.process.get(), waitMilliseconds);
+    DWORD exitCode = 0;
+    if (!::GetExitCodeProcess(process.process.get(), &exitCode)) return ::GetLastError();
+    return exitCode;
+}
+
+DWORD RunAndWait(const std::string& commandLine, const char* arguments) {
+    return RunForExitCode(JoinArguments(commandLine, arguments), INFINITE);
+}
+
+}  // namespace install
