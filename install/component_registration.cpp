@@ -1,0 +1,133 @@
+#include "install/component_registration.h"
+
+#include <windows.h>
+#include <oleauto.h>
+
+#include "base/ansi_text.h"
+#include "base/split_string.h"
+#include "base/system_error.h"
+#include "base/unique_handle.h"
+#include "install/list_file.h"
+#include "install/process_launch.h"
+#include "install/register_progress.h"
+#include "transfer/local_files.h"
+
+namespace install {
+namespace {
+
+std::wstring ToWide(const std::string& text) {
+    const int length = ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring wide(length > 0 ? length : 1, L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], length);
+    wide.resize(wide.size() - 1);
+    return wide;
+}
+
+std::string ToAnsi(const wchar_t* text) {
+    const int length = ::WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (length <= 0) return std::string();
+    std::string ansi(length, '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, text, -1, &ansi[0], length, nullptr, nullptr);
+    ansi.resize(length - 1);
+    return ansi;
+}
+
+// A string that COM allocated for us.
+struct CoTaskString {
+    LPOLESTR text = nullptr;
+    ~CoTaskString() { ::CoTaskMemFree(text); }
+};
+
+// The attributes of one type, released with the type information they came from.
+class TypeAttr {
+public:
+    explicit TypeAttr(ITypeInfo* info) : info_(info) {}
+    ~TypeAttr() {
+        if (attr_) info_->ReleaseTypeAttr(attr_);
+    }
+    TypeAttr(const TypeAttr&) = delete;
+    TypeAttr& operator=(const TypeAttr&) = delete;
+    HRESULT Get() { return info_->GetTypeAttr(&attr_); }
+    const TYPEATTR* operator->() const { return attr_; }
+
+private:
+    ITypeInfo* info_;
+    TYPEATTR* attr_ = nullptr;
+};
+
+// The DLL's own DllRegisterServer. False when the DLL does not load, lacks
+// the entry point or reports a failure.
+bool RegisterInProcess(const std::string& path) {
+    base::UniqueModule library(::LoadLibraryA(path.c_str()));
+    if (!library) return false;
+    using RegisterFn = HRESULT(STDAPICALLTYPE*)();
+    auto registerServer = reinterpret_cast<RegisterFn>(
+        reinterpret_cast<void*>(::GetProcAddress(library.get(), "DllRegisterServer")));
+    return registerServer && SUCCEEDED(registerServer());
+}
+
+bool NeedsRegistration(const std::string& line, const std::string& path,
+                       const std::map<std::string, std::string>& updatedFiles, bool sameFolder) {
+    if (updatedFiles.count(line) || !sameFolder) return true;
+    std::string clsid, progId, error;
+    return !FindRegisteredCoClass(path, clsid, progId, error);
+}
+
+}  // namespace
+
+bool RegisterComponents(const std::string& listPath, const std::map<std::string, std::string>& updatedFiles,
+                        std::string& errorText, bool sameFolder, RegisterProgress* progress) {
+    base::StringList lines;
+    if (!transfer::ReadLines(listPath, lines)) {
+        errorText = "등록 또는 해제할 DLL 목록을 불러올 수 없습니다!";
+        return false;
+    }
+    base::ScopedComInit com;
+    if (FAILED(com.result())) {
+        errorText = "CoInitialize 호출에 실패하였습니다!";
+        return false;
+    }
+    BeginProgress(progress, lines.size());
+    for (const std::string& line : lines) {
+        const std::string path = ListItemPath(listPath, line);
+        if (NeedsRegistration(line, path, updatedFiles, sameFolder) && !RegisterInProcess(path))
+            RunAndWait("regsvr32 /s", ("\"" + path + "\"").c_str());
+        AdvanceProgress(progress);
+    }
+    return true;
+}
+
+bool FindRegisteredCoClass(const std::string& dllPath, std::string& clsidText, std::string& progIdText,
+                           std::string& errorText) {
+    base::ComPtr<ITypeLib> library;
+    HRESULT hr = ::LoadTypeLib(ToWide(dllPath).c_str(), library.put());
+    if (FAILED(hr)) {
+        errorText = base::SystemErrorText(static_cast<DWORD>(hr));
+        return false;
+    }
+    const UINT count = library->GetTypeInfoCount();
+    for (UINT i = 0; i < count; ++i) {
+        base::ComPtr<ITypeInfo> info;
+        hr = library->GetTypeInfo(i, info.put());
+        if (FAILED(hr)) {
+            errorText = base::SystemErrorText(static_cast<DWORD>(hr));
+            return false;
+        }
+        TypeAttr attr(info.get());
+        hr = attr.Get();
+        if (FAILED(hr)) {
+            errorText = base::SystemErrorText(static_cast<DWORD>(hr));
+            return false;
+        }
+        if (attr->typekind != TKIND_COCLASS) continue;
+        CoTaskString progId;
+        if (FAILED(::ProgIDFromCLSID(attr->guid, &progId.text))) continue;
+        progIdText = ToAnsi(progId.text);
+        CoTaskString clsid;
+        if (SUCCEEDED(::StringFromCLSID(attr->guid, &clsid.text))) clsidText = ToAnsi(clsid.text);
+        return true;
+    }
+    return false;
+}
+
+}  // namespace install

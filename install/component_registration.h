@@ -1,0 +1,27 @@
+// Registers the COM components named in "setup.bat" (one DLL per line,
+// relative to the list's folder): in process through DllRegisterServer, with
+// "regsvr32 /s" as the fallback.
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "base/window_protocol.h"
+
+namespace install {
+
+// Registers each listed DLL that was fetched in this run (a key of
+// `updatedFiles`, compared exactly), every DLL when `sameFolder` is false, and
+// any DLL whose registration cannot be found. False only when the list cannot
+// be read or COM cannot be initialised, with `errorText` set; failures of
+// single DLLs are not reported.
+bool RegisterComponents(const std::string& listPath, const std::map<std::string, std::string>& updatedFiles,
+                        std::string& errorText, bool sameFolder, RegisterProgress* progress);
+
+// True when the DLL's type library describes a coclass whose CLSID has a
+// registered ProgID; the texts then receive the braced CLSID and the ProgID.
+// On a failure `errorText` gets the system's text for the HRESULT.
+bool FindRegisteredCoClass(const std::string& dllPath, std::string& clsidText, std::string& progIdText,
+                           std::string& errorText);
+
+}  // namespace install

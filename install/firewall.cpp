@@ -1,0 +1,94 @@
+#include "install/firewall.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "base/ansi_text.h"
+#include "base/split_string.h"
+#include "install/list_file.h"
+#include "install/register_progress.h"
+#include "install/registry.h"
+#include "transfer/local_files.h"
+
+namespace install {
+namespace {
+
+const char* const kProfileLists[] = {
+    "SYSTEM\\CurrentControlSet\\Services\\SharedAccess\\Parameters\\FirewallPolicy\\DomainProfile"
+    "\\AuthorizedApplications\\List",
+    "SYSTEM\\CurrentControlSet\\Services\\SharedAccess\\Parameters\\FirewallPolicy\\StandardProfile"
+    "\\AuthorizedApplications\\List",
+};
+
+bool WriteListValue(const char* keyPath, const std::string& name, const std::string& data) {
+    CRegistry registry;
+    return registry.Open(HKEY_LOCAL_MACHINE, keyPath) && WriteRegistryString(name, registry, data);
+}
+
+bool AddListLine(const std::string& listPath, const std::string& line) {
+    base::StringList fields;
+    base::SplitString(line, "|", fields);
+    const std::string programPath = ListItemPath(listPath, base::Trim(base::GetListItem(fields, 0)));
+    std::string displayName = base::Trim(base::GetListItem(fields, 1));
+    if (displayName.empty()) GetProductName(programPath, displayName);
+    return AddAuthorizedApplication(programPath, displayName);
+}
+
+}  // namespace
+
+bool AddFirewallExceptions(const std::string& listPath, std::string& errorText, RegisterProgress* progress) {
+    base::StringList lines;
+    if (!transfer::ReadLines(listPath, lines)) {
+        errorText = "방화벽에 등록할 목록을 가져오는 데 실패하였습니다!";
+        return false;
+    }
+    bool ok = true;
+    BeginProgress(progress, lines.size());
+    for (const std::string& line : lines) {
+        if (!AddListLine(listPath, line)) ok = false;
+        AdvanceProgress(progress);
+    }
+    if (!ok) errorText = "방화벽에 등록할 목록을 처리하는 중 문제가 발생하였습니다!\r\n";
+    return ok;
+}
+
+bool AddAuthorizedApplication(const std::string& programPath, const std::string& displayName) {
+    if (!IsWindowsXPOrLater()) return true;
+    const std::string data = programPath + ":*:Enabled:" + displayName;
+    bool ok = true;
+    for (const char* keyPath : kProfileLists) {
+        if (!WriteListValue(keyPath, programPath, data)) ok = false;
+    }
+    return ok;
+}
+
+bool GetProductName(const std::string& path, std::string& name) {
+    DWORD handle = 0;
+    const DWORD size = ::GetFileVersionInfoSizeA(path.c_str(), &handle);
+    if (size == 0) return false;
+    std::vector<char> block(size);
+    if (!::GetFileVersionInfoA(path.c_str(), 0, size, block.data())) return false;
+    char* text = nullptr;
+    UINT length = 0;
+    if (!::VerQueryValueA(block.data(), "\\StringFileInfo\\041203b5\\ProductName",
+                          reinterpret_cast<void**>(&text), &length) ||
+        !text)
+        return false;
+    name = text;
+    return true;
+}
+
+bool IsWindowsXPOrLater() {
+    OSVERSIONINFOEXA extended = {};
+    extended.dwOSVersionInfoSize = sizeof(extended);
+    if (!::GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&extended))) {
+        OSVERSIONINFOA basic = {};
+        basic.dwOSVersionInfoSize = sizeof(basic);
+        if (!::GetVersionExA(&basic)) return false;
+        return basic.dwPlatformId == VER_PLATFORM_WIN32_NT && basic.dwBuildNumber >= 2500;
+    }
+    return extended.dwPlatformId == VER_PLATFORM_WIN32_NT && extended.dwBuildNumber >= 2500;
+}
+
+}  // namespace install

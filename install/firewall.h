@@ -1,0 +1,27 @@
+// Enters the programs named in "firewall.ini" ("program|display name" per
+// line, relative to the list's folder) into the Windows Firewall's lists of
+// authorised applications, for the domain and the standard profile, by
+// writing the firewall's registry values.
+#pragma once
+
+#include <string>
+
+#include "base/window_protocol.h"
+
+namespace install {
+
+// True when every line was entered; false when the list cannot be read or a
+// line failed (the other lines are still entered), with `errorText` set.
+bool AddFirewallExceptions(const std::string& listPath, std::string& errorText, RegisterProgress* progress);
+
+// Writes "<path>:*:Enabled:<name>" under the program's path in both profile
+// lists. The keys are never created. True on a system older than XP, where
+// nothing is written.
+bool AddAuthorizedApplication(const std::string& programPath, const std::string& displayName);
+
+// The Korean (0412, code page 949) ProductName of the file's version block.
+bool GetProductName(const std::string& path, std::string& name);
+
+bool IsWindowsXPOrLater();
+
+}  // namespace install

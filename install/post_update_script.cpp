@@ -1,0 +1,116 @@
+#include "install/post_update_script.h"
+
+#include <shlwapi.h>
+
+#include "base/ansi_text.h"
+#include "base/message_box.h"
+#include "base/module_path.h"
+#include "base/split_string.h"
+#include "install/process_launch.h"
+#include "install/registry.h"
+#include "install/script_keywords.h"
+#include "transfer/local_files.h"
+
+namespace install {
+namespace {
+
+// Copies the font into the Windows font folder (an existing copy is kept),
+// records `regValue` in the registry and makes the font available now.
+DWORD InstallFont(const std::string& path, const std::string& fileName, const CRegistry& registry,
+                  const std::string& valueName, const std::string& regValue) {
+    char windows[MAX_PATH] = {};
+    ::GetWindowsDirectoryA(windows, MAX_PATH);
+    const std::string destination = std::string(windows) + "\\Fonts\\" + fileName;
+    ::CopyFileA(path.c_str(), destination.c_str(), TRUE);
+
+    DWORD result = 0;
+    // The key is never created: the line's installer (or the system) owns it.
+    if (!registry.IsOpen() || !WriteRegistryString(valueName, registry, regValue)) result = 1;
+    if (::AddFontResourceA(fileName.c_str()) == 0) result = 1;
+    return result;
+}
+
+// Handles one trimmed, non-empty line. False when a managed line failed.
+bool RunLine(const std::string& line, const std::string& installFolder) {
+    base::StringList fields;
+    base::SplitString(line, "|", fields);
+    if (fields.size() == 1) {
+        std::string command = line;
+        const bool hide = command.find("$HIDE$") != std::string::npos;
+        if (hide) command = base::ReplaceAll(command, "$HIDE$", "");
+        StartProgram(command, hide);
+        return true;
+    }
+    const ScriptKeywords keywords = ParseScriptKeywords(fields);
+    const std::string path = base::Trim(installFolder + fields[0]);
+    return RunScriptLine(path, nullptr, WaitMillisecondsFromText(keywords.wait), keywords.regPath,
+                         keywords.regValue) == 0;
+}
+
+// Lines as a text-mode read gives them: split at line feeds, each trimmed
+// (which also drops the carriage returns), empty ones left out.
+base::StringList ScriptLines(const std::string& text) {
+    base::StringList pieces, lines;
+    base::SplitString(text, "\n", pieces);
+    for (const std::string& piece : pieces) {
+        std::string line = base::Trim(piece);
+        if (!line.empty()) lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+}  // namespace
+
+std::string ScriptPathFor(const std::string& modulePath) {
+    const size_t dot = modulePath.rfind('.');
+    return (dot == std::string::npos ? modulePath : modulePath.substr(0, dot)) + ".ini";
+}
+
+bool RunPostUpdateScript() {
+    return RunPostUpdateScript(ScriptPathFor(base::GetModulePath()), base::GetModuleFolder());
+}
+
+bool RunPostUpdateScript(const std::string& scriptPath, const std::string& installFolder) {
+    std::string text;
+    bool ok = transfer::ReadFileToString(scriptPath, text) != 0;
+    if (ok) {
+        for (const std::string& line : ScriptLines(text)) {
+            if (RunLine(line, installFolder)) continue;
+            base::ShowMessageBox(base::FormatText("%s\n해당 라인을 처리할 수 없습니다!", line.c_str()),
+                                 MB_OK | MB_ICONERROR);
+            ok = false;
+            break;
+        }
+    }
+    // The script is consumed once, whatever happened.
+    ::DeleteFileA(scriptPath.c_str());
+    return ok;
+}
+
+DWORD RunScriptLine(const std::string& path, const char* arguments, DWORD waitMilliseconds,
+                    const std::string& regPath, const std::string& regValue) {
+    const std::string registryPath = base::Trim(regPath);
+    const std::string value = base::Trim(regValue);
+    const std::string fileName = ::PathFindFileNameA(path.c_str());
+    const bool fontLine = base::EqualsNoCase(::PathFindExtensionA(path.c_str()), ".TTF");
+
+    CRegistry registry;
+    std::string current;
+    HKEY root = nullptr;
+    std::string keyPath, valueName;
+    if (ParseRegistryPath(registryPath, root, keyPath, valueName) && registry.Open(root, keyPath))
+        ReadRegistryString(valueName, registry, current);
+
+    if (!value.empty()) {
+        const bool satisfied =
+            fontLine ? base::EqualsNoCase(current, value)
+                     : transfer::ParseVersionValue(value) <= transfer::ParseVersionValue(current);
+        if (satisfied) return 0;
+    }
+    if (fontLine) return InstallFont(path, fileName, registry, valueName, value);
+
+    const std::string commandLine = arguments ? path + " " + arguments : path;
+    return RunForExitCode(commandLine, waitMilliseconds);
+}
+
+}  // namespace install

@@ -1,0 +1,18 @@
+// Writing out the helper program that finishes a self-update after the
+// updater has exited. The helper travels inside the updater as resource
+// "BIN" 131 and is written beside it as UpdateHelper.exe.
+#pragma once
+
+#include <string>
+
+namespace install {
+
+// The install folder + "UpdateHelper.exe".
+std::string GetUpdateHelperPath();
+// Writes the helper resource of the running executable to `path`, byte for byte.
+bool ExtractUpdateHelper(const std::string& path);
+// Waits (with the retry dialog) until no earlier helper holds the file, then
+// writes it. False when the user cancels or the file cannot be written.
+bool PrepareUpdateHelper();
+
+}  // namespace install
