@@ -1,0 +1,151 @@
+#include "transfer/http_transfer.h"
+
+#include <cstdio>
+
+#include "base/ansi_text.h"
+#include "base/message_box.h"
+#include "transfer/directories.h"
+#include "transfer/internet_request.h"
+#include "transfer/transfer_errors.h"
+
+namespace transfer {
+namespace {
+
+constexpr SessionSettings kFileSettings = {4000, 2};
+constexpr SessionSettings kRangeSettings = {5000, 3};
+const char kFileHeaders[] = "Accept: */*\r\nUser-Agent: Vantero\r\n";
+
+// The folder part of a path: the text before its last backslash, or the
+// whole text when it has none.
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.rfind('\\');
+    return slash == std::string::npos ? path : path.substr(0, slash);
+}
+
+struct FileResult {
+    int result = 0;
+    std::string text;
+};
+
+FileResult GetFile(TransferProgress* progress, TransferBuffer& buffer, const std::string& url,
+                   const std::string& destination) {
+    FileResult out;
+    InternetRequest request;
+    if (request.Send(url, kFileSettings, kFileHeaders, out.text) != InternetRequest::OpenResult::Sent) return out;
+    const DWORD status = request.StatusCode();
+    if (status != HTTP_STATUS_OK) {
+        out.text = base::FormatText("QueryInfoStatusCode: %u", static_cast<unsigned>(status));
+        return out;
+    }
+    std::string lengthText;
+    if (!request.QueryHeader(HTTP_QUERY_CONTENT_LENGTH, lengthText)) {
+        out.text = "파일 사이즈를 알 수 없습니다!";
+        return out;
+    }
+    const uint64_t expected = static_cast<uint64_t>(ParseDecimal(lengthText));
+    if (progress) progress->total = progress->remaining = expected;
+    if (destination.empty()) {
+        out.result = 1;
+        return out;
+    }
+    if (!CreateDirectories(FolderOf(destination))) {
+        out.text = "CreateDirectories Error!";
+        return out;
+    }
+    DiskFileSink file;
+    if (!file.Open(destination, DiskFileSink::Mode::CreateTruncate)) {
+        out.text = base::FormatText("file open error: %s", destination.c_str());
+        return out;
+    }
+    uint64_t received = 0;
+    while (size_t n = request.ReadBlock(buffer.data.get(), static_cast<size_t>(buffer.size))) {
+        received += n;
+        file.Write(buffer.data.get(), n);
+        if (progress && progress->hWnd) {
+            progress->remaining -= n;
+            progress->lastChunk = n;
+            ReportProgress(*progress);
+        }
+    }
+    if (received != expected) {
+        out.text = base::FormatText("Size is different: %llu:%llu", expected, received);
+        return out;
+    }
+    out.result = 1;
+    return out;
+}
+
+// Before anything is written: is this answer the requested bytes? A 206
+// must say it starts where asked; a 200 carries the whole file, which is
+// the requested range only when the range starts at byte 0 (a resumed
+// request answered with the whole file would otherwise append the file's
+// beginning after the bytes already present). A length the server announces
+// must be the requested one.
+bool AnswersRange(const InternetRequest& request, DWORD status, uint64_t first, uint64_t last) {
+    const uint64_t expected = last - first + 1;
+    std::string lengthText;
+    if (request.QueryHeader(HTTP_QUERY_CONTENT_LENGTH, lengthText) &&
+        static_cast<uint64_t>(ParseDecimal(lengthText)) != expected)
+        return false;
+    if (status == HTTP_STATUS_OK) return first == 0;
+    std::string range;
+    if (!request.QueryHeader(HTTP_QUERY_CONTENT_RANGE, range)) return false;
+    unsigned long long from = 0, to = 0;
+    if (std::sscanf(range.c_str(), "bytes %llu-%llu", &from, &to) != 2) return false;
+    return from == first && to == last;
+}
+
+}  // namespace
+
+int HttpGetFile(std::string* diagnostic, TransferProgress* progress, TransferBuffer& buffer,
+                const std::string& url, const std::string& destination, bool errorBox) {
+    const FileResult out = GetFile(progress, buffer, url, destination);
+    if (diagnostic) *diagnostic = out.text;
+    if (errorBox && !out.result) base::ShowErrorBox(out.text);
+    return out.result;
+}
+
+int HttpGetRange(TransferProgress* progress, TransferBuffer& buffer, const std::string& url,
+                 TransferSink& sink, uint64_t fileSize, uint64_t& received, uint64_t first, uint64_t last) {
+    const std::string headers = base::FormatText(
+        "Accept: */*\r\nUser-Agent: Vantero\r\nRange: bytes=%llu-%llu\r\n\r\n", first, last);
+    std::string unused;
+    InternetRequest request;
+    if (request.Send(url, kRangeSettings, headers, unused) != InternetRequest::OpenResult::Sent) return 0;
+    const DWORD status = request.StatusCode();
+    if (status != HTTP_STATUS_OK && status != HTTP_STATUS_PARTIAL_CONTENT) return 0;
+    const uint64_t expected = last - first + 1;
+    if (progress) {
+        progress->total = fileSize;
+        progress->remaining = expected;
+    }
+    const std::string path = sink.FilePath();
+    if (!path.empty() && !CreateDirectories(FolderOf(path))) return 0;
+    if (!AnswersRange(request, status, first, last)) throw CMyException();
+
+    uint64_t count = 0;
+    char* const block = buffer.data.get();
+    while (size_t n = request.ReadBlock(block, static_cast<size_t>(buffer.size))) {
+        // A block that would run past the range is not written, and neither
+        // is the one that completes it if more data follows: only bytes the
+        // range asked for ever reach the sink.
+        if (count + n > expected) throw CMyException();
+        if (count + n == expected) {
+            char probe;
+            if (request.ReadBlock(&probe, 1)) throw CMyException();
+        }
+        sink.Write(block, n);
+        if (progress) {
+            progress->remaining -= n;
+            progress->lastChunk = n;
+            progress->done += n;
+            ReportProgress(*progress);
+        }
+        count += n;
+    }
+    if (count != expected) throw CMyException();
+    received = count;
+    return 1;
+}
+
+}  // namespace transfer

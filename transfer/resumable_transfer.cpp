@@ -1,0 +1,179 @@
+#include "transfer/resumable_transfer.h"
+
+#include <windows.h>
+#include <shlwapi.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "base/message_box.h"
+#include "transfer/http_transfer.h"
+#include "transfer/local_files.h"
+#include "transfer/transfer_errors.h"
+
+namespace transfer {
+namespace {
+
+constexpr int kSampleAttempts = 10;
+
+bool MarkerMatches(const std::string& markerPath, const char* markerText) {
+    std::string content;
+    if (!ReadFileToString(markerPath, content)) return false;
+    return !content.empty() && content == markerText;
+}
+
+// The local file's first `head` and last `tail` bytes, in that order.
+std::string ReadLocalSample(DiskFileSink& file, uint64_t length, uint64_t head, uint64_t tail) {
+    std::string sample(static_cast<size_t>(head + tail), '\0');
+    file.Seek(0);
+    size_t got = file.Read(&sample[0], static_cast<size_t>(head));
+    if (tail > 0) {
+        file.Seek(length - tail);
+        got += file.Read(&sample[static_cast<size_t>(head)], static_cast<size_t>(tail));
+    }
+    sample.resize(got);
+    return sample;
+}
+
+}  // namespace
+
+std::string MarkerPath(const std::string& target) {
+    const char* extension = ::PathFindExtensionA(target.c_str());
+    return target.substr(0, static_cast<size_t>(extension - target.c_str())) + ".$ver$";
+}
+
+int GetRemoteFileSize(const std::string& url, uint64_t& size, int attempts) {
+    TransferBuffer buffer(32768);
+    std::string message;
+    for (int made = 0; made < attempts; ++made) {
+        TransferProgress record;
+        try {
+            if (HttpGetFile(&message, &record, buffer, url, std::string(), false)) {
+                size = record.total;
+                return 1;
+            }
+        } catch (const InternetException& e) {
+            message = e.message();
+        }
+    }
+    base::ShowErrorBox(message);
+    size = 0;
+    return 0;
+}
+
+int HttpGetRangeRetry(TransferProgress* progress, TransferBuffer& buffer, const std::string& url,
+                      TransferSink& sink, uint64_t fileSize, uint64_t& received, uint64_t first,
+                      uint64_t last, int attempts) {
+    TransferProgress record;
+    record.hWnd = progress ? progress->hWnd : nullptr;
+    uint64_t start = first;
+    std::string message;
+    for (int made = 0; made < attempts; ++made) {
+        try {
+            const int result = HttpGetRange(&record, buffer, url, sink, fileSize, received, start, last);
+            received = record.done;
+            return result;
+        } catch (const TransferException& e) {
+            start = first + record.done;
+            message = e.message();
+        }
+    }
+    received = record.done;
+    base::ShowErrorBox(message);
+    return 0;
+}
+
+int VerifyPartialFile(TransferBuffer& buffer, const std::string& url, DiskFileSink& file, int32_t sample,
+                      int attempts) {
+    try {
+        const uint64_t length = file.Length();
+        uint64_t remoteSize = 0;
+        if (!GetRemoteFileSize(url, remoteSize, attempts)) return 0;
+        if (remoteSize == 0 || length == 0 || length > remoteSize) return 0;
+
+        const uint64_t sampleSize = sample > 0 ? static_cast<uint64_t>(sample) : 0;
+        const uint64_t head = std::min(sampleSize, length);
+        const uint64_t tail = std::min(sampleSize, length - head);
+        MemorySink remote;
+        uint64_t got = 0;
+        if (!HttpGetRangeRetry(nullptr, buffer, url, remote, remoteSize, got, 0, head - 1, kSampleAttempts) ||
+            got != head)
+            return 0;
+        if (tail > 0 && (!HttpGetRangeRetry(nullptr, buffer, url, remote, remoteSize, got, length - tail,
+                                            length - 1, kSampleAttempts) ||
+                         got != tail))
+            return 0;
+        return ReadLocalSample(file, length, head, tail) == remote.bytes() ? 1 : 0;
+    } catch (const TransferException&) {
+        return 0;
+    }
+}
+
+int DownloadFileResumable(TransferProgress* progress, TransferBuffer& buffer, const std::string& url,
+                          const std::string& target, const char* markerText, int attempts) {
+    uint64_t remoteSize = 0;
+    if (!GetRemoteFileSize(url, remoteSize, attempts) || remoteSize == 0) return 0;
+
+    const std::string markerPath = markerText ? MarkerPath(target) : std::string();
+    const bool markerMatches = markerText && MarkerMatches(markerPath, markerText);
+    if (markerText && !markerMatches) WriteStringToFile(markerPath, markerText);
+
+    DiskFileSink file;
+    uint64_t offset = 0;
+    try {
+        if (markerMatches && ::PathFileExistsA(target.c_str())) {
+            if (!file.Open(target, DiskFileSink::Mode::OpenExisting)) return 0;
+            if (VerifyPartialFile(buffer, url, file, 1024, attempts)) {
+                offset = file.Length();
+            } else {
+                file.Seek(0);
+                file.Truncate();
+            }
+            file.SeekToEnd();
+        } else if (!file.Open(target, DiskFileSink::Mode::CreateTruncate)) {
+            return 0;
+        }
+    } catch (const TransferException&) {
+        return 0;
+    }
+
+    const uint64_t last = remoteSize - 1;
+    const int64_t missing = static_cast<int64_t>(remoteSize - offset);
+    if (missing <= 0) {
+        if (progress) {
+            progress->lastChunk = progress->done = progress->remaining = 0;
+            ReportProgress(*progress);
+        }
+        return 1;
+    }
+    if (offset > 0 && progress) {
+        progress->lastChunk = progress->done = offset;
+        progress->remaining = static_cast<uint64_t>(missing);
+        ReportProgress(*progress);
+    }
+
+    TransferProgress record;
+    record.hWnd = progress ? progress->hWnd : nullptr;
+    record.total = remoteSize;
+    record.remaining = static_cast<uint64_t>(missing);
+    record.done = offset;
+    std::string message;
+    for (int made = 0;; ++made) {
+        if (made >= attempts) {
+            base::ShowErrorBox(message);
+            return 0;
+        }
+        try {
+            uint64_t received = 0;
+            const int result = HttpGetRange(&record, buffer, url, file, remoteSize, received, offset, last);
+            file.Close();
+            if (markerText) ::DeleteFileA(markerPath.c_str());
+            return result;
+        } catch (const TransferException& e) {
+            offset = record.total - record.remaining;
+            message = e.message();
+        }
+    }
+}
+
+}  // namespace transfer
