@@ -1,0 +1,66 @@
+// uidriver.exe: starts a program, follows it and the processes it starts,
+// logs and answers their dialogs, reads their controls. See README.md.
+//
+// uidriver.exe --log <file> [--timeout <ms>] [--answer "<text>=<button>"]...
+//              [--answer-once "<text>=<button>"]... [--default <button>]
+//              [--read "<window>:<id>[,<id>...]"]... [--wait-all]
+//              [--screenshot <file.bmp> [--screenshot-when "<text>"]]...
+//              -- <command line>
+//
+// Exit code: the started program's exit code; 124 when the time limit ran
+// out (the whole tree is killed); 125 for a bad driver command line; 126 when
+// the program could not be started.
+#include <windows.h>
+
+#include <cstdio>
+
+#include "tests/tools/uidriver/driver_options.h"
+#include "tests/tools/uidriver/json_log.h"
+#include "tests/tools/uidriver/process_tree.h"
+#include "tests/tools/uidriver/window_watch.h"
+
+namespace {
+
+constexpr int kTimedOut = 124;
+constexpr int kBadUsage = 125;
+constexpr int kCannotStart = 126;
+constexpr DWORD kPollMs = 50;
+
+}  // namespace
+
+int main() {
+    ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+    uidriver::Options options;
+    std::string error;
+    if (!uidriver::ParseOptions(::GetCommandLineA(), options, error)) {
+        std::fprintf(stderr, "uidriver: %s\n", error.c_str());
+        return kBadUsage;
+    }
+    uidriver::JsonLog log;
+    if (!log.Open(options.logPath)) {
+        std::fprintf(stderr, "uidriver: cannot write %s\n", options.logPath.c_str());
+        return kBadUsage;
+    }
+    uidriver::ProcessTree tree(log);
+    DWORD startError = 0;
+    if (!tree.Start(options.commandLine, startError)) {
+        log.Write(uidriver::JsonLine("start-failed").Text("cmd", options.commandLine).Number("error", startError));
+        return kCannotStart;
+    }
+    uidriver::WindowWatch windows(log, options, tree);
+    while (true) {
+        tree.Poll();
+        windows.Poll();
+        if (options.waitAll ? tree.AllEnded() : tree.RootEnded()) break;
+        if (log.Elapsed() > options.timeoutMs) {
+            log.Write(uidriver::JsonLine("timeout").Number("limit", options.timeoutMs));
+            tree.KillAll();
+            log.Write(uidriver::JsonLine("end").Number("code", kTimedOut).Bool("timeout", true));
+            return kTimedOut;
+        }
+        ::Sleep(kPollMs);
+    }
+    const int code = static_cast<int>(tree.RootExitCode());
+    log.Write(uidriver::JsonLine("end").Number("code", code).Bool("timeout", false));
+    return code;
+}

@@ -1,0 +1,188 @@
+#include "tests/tools/uidriver/process_tree.h"
+
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace uidriver {
+namespace {
+
+ULONGLONG CreationTime(HANDLE process) {
+    FILETIME created, exited, kernel, user;
+    if (!process || !::GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
+    return (static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+}
+
+// The snapshot may not list a process yet in its first moments.
+std::string ImageName(HANDLE process) {
+    using QueryImageName = BOOL(WINAPI*)(HANDLE, DWORD, LPSTR, PDWORD);
+    static const auto query = reinterpret_cast<QueryImageName>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "QueryFullProcessImageNameA")));
+    char path[MAX_PATH] = {};
+    DWORD size = MAX_PATH;
+    if (!process || !query || !query(process, 0, path, &size)) return std::string();
+    const char* slash = std::strrchr(path, '\\');
+    return slash ? slash + 1 : path;
+}
+
+HANDLE OpenTracked(DWORD pid) {
+    return ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+}
+
+}  // namespace
+
+std::vector<ProcessTree::SnapshotEntry> ProcessTree::TakeSnapshot() const {
+    std::vector<SnapshotEntry> entries;
+    base::UniqueFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return entries;
+    PROCESSENTRY32 entry;
+    entry.dwSize = sizeof entry;
+    for (BOOL ok = ::Process32First(snapshot.get(), &entry); ok; ok = ::Process32Next(snapshot.get(), &entry))
+        entries.push_back({entry.th32ProcessID, entry.th32ParentProcessID, entry.szExeFile});
+    return entries;
+}
+
+std::vector<DWORD> ProcessTree::JobMembers() const {
+    std::vector<DWORD> pids;
+    if (!job_) return pids;
+    // The job's messages name every process that joined, even one that has
+    // already ended again; the member list holds the ones still running.
+    DWORD message = 0;
+    ULONG_PTR key = 0;
+    LPOVERLAPPED value = nullptr;
+    while (jobPort_ && ::GetQueuedCompletionStatus(jobPort_.get(), &message, &key, &value, 0))
+        if (message == JOB_OBJECT_MSG_NEW_PROCESS) pids.push_back(static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(value)));
+    struct {
+        JOBOBJECT_BASIC_PROCESS_ID_LIST list;
+        ULONG_PTR more[255];
+    } info{};
+    if (!::QueryInformationJobObject(job_.get(), JobObjectBasicProcessIdList, &info, sizeof info, nullptr))
+        return pids;
+    for (DWORD i = 0; i < info.list.NumberOfProcessIdsInList && i < 256; ++i)
+        pids.push_back(static_cast<DWORD>(info.list.ProcessIdList[i]));
+    return pids;
+}
+
+bool ProcessTree::Start(const std::string& commandLine, DWORD& error) {
+    for (const SnapshotEntry& e : TakeSnapshot()) baseline_.insert(e.pid);
+    job_.reset(::CreateJobObjectA(nullptr, nullptr));
+    jobPort_.reset(::CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1));
+    JOBOBJECT_ASSOCIATE_COMPLETION_PORT port{};
+    port.CompletionKey = job_.get();
+    port.CompletionPort = jobPort_.get();
+    if (!job_ || !jobPort_ ||
+        !::SetInformationJobObject(job_.get(), JobObjectAssociateCompletionPortInformation, &port, sizeof port))
+        jobPort_.reset();
+
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    std::string mutableLine = commandLine;
+    if (!::CreateProcessA(nullptr, &mutableLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
+                          &startup, &started)) {
+        error = ::GetLastError();
+        return false;
+    }
+    base::UniqueKernelHandle thread(started.hThread);
+    // Children inherit the job, so even short-lived links of a chain are seen.
+    if (job_ && !::AssignProcessToJobObject(job_.get(), started.hProcess)) job_.reset();
+    Tracked root;
+    root.pid = started.dwProcessId;
+    root.parent = ::GetCurrentProcessId();
+    root.handle.reset(started.hProcess);
+    root.created = CreationTime(started.hProcess);
+    tracked_.push_back(std::move(root));
+    ::ResumeThread(thread.get());
+    log_.Write(JsonLine("start").Number("pid", started.dwProcessId).Text("cmd", commandLine).Bool("job", job_.valid()));
+    return true;
+}
+
+const ProcessTree::Tracked* ProcessTree::FindAny(DWORD pid) const {
+    const Tracked* found = nullptr;
+    for (const Tracked& t : tracked_)
+        if (t.pid == pid && (!found || !t.ended)) found = &t;
+    return found;
+}
+
+bool ProcessTree::IsLive(DWORD pid) const {
+    const Tracked* t = FindAny(pid);
+    return t && !t->ended;
+}
+
+bool ProcessTree::AllEnded() const {
+    return std::all_of(tracked_.begin(), tracked_.end(), [](const Tracked& t) { return t.ended; });
+}
+
+bool ProcessTree::Adopt(DWORD pid, DWORD parent, const std::string& exe, const char* via) {
+    if (baseline_.count(pid) || IsLive(pid)) return false;
+    const Tracked* known = FindAny(pid);
+    Tracked entry;
+    entry.pid = pid;
+    entry.parent = parent;
+    entry.exe = exe;
+    entry.handle.reset(OpenTracked(pid));
+    entry.created = CreationTime(entry.handle.get());
+    if (entry.exe.empty()) entry.exe = ImageName(entry.handle.get());
+    DWORD code = 0;
+    const bool alive = entry.handle && ::GetExitCodeProcess(entry.handle.get(), &code) && code == STILL_ACTIVE;
+    // A known id that is not running is the ended process itself, not a new one.
+    if (known && !alive) return false;
+    // A parent id can be reused; a real child never predates its parent.
+    const Tracked* parentEntry = FindAny(parent);
+    if (parentEntry && entry.created && parentEntry->created && entry.created < parentEntry->created)
+        return false;
+    log_.Write(JsonLine("process").Number("pid", pid).Number("parent", parent).Text("exe", entry.exe).Text("via", via));
+    tracked_.push_back(std::move(entry));
+    return true;
+}
+
+void ProcessTree::NoteEnded(Tracked& entry) {
+    if (entry.ended || !entry.handle || ::WaitForSingleObject(entry.handle.get(), 0) != WAIT_OBJECT_0) return;
+    ::GetExitCodeProcess(entry.handle.get(), &entry.exitCode);
+    if (entry.exe.empty()) entry.exe = ImageName(entry.handle.get());
+    entry.ended = true;
+    log_.Write(JsonLine("exit").Number("pid", entry.pid).Text("exe", entry.exe).Number("code", entry.exitCode));
+}
+
+void ProcessTree::Poll() {
+    // Ends first, then the snapshot: a process seen ended here had started
+    // all its children before the snapshot, so none slips through.
+    for (Tracked& t : tracked_) NoteEnded(t);
+    const std::vector<SnapshotEntry> snapshot = TakeSnapshot();
+    auto snapshotEntry = [&](DWORD pid) -> const SnapshotEntry* {
+        for (const SnapshotEntry& e : snapshot)
+            if (e.pid == pid) return &e;
+        return nullptr;
+    };
+    for (DWORD pid : JobMembers()) {
+        const SnapshotEntry* e = snapshotEntry(pid);
+        Adopt(pid, e ? e->parent : 0, e ? e->exe : std::string(), "job");
+    }
+    // Repeat until stable: a child and its grandchild may both be new.
+    for (bool grew = true; grew;) {
+        grew = false;
+        for (const SnapshotEntry& e : snapshot)
+            if (FindAny(e.parent) && Adopt(e.pid, e.parent, e.exe, "parent")) grew = true;
+    }
+    for (Tracked& t : tracked_) {
+        const SnapshotEntry* e = snapshotEntry(t.pid);
+        if (t.exe.empty() && e) t.exe = e->exe;
+        if (!t.handle && !t.ended && !e) {
+            // Could not be opened: gone from the snapshot means ended, code unknown.
+            t.ended = true;
+            log_.Write(JsonLine("exit").Number("pid", t.pid).Text("exe", t.exe).Null("code"));
+        }
+    }
+}
+
+void ProcessTree::KillAll() {
+    if (job_) ::TerminateJobObject(job_.get(), 1);
+    for (Tracked& t : tracked_)
+        if (!t.ended && t.handle) ::TerminateProcess(t.handle.get(), 1);
+    for (Tracked& t : tracked_)
+        if (t.handle) ::WaitForSingleObject(t.handle.get(), 2000);
+    Poll();
+}
+
+}  // namespace uidriver
