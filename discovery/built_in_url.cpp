@@ -1,0 +1,7 @@
+#include "discovery/server_files.h"
+
+namespace discovery {
+
+std::string BuiltInServerUrl() { return ARKENFEL_UPDATE_SERVER_URL; }
+
+}  // namespace discovery

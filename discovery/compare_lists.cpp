@@ -1,0 +1,73 @@
+#include "discovery/compare_lists.h"
+
+#include <memory>
+
+#include "base/unique_handle.h"
+#include "base/window_protocol.h"
+#include "discovery/ini_reader.h"
+#include "discovery/update_rules.h"
+
+namespace discovery {
+
+const char kListName[] = "Arkenfel_List.ini";
+
+namespace {
+
+ListEntry ReadEntry(CIniReader& list, const std::string& section, const std::string& key) {
+    ListEntry entry;
+    ParseListKey(key, entry);
+    ParseListValue(list.ReadIniValue(section, key), entry);
+    return entry;
+}
+
+bool NeedsUpdate(const ListEntry& server, CIniReader* localList, const std::string& section,
+                 const std::string& key, const std::string& fullPath) {
+    if (!localList) return NeedsUpdateOnDisk(server, fullPath);
+    ListEntry local = ReadEntry(*localList, section, key);
+    local.localPath = fullPath;
+    return NeedsUpdateByList(server, local);
+}
+
+}  // namespace
+
+bool FileExistsInInstallFolder(const UpdateState& state, const std::string& name) {
+    base::UniqueFile file(::CreateFileA((state.m_strInstallFolder + name).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file.valid();
+}
+
+uint32_t CompareLists(UpdateState& state) {
+    const bool hasLocalList = FileExistsInInstallFolder(state, kListName);
+    state.m_mapPending.clear();
+    state.m_mapFetched.clear();
+    uint32_t count = 0;
+    uint32_t total = 0;
+
+    CIniReader serverList(state.m_strInstallFolder + kListName + "_");
+    std::unique_ptr<CIniReader> localList;
+    if (hasLocalList) localList.reset(new CIniReader(state.m_strInstallFolder + kListName));
+
+    const base::StringList sections = serverList.GetIniSectionNames();
+    for (const std::string& section : sections) {
+        const base::StringList keys = serverList.GetIniSectionKeys(section, "=");
+        base::SetBarRange(state.hWnd, kFileProgressBar, 0, static_cast<int>(keys.size()));
+        base::SetBarPos(state.hWnd, kFileProgressBar, 0);
+        int step = 0;
+        for (const std::string& key : keys) {
+            ListEntry entry = ReadEntry(serverList, section, key);
+            const std::string fullPath = FullPath(entry, state.m_strInstallFolder);
+            if (NeedsUpdate(entry, localList.get(), section, key, fullPath)) {
+                entry.index = static_cast<int32_t>(count);
+                state.m_mapPending[entry.index] = entry;
+                total += entry.size == 0 ? 1 : entry.size;
+                ++count;
+            }
+            base::SetBarPos(state.hWnd, kFileProgressBar, ++step);
+        }
+    }
+    base::SetBarRange(state.hWnd, kFileProgressBar, 0, 100);
+    base::SetBarPos(state.hWnd, kFileProgressBar, 100);
+    return total;
+}
+
+}  // namespace discovery

@@ -1,0 +1,98 @@
+#include "discovery/download_stage.h"
+
+#include "base/ansi_text.h"
+#include "base/window_protocol.h"
+#include "discovery/download_updates.h"
+#include "discovery/server_files.h"
+#include "discovery/update_rules.h"
+#include "transfer/directories.h"
+#include "transfer/resumable_transfer.h"
+
+namespace discovery {
+namespace {
+
+const char kSkinFile[] = "styles\\Vantero.cjstyles";
+
+bool IsSelfFile(const UpdateState& state, const std::string& localPath) {
+    const std::string name = base::ToLowerAnsi(localPath);
+    return name == base::ToLowerAnsi(kSkinFile) || name == base::ToLowerAnsi(state.m_strSelfFileName);
+}
+
+void CreateFolderOf(const UpdateState& state, const ListEntry& entry) {
+    const size_t slash = entry.localPath.rfind('\\');
+    if (slash == std::string::npos) return;
+    const std::string folder = entry.localPath.substr(0, slash);
+    transfer::CreateDirectories(entry.isSystemPath ? folder : state.m_strInstallFolder + folder);
+}
+
+// A staged file already complete and current: report it as fully received.
+void ReportStagedFile(transfer::TransferProgress& progress, uint32_t size) {
+    progress.lastChunk = size;
+    progress.done = size;
+    progress.remaining = 0;
+    transfer::ReportProgress(progress);
+}
+
+}  // namespace
+
+void RestrictToSelfFiles(UpdateState& state) {
+    state.m_bSelfUpdate = FALSE;
+    const EntryMap pending = state.m_mapPending;
+    for (const auto& item : pending) {
+        const ListEntry& entry = item.second;
+        if (!IsSelfFile(state, entry.localPath)) continue;
+        if (!state.m_bSelfUpdate) {
+            state.m_bSelfUpdate = TRUE;
+            state.m_mapPending.clear();
+            state.m_nTotalBytes = state.m_nRemainingBytes = state.m_nFileCount = 0;
+        }
+        state.m_mapPending[item.first] = entry;
+        state.m_nTotalBytes += entry.size;
+        ++state.m_nFileCount;
+    }
+    state.m_nRemainingBytes = state.m_nTotalBytes;
+}
+
+base::StringList PendingFilePaths(const UpdateState& state) {
+    base::StringList paths;
+    for (const auto& item : state.m_mapPending) {
+        const ListEntry& entry = item.second;
+        if (base::EqualsNoCase(entry.localPath, state.m_strSelfFileName)) continue;
+        paths.push_back(FullPath(entry, state.m_strInstallFolder));
+    }
+    return paths;
+}
+
+int DownloadPendingFiles(UpdateState& state) {
+    base::SetBarRange(state.hWnd, kTotalProgressBar, 0, 100);
+    base::SetBarPos(state.hWnd, kTotalProgressBar, 0);
+    state.m_dwStartTick = ::GetTickCount();
+
+    transfer::TransferBuffer buffer(kWorkBufferSize);
+    transfer::TransferProgress progress;
+    progress.hWnd = state.hWnd;
+    for (const auto& item : state.m_mapPending) {
+        const ListEntry& entry = item.second;
+        CreateFolderOf(state, entry);
+        base::SetControlText(state.hWnd, kFileNameLabel, base::FileNamePart(entry.localPath));
+        base::SetControlText(state.hWnd, kStatusLabel, "파일 수신 중...");
+
+        const std::string url = MakeServerUrl(state, entry.remoteName);
+        const std::string staged = FullPath(entry, state.m_strInstallFolder) + "_";
+        progress.lastChunk = 0;
+        progress.done = 0;
+        progress.remaining = progress.total = entry.size;
+        if (NeedsUpdateOnDisk(entry, staged)) {
+            const std::string& marker = entry.revision.empty() ? entry.fingerprint : entry.revision;
+            if (transfer::DownloadFileResumable(&progress, buffer, url, staged, marker.c_str(), kTransferAttempts) != 1)
+                return kFailed;
+        } else {
+            ReportStagedFile(progress, entry.size);
+        }
+        state.m_mapFetched[item.first] = entry;
+        state.m_mapUpdatedFiles[entry.localPath] = entry.localPath;
+    }
+    return kFetched;
+}
+
+}  // namespace discovery

@@ -1,0 +1,84 @@
+#include "discovery/download_updates.h"
+
+#include "base/ansi_text.h"
+#include "base/command_line.h"
+#include "base/window_protocol.h"
+#include "discovery/compare_lists.h"
+#include "discovery/download_stage.h"
+#include "discovery/gateway.h"
+#include "discovery/server_files.h"
+#include "install/running_programs.h"
+#include "transfer/local_files.h"
+
+namespace discovery {
+namespace {
+
+const char kGatewayName[] = "gateway.ini";
+
+void ShowStatus(const UpdateState& state, const char* text) {
+    base::SetControlText(state.hWnd, kStatusLabel, text);
+}
+
+// Fetches the gateway file and appends "/" + the chosen version folder to
+// the server URL. kFetched when the folder is known, else kFailed.
+int SelectVersionFolder(UpdateState& state, const std::string& gatewayKey) {
+    ShowStatus(state, "최종 버전을 가져오고 있습니다...");
+    if (!FetchServerFile(state, kGatewayName)) {
+        ShowStatus(state, "최종 버전을 가져오는 데 실패했습니다!");
+        return kFailed;
+    }
+    const std::string copy = state.m_strInstallFolder + kGatewayName + "_";
+    ShowStatus(state, "최종 버전을 확인하고 있습니다...");
+    std::string text;
+    if (!transfer::ReadFileToString(copy, text)) {
+        base::SetControlText(state.hWnd, kFileNameLabel, copy);
+        ShowStatus(state, "최종 버전 확인에 실패했습니다!");
+        return kFailed;
+    }
+    ::DeleteFileA(copy.c_str());
+    // Without a line for the key, any folder would be a guess: requesting the
+    // list below the whole gateway text can never succeed.
+    std::string folder;
+    if (!ParseGateway(text, folder, gatewayKey)) {
+        ShowStatus(state, "최종 버전 확인에 실패했습니다!");
+        return kFailed;
+    }
+    state.m_strServerUrl += "/" + folder;
+    return kFetched;
+}
+
+}  // namespace
+
+int DownloadUpdates(UpdateState& state) {
+    std::string key;
+    base::GetCommandLineValue("jisacd:", key);
+    return DownloadUpdates(state, BuiltInServerUrl(), key);
+}
+
+int DownloadUpdates(UpdateState& state, const std::string& serverUrl, const std::string& gatewayKey) {
+    state.m_nTotalBytes = 0;
+    state.m_strServerUrl = base::Trim(serverUrl);
+    if (state.m_strServerUrl.compare(0, 2, "//") == 0) state.m_strServerUrl.clear();
+    if (state.m_strServerUrl.empty()) {
+        base::SetControlText(state.hWnd, kFileNameLabel, "서버 점검 중!");
+        ShowStatus(state, "서버 점검으로 스킵합니다!");
+        return kServerDisabled;
+    }
+    if (SelectVersionFolder(state, gatewayKey) != kFetched) return kFailed;
+
+    ShowStatus(state, "업데이트 목록을 가져오고 있습니다...");
+    if (!FetchServerFile(state, kListName)) {
+        ShowStatus(state, "업데이트 목록을 가져오는 데 실패했습니다!");
+        return kFailed;
+    }
+    ShowStatus(state, "업데이트 대상을 확인하고 있습니다...");
+    state.m_nTotalBytes = state.m_nRemainingBytes = CompareLists(state);
+    state.m_nFileCount = static_cast<uint32_t>(state.m_mapPending.size());
+    if (state.m_nTotalBytes == 0 || state.m_nFileCount == 0) return kNothingToFetch;
+
+    RestrictToSelfFiles(state);
+    if (install::WaitForFilesFree(PendingFilePaths(state)) > 0) return kFilesHeld;
+    return DownloadPendingFiles(state);
+}
+
+}  // namespace discovery

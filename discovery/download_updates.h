@@ -1,0 +1,27 @@
+// One discovery run: the gateway and version folder, the update list and its
+// comparison, and the download of every pending file under its staged name
+// (the target's path + "_").
+#pragma once
+
+#include <string>
+
+#include "discovery/update_state.h"
+
+namespace discovery {
+
+enum DownloadResult : int {
+    kFetched = 1,         // m_mapFetched lists the staged files
+    kNothingToFetch = 0,  // every file is current
+    kFailed = -1,         // a fetch failed or the gateway could not be read
+    kFilesHeld = -2,      // a running program holds a file to replace; nothing fetched
+    kServerDisabled = -3  // no request was made
+};
+
+// The run as the program does it: the built-in server URL and the folder key
+// from the "jisacd:" command-line option.
+int DownloadUpdates(UpdateState& state);
+// The same with the server URL (trimmed; "//..." means disabled) and the
+// gateway key given.
+int DownloadUpdates(UpdateState& state, const std::string& serverUrl, const std::string& gatewayKey);
+
+}  // namespace discovery

@@ -1,0 +1,115 @@
+#include "discovery/file_identity.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "base/ansi_text.h"
+#include "base/unique_handle.h"
+#include "discovery/md5.h"
+
+namespace discovery {
+namespace {
+
+constexpr int64_t kBlock = 1024;
+constexpr int64_t kSampleBytes = 8;
+// Reads go through a large buffer so the sampled hash costs little more than
+// reading the file; the sampling itself still follows 1024-byte blocks.
+constexpr DWORD kReadSize = 256 * 1024;
+
+bool HashWhole(int64_t size) { return size / kBlock + size % kBlock <= 4; }
+
+// Fills `buffer` completely unless the file ends first; false on a read error.
+bool ReadFull(HANDLE file, char* buffer, DWORD size, DWORD& got) {
+    got = 0;
+    while (got < size) {
+        DWORD n = 0;
+        if (!::ReadFile(file, buffer + got, size - got, &n, nullptr)) return false;
+        if (n == 0) break;
+        got += n;
+    }
+    return true;
+}
+
+}  // namespace
+
+// The MD5 state is local to each call, so fingerprints may be computed on
+// several threads at once (the program itself only does so on its worker).
+bool ComputeFingerprint(const std::string& path, char out[17]) {
+    base::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                        nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) {
+        std::printf("\n File open error [%s] \n", path.c_str());
+        return false;
+    }
+    LARGE_INTEGER size = {};
+    const bool whole = HashWhole(::GetFileSizeEx(file.get(), &size) ? size.QuadPart : 0);
+
+    Md5 md5;
+    std::unique_ptr<char[]> buffer(new char[kReadSize]);
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFull(file.get(), buffer.get(), kReadSize, got)) return false;
+        if (got == 0) break;
+        if (whole) {
+            md5.Update(buffer.get(), got);
+        } else {
+            // Only the last piece of the file can be shorter than a block.
+            DWORD offset = 0;
+            for (; got - offset >= kBlock; offset += kBlock) md5.Update(buffer.get() + offset, kSampleBytes);
+            if (offset < got) md5.Update(buffer.get() + offset, got - offset);
+        }
+        if (got < kReadSize) break;
+    }
+    const Md5Digest digest = md5.Finish();
+    static const char kHex[] = "0123456789abcdef";
+    for (size_t i = 0; i < digest.size(); ++i) out[i] = kHex[digest[i] & 0x0F];
+    out[16] = '\0';
+    return true;
+}
+
+bool MatchesFingerprint(const std::string& path, const std::string& expected) {
+    char text[17] = {};
+    ComputeFingerprint(path, text);
+    return base::EqualsNoCase(text, expected);
+}
+
+bool ReadFixedFileInfo(const std::string& path, VS_FIXEDFILEINFO& info) {
+    DWORD handle = 0;
+    const DWORD size = ::GetFileVersionInfoSizeA(path.c_str(), &handle);
+    if (size == 0) return false;
+    std::vector<char> data(size);
+    if (!::GetFileVersionInfoA(path.c_str(), 0, size, data.data())) return false;
+    void* fixed = nullptr;
+    UINT fixedSize = 0;
+    if (!::VerQueryValueA(data.data(), "\\", &fixed, &fixedSize) || !fixed || fixedSize < sizeof(info))
+        return false;
+    std::memcpy(&info, fixed, sizeof(info));
+    return true;
+}
+
+std::string GetProductVersionText(const std::string& path) {
+    VS_FIXEDFILEINFO info = {};
+    if (!ReadFixedFileInfo(path, info)) return std::string();
+    return base::FormatText("%d.%d%d%d", HIWORD(info.dwProductVersionMS), LOWORD(info.dwProductVersionMS),
+                            HIWORD(info.dwProductVersionLS), LOWORD(info.dwProductVersionLS));
+}
+
+uint64_t GetFileSize64(const std::string& path) {
+    struct _stat64 st;
+    if (::_stat64(path.c_str(), &st) != 0) return 0;
+    return static_cast<uint64_t>(st.st_size);
+}
+
+bool SameVersionText(const std::string& a, const std::string& b) {
+    auto digits = [](std::string text) {
+        for (char ch : {',', '.', ' '}) text = base::RemoveAll(std::move(text), ch);
+        return text;
+    };
+    return digits(a) == digits(b);
+}
+
+}  // namespace discovery

@@ -1,0 +1,50 @@
+#include "discovery/list_entry.h"
+
+#include <cstdlib>
+
+#include "base/ansi_text.h"
+#include "base/split_string.h"
+
+namespace discovery {
+namespace {
+
+const char kSystemMarker[] = "$system$";
+
+std::string SystemFolder() {
+    char buffer[MAX_PATH] = {};
+    const UINT length = ::GetSystemDirectoryA(buffer, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::string(buffer, length) : std::string();
+}
+
+}  // namespace
+
+void ParseListKey(const std::string& key, ListEntry& entry) {
+    base::StringList pieces;
+    base::SplitString(key, "|", pieces);
+    entry.remoteName = base::GetListItem(pieces, 0);
+    std::string local = pieces.size() > 1 ? pieces[1] : entry.remoteName;
+    local = base::ReplaceAll(local, "/", "\\");
+
+    entry.isSystemPath = FALSE;
+    const size_t marker = base::ToLowerAnsi(local).find(kSystemMarker);
+    if (marker != std::string::npos) {
+        local = SystemFolder() + local.substr(marker + sizeof(kSystemMarker) - 1);
+        entry.isSystemPath = TRUE;
+    }
+    entry.localPath = local;
+}
+
+void ParseListValue(const std::string& value, ListEntry& entry) {
+    base::StringList fields;
+    base::SplitString(value, "|", fields);
+    entry.version = base::GetListItem(fields, 0);
+    entry.size = static_cast<uint32_t>(std::strtoul(base::GetListItem(fields, 1).c_str(), nullptr, 10));
+    entry.fingerprint = base::GetListItem(fields, 2);
+    entry.revision = base::GetListItem(fields, 3);
+}
+
+std::string FullPath(const ListEntry& entry, const std::string& installFolder) {
+    return entry.isSystemPath ? entry.localPath : installFolder + entry.localPath;
+}
+
+}  // namespace discovery

@@ -1,0 +1,36 @@
+// The state of one update run that discovery fills and the main window and
+// the update run read. The main window owns exactly one; discovery reaches the
+// window only through `hWnd` and the documented messages, so it also runs
+// (and is tested) with no window at all.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "discovery/list_entry.h"
+
+namespace discovery {
+
+struct UpdateState {
+    // Takes the install folder and the updater's own file name from the
+    // running executable; tests overwrite both.
+    UpdateState();
+
+    std::string m_strServerUrl;      // server URL; "/" + version folder appended once per run
+    std::string m_strInstallFolder;  // with a trailing "\"
+    std::string m_strSelfFileName;   // the running updater's file name, e.g. "Arkenfel_Update.exe"
+    EntryMap m_mapPending;           // files to fetch, by index
+    EntryMap m_mapFetched;           // files fetched in this run, by index
+    std::map<std::string, std::string> m_mapUpdatedFiles;  // localPath -> localPath of every fetched file
+    uint32_t m_nFileCount = 0;
+    uint32_t m_nTotalBytes = 0;
+    uint32_t m_nRemainingBytes = 0;  // counted down by the window's progress handler
+    DWORD m_dwStartTick = 0;         // GetTickCount when the downloads begin
+    BOOL m_bSelfUpdate = FALSE;      // this run fetches only the updater's own files
+    HWND hWnd = nullptr;             // the main window, or null (no labels, bars or reports)
+};
+
+}  // namespace discovery
