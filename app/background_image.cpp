@@ -1,0 +1,77 @@
+#include "app/background_image.h"
+
+#include <objbase.h>
+#include <gdiplus.h>
+
+#include <cstring>
+#include <mutex>
+
+namespace app {
+namespace {
+
+constexpr int kBackgroundImageId = 133;
+
+// GDI+ is started by the first decode and shut down with the last image object.
+std::mutex g_gdiplusLock;
+ULONG_PTR g_gdiplusToken = 0;
+int g_imageObjects = 0;
+
+bool StartGdiplus() {
+    std::lock_guard<std::mutex> lock(g_gdiplusLock);
+    if (g_gdiplusToken) return true;
+    Gdiplus::GdiplusStartupInput input;
+    return Gdiplus::GdiplusStartup(&g_gdiplusToken, &input, nullptr) == Gdiplus::Ok;
+}
+
+struct GlobalBlock {
+    HGLOBAL handle;
+    ~GlobalBlock() {
+        if (handle) ::GlobalFree(handle);
+    }
+};
+
+HBITMAP DecodeStream(IStream* stream) {
+    Gdiplus::GpBitmap* decoded = nullptr;
+    if (Gdiplus::DllExports::GdipCreateBitmapFromStream(stream, &decoded) != Gdiplus::Ok) return nullptr;
+    HBITMAP bitmap = nullptr;
+    Gdiplus::DllExports::GdipCreateHBITMAPFromBitmap(decoded, &bitmap, 0);
+    Gdiplus::DllExports::GdipDisposeImage(decoded);
+    return bitmap;
+}
+
+}  // namespace
+
+BackgroundImage::BackgroundImage() {
+    std::lock_guard<std::mutex> lock(g_gdiplusLock);
+    ++g_imageObjects;
+}
+
+BackgroundImage::~BackgroundImage() {
+    bitmap_.reset();
+    std::lock_guard<std::mutex> lock(g_gdiplusLock);
+    if (--g_imageObjects == 0 && g_gdiplusToken) {
+        Gdiplus::GdiplusShutdown(g_gdiplusToken);
+        g_gdiplusToken = 0;
+    }
+}
+
+bool LoadResourceImage(BackgroundImage& image) {
+    HMODULE module = ::GetModuleHandleA(nullptr);
+    HRSRC resource = ::FindResourceA(module, MAKEINTRESOURCEA(kBackgroundImageId), "Bitmap");
+    const DWORD size = resource ? ::SizeofResource(module, resource) : 0;
+    if (size == 0) return false;
+    const void* bytes = ::LockResource(::LoadResource(module, resource));
+    if (!bytes) return false;
+
+    GlobalBlock block{::GlobalAlloc(GMEM_MOVEABLE, size)};
+    if (!block.handle) return false;
+    std::memcpy(::GlobalLock(block.handle), bytes, size);
+    ::GlobalUnlock(block.handle);
+
+    base::ComPtr<IStream> stream;
+    if (FAILED(::CreateStreamOnHGlobal(block.handle, FALSE, stream.put())) || !StartGdiplus()) return false;
+    if (HBITMAP bitmap = DecodeStream(stream.get())) image.assign(bitmap);
+    return !image.empty();
+}
+
+}  // namespace app

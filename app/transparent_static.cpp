@@ -1,0 +1,57 @@
+#include "app/transparent_static.h"
+
+namespace app {
+
+bool CTransparentStatic2::CaptureBackground() {
+    if (m_bmpBackground) return false;
+    HWND parent = ::GetParent(hwnd());
+    RECT rect;
+    ::GetWindowRect(hwnd(), &rect);
+    ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+
+    HDC parentDc = ::GetDC(parent);
+    base::UniqueMemoryDc memory(::CreateCompatibleDC(parentDc));
+    base::UniqueGdiObject bitmap(::CreateCompatibleBitmap(parentDc, width, height));
+    if (memory && bitmap) {
+        HGDIOBJ old = ::SelectObject(memory.get(), bitmap.get());
+        ::BitBlt(memory.get(), 0, 0, width, height, parentDc, rect.left, rect.top, SRCCOPY);
+        ::SelectObject(memory.get(), old);
+        m_bmpBackground = std::move(bitmap);
+        ++m_captureCount;
+    }
+    ::ReleaseDC(parent, parentDc);
+    return m_bmpBackground.valid();
+}
+
+void CTransparentStatic2::PaintBackground(HDC dc) {
+    RECT client;
+    ::GetClientRect(hwnd(), &client);
+    base::UniqueMemoryDc memory(::CreateCompatibleDC(dc));
+    HGDIOBJ old = ::SelectObject(memory.get(), m_bmpBackground.get());
+    ::BitBlt(dc, 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
+    ::SelectObject(memory.get(), old);
+}
+
+LRESULT CTransparentStatic2::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_SETTEXT: {
+        CaptureBackground();
+        const LRESULT result = CallOriginal(message, wParam, lParam);
+        ::InvalidateRect(hwnd(), nullptr, TRUE);
+        ::UpdateWindow(hwnd());
+        return result;
+    }
+    case WM_ERASEBKGND:
+        if (m_bmpBackground) {
+            PaintBackground(reinterpret_cast<HDC>(wParam));
+            return 1;
+        }
+        if (CaptureBackground()) return 1;
+        return CallOriginal(message, wParam, lParam);
+    default:
+        return SubclassedControl::WindowProc(message, wParam, lParam);
+    }
+}
+
+}  // namespace app

@@ -1,0 +1,234 @@
+#include "app/update_run.h"
+
+#include <cmath>
+#include <string>
+
+#include "base/ansi_text.h"
+#include "base/message_box.h"
+#include "base/module_path.h"
+#include "base/updater_settings.h"
+#include "base/window_protocol.h"
+#include "discovery/download_updates.h"
+#include "install/component_registration.h"
+#include "install/firewall.h"
+#include "install/post_update_script.h"
+#include "install/process_launch.h"
+#include "install/update_helper_file.h"
+#include "transfer/local_files.h"
+
+namespace app {
+namespace {
+
+const char kLocalList[] = "Arkenfel_List.ini";
+const char kServerList[] = "Arkenfel_List.ini_";
+const char kComponentList[] = "setup.bat";
+const char kFirewallList[] = "firewall.ini";
+const char kClientCommand[] = "Arkenfel.exe";
+const char kHelperProgram[] = "UpdateHelper.exe";
+
+const char kTextRunningProgram[] = "실행 중인 프로그램이 있습니다.";
+const char kTextListMissing[] = "업데이트 목록을 찾을 수 없습니다.";
+const char kTextCopyFailed[] = "[%s] 파일을 업데이트할 수 없습니다. ";
+const char kTextHelperFailed[] = "업데이트 헬퍼 추출에 실패했습니다.";
+const char kTextUpToDate[] = "모든 파일이 최신 버전입니다.";
+const char kTextCopying[] = "업데이트 파일 복사 중...";
+const char kTextDone[] = "업데이트를 성공적으로 완료하였습니다.";
+const char kTextRegistering[] = "라이브러리를 레지스트리에 등록하고 있습니다.";
+const char kTextRetryLater[] = "\n종료 후 재시도 바랍니다!";
+
+// A failure inside the run: its text is shown once, at the end of the run.
+struct RunFailure {
+    std::string text;
+};
+
+enum class PostInstall { UpToDate, AfterCopy, AfterFailure };
+
+class UpdateRun {
+public:
+    UpdateRun(discovery::UpdateState& state, HWND window)
+        : state_(state),
+          window_(window),
+          installFolder_(state.m_strInstallFolder),
+          ownName_(state.m_strSelfFileName) {
+        progress_.hWnd = window;
+        std::string installPath;
+        sameFolder_ = base::ReadInstallPath(installPath) && !installPath.empty() &&
+                      base::EqualsNoCase(installPath, installFolder_);
+    }
+
+    void Execute() {
+        const int result = discovery::DownloadUpdates(state_);
+        try {
+            switch (result) {
+            case -2:
+                throw RunFailure{kTextRunningProgram};
+            case -1:
+            case -3:
+                install::StartProgram(installFolder_ + kClientCommand + " /run", false);
+                break;
+            case 0:
+                FinishUpToDate();
+                break;
+            default:
+                InstallFetchedFiles();
+                if (state_.m_bSelfUpdate)
+                    HandOffToHelper();
+                else
+                    RunPostInstallSteps(PostInstall::AfterCopy);
+                break;
+            }
+        } catch (const RunFailure& failure) {
+            ReportFailure(failure.text);
+        }
+        ::PostMessageA(window_, UM_RUN_DONE, 0, 0);
+    }
+
+private:
+    std::string InFolder(const char* name) const { return installFolder_ + name; }
+
+    void SetLabels(const char* fileName, const char* fileInfo, const char* status, const char* summary) {
+        const int ids[] = {kFileNameLabel, kFileInfoLabel, kStatusLabel, kSummaryLabel};
+        const char* texts[] = {fileName, fileInfo, status, summary};
+        for (int i = 0; i < 4; ++i)
+            if (texts[i]) base::SetControlText(window_, ids[i], texts[i]);
+    }
+    void ShowStatus(const char* text) { SetLabels("", "", text, ""); }
+
+    void ClearEntryMaps() {
+        state_.m_mapPending.clear();
+        state_.m_mapFetched.clear();
+    }
+
+    void FinishUpToDate() {
+        ::DeleteFileA(InFolder(kServerList).c_str());
+        ShowStatus(kTextUpToDate);
+        ClearEntryMaps();
+        RunPostInstallSteps(PostInstall::UpToDate);
+    }
+
+    void InstallFetchedFiles() {
+        if (::GetFileAttributesA(InFolder(kServerList).c_str()) == INVALID_FILE_ATTRIBUTES)
+            throw RunFailure{kTextListMissing};
+        ShowStatus(kTextCopying);
+        base::SetBarRange(window_, kFileProgressBar, 0, 100);
+
+        uint32_t counter = 1;
+        for (const auto& item : state_.m_mapFetched) {
+            const discovery::ListEntry& entry = item.second;
+            const std::string& name = entry.localPath;
+            lastTarget_ = discovery::FullPath(entry, installFolder_);
+            lastStaged_ = lastTarget_ + "_";
+            base::SetControlText(window_, kFileNameLabel, name);
+            ::Sleep(50);
+            ::SetFileAttributesA(lastTarget_.c_str(), FILE_ATTRIBUTE_NORMAL);
+            lastWasSelf_ = base::EqualsNoCase(name, ownName_);
+            if (lastWasSelf_) {
+                // The running executable cannot be overwritten: its staged copy
+                // stays for the helper program.
+                selfUpdatePending_ = true;
+            } else {
+                if (!transfer::CopyFileWithRetry(lastStaged_, lastTarget_))
+                    throw RunFailure{base::FormatText(kTextCopyFailed, lastTarget_.c_str())};
+                ::DeleteFileA(lastStaged_.c_str());
+            }
+            base::SetBarPos(window_, kTotalProgressBar, CopyPhasePosition(counter, state_.m_nFileCount));
+            ++counter;
+        }
+
+        ::SetFileAttributesA(InFolder(kLocalList).c_str(), FILE_ATTRIBUTE_NORMAL);
+        // Every hand-off restarts the updater against the disk rather than the
+        // old local list: compared with that list, a replaced skin would still
+        // look changed and the restarted run would fetch it and hand off again,
+        // without end.
+        if (selfUpdatePending_ || state_.m_bSelfUpdate) ::DeleteFileA(InFolder(kLocalList).c_str());
+        if (selfUpdatePending_) base::WriteInstallPath(nullptr);
+        ::DeleteFileA(InFolder(kServerList).c_str());
+
+        base::SetBarPos(window_, kFileProgressBar, 100);
+        base::SetBarPos(window_, kTotalProgressBar, base::GetBarUpper(window_, kTotalProgressBar));
+        ShowStatus(kTextDone);
+        ClearEntryMaps();
+    }
+
+    void HandOffToHelper() {
+        if (!install::PrepareUpdateHelper()) throw RunFailure{kTextHelperFailed};
+        const std::string arguments =
+            lastWasSelf_ ? base::FormatText("\"%s\" \"%s\"", lastStaged_.c_str(), lastTarget_.c_str())
+                         : base::FormatText("/restart \"%s\" %u 1 5000", base::GetModulePath().c_str(),
+                                            static_cast<unsigned>(::GetCurrentProcessId()));
+        install::StartProgram(kHelperProgram, true, arguments.c_str());
+    }
+
+    // A stored one-time command replaces the post-install steps. True when one ran.
+    bool StartStoredCommand() {
+        std::string command;
+        base::ReadRunOnce(command);
+        if (command.empty()) return false;
+        base::WriteRunOnce(nullptr);
+        install::StartProgram(command, false);
+        return true;
+    }
+
+    void RunPostInstallSteps(PostInstall variant) {
+        if (variant == PostInstall::UpToDate && StartStoredCommand()) return;
+        ShowStatus(kTextRegistering);
+        if (variant == PostInstall::AfterCopy && StartStoredCommand()) return;
+        RegisterListedComponents();
+        AddListedFirewallExceptions(variant != PostInstall::AfterCopy);
+        install::RunPostUpdateScript();
+    }
+
+    void RegisterListedComponents() {
+        const std::string setupPath = base::GetModuleFolder() + kComponentList;
+        if (::GetFileAttributesA(setupPath.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+        if (!install::RegisterComponents(setupPath, state_.m_mapUpdatedFiles, errorText_, sameFolder_, &progress_))
+            base::ShowMessageBox(errorText_, MB_OK);
+        else if (!sameFolder_)
+            base::WriteInstallPath(installFolder_.c_str());
+        ::DeleteFileA(setupPath.c_str());
+    }
+
+    void AddListedFirewallExceptions(bool showFailure) {
+        errorText_.clear();
+        const std::string listPath = base::GetModuleFolder() + kFirewallList;
+        if (::GetFileAttributesA(listPath.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+        if (!install::AddFirewallExceptions(listPath, errorText_, &progress_) && showFailure)
+            base::ShowMessageBox(errorText_, MB_OK);
+        ::DeleteFileA(listPath.c_str());
+    }
+
+    void ReportFailure(const std::string& text) {
+        const std::string fileText = base::Trim(base::GetControlText(window_, kFileNameLabel));
+        base::SetControlText(window_, kStatusLabel, text);
+        ::DeleteFileA(InFolder(kServerList).c_str());
+        std::string message = text;
+        if (!fileText.empty()) message += "\n(" + fileText + ")";
+        message += kTextRetryLater;
+        base::ShowErrorBox(message);
+        ClearEntryMaps();
+        if (!state_.m_bSelfUpdate) RunPostInstallSteps(PostInstall::AfterFailure);
+    }
+
+    discovery::UpdateState& state_;
+    HWND window_;
+    const std::string installFolder_;
+    const std::string ownName_;
+    bool sameFolder_ = false;
+    bool selfUpdatePending_ = false;
+    bool lastWasSelf_ = false;
+    std::string lastTarget_;
+    std::string lastStaged_;
+    std::string errorText_;
+    RegisterProgress progress_;
+};
+
+}  // namespace
+
+int CopyPhasePosition(uint32_t counter, uint32_t fileCount) {
+    if (fileCount == 0) return 100;
+    return 90 - static_cast<int>(std::trunc((static_cast<double>(counter) / fileCount) * -10.0));
+}
+
+void RunUpdate(discovery::UpdateState& state, HWND window) { UpdateRun(state, window).Execute(); }
+
+}  // namespace app

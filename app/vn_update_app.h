@@ -1,0 +1,21 @@
+// The application object: decides, before any window exists, whether this
+// process relocates the updater to its home folder, refuses to run twice, or
+// runs the main window.
+#pragma once
+
+#include <string>
+
+namespace app {
+
+class CVNUpdateApp {
+public:
+    // The start-up decision tree. Returns the process exit code.
+    int InitInstance();
+
+private:
+    void Relocate(const std::string& modulePath);
+    bool AnotherInstanceRuns();
+    void RunMainWindow();
+};
+
+}  // namespace app
