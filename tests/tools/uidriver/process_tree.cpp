@@ -26,6 +26,21 @@ std::string ImageName(HANDLE process) {
     return slash ? slash + 1 : path;
 }
 
+// Processes the system starts on a program's behalf (Wine's desktop and
+// service hosts start on demand as children of the first program that needs
+// them). They serve every program of the prefix: never followed, never killed.
+bool IsSystemProcess(const std::string& exe) {
+    static const char* const kNames[] = {"explorer.exe", "services.exe", "winedevice.exe", "plugplay.exe",
+                                         "svchost.exe",  "rpcss.exe",    "conhost.exe",    "wineboot.exe"};
+    for (const char* name : kNames)
+        if (::lstrcmpiA(exe.c_str(), name) == 0) return true;
+    return false;
+}
+
+// A job message may come before the process has a name; it is asked again
+// for about a second before it is taken in without one.
+constexpr int kNamingPolls = 20;
+
 HANDLE OpenTracked(DWORD pid) {
     return ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
 }
@@ -111,11 +126,11 @@ bool ProcessTree::IsLive(DWORD pid) const {
 }
 
 bool ProcessTree::AllEnded() const {
-    return std::all_of(tracked_.begin(), tracked_.end(), [](const Tracked& t) { return t.ended; });
+    return pending_.empty() && std::all_of(tracked_.begin(), tracked_.end(), [](const Tracked& t) { return t.ended; });
 }
 
 bool ProcessTree::Adopt(DWORD pid, DWORD parent, const std::string& exe, const char* via) {
-    if (baseline_.count(pid) || IsLive(pid)) return false;
+    if (baseline_.count(pid) || IsLive(pid) || IsSystemProcess(exe)) return false;
     const Tracked* known = FindAny(pid);
     Tracked entry;
     entry.pid = pid;
@@ -155,9 +170,21 @@ void ProcessTree::Poll() {
             if (e.pid == pid) return &e;
         return nullptr;
     };
-    for (DWORD pid : JobMembers()) {
-        const SnapshotEntry* e = snapshotEntry(pid);
-        Adopt(pid, e ? e->parent : 0, e ? e->exe : std::string(), "job");
+    for (DWORD pid : JobMembers())
+        if (!IsLive(pid) && !baseline_.count(pid)) pending_.emplace(pid, 0);
+    for (auto it = pending_.begin(); it != pending_.end();) {
+        const SnapshotEntry* e = snapshotEntry(it->first);
+        std::string exe = e ? e->exe : std::string();
+        if (exe.empty()) {
+            base::UniqueKernelHandle process(OpenTracked(it->first));
+            exe = ImageName(process.get());
+        }
+        if (exe.empty() && ++it->second < kNamingPolls) {
+            ++it;
+            continue;
+        }
+        Adopt(it->first, e ? e->parent : 0, exe, "job");
+        it = pending_.erase(it);
     }
     // Repeat until stable: a child and its grandchild may both be new.
     for (bool grew = true; grew;) {
@@ -177,7 +204,8 @@ void ProcessTree::Poll() {
 }
 
 void ProcessTree::KillAll() {
-    if (job_) ::TerminateJobObject(job_.get(), 1);
+    // One by one, not the whole job: the job may hold the prefix's system processes.
+    Poll();
     for (Tracked& t : tracked_)
         if (!t.ended && t.handle) ::TerminateProcess(t.handle.get(), 1);
     for (Tracked& t : tracked_)

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -56,6 +57,7 @@ private:
     JsonLog& log_;
     std::vector<Tracked> tracked_;  // the started process first
     std::set<DWORD> baseline_;      // processes that ran before the start: never ours
+    std::map<DWORD, int> pending_;  // job members not named yet, with the polls spent on them
     base::UniqueKernelHandle job_;
     base::UniqueKernelHandle jobPort_;
 };

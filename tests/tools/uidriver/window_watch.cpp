@@ -42,9 +42,10 @@ void WindowWatch::Poll() {
         if (!windows_.count(f.hwnd))
             log_.Write(JsonLine("window").Number("hwnd", Id(f.hwnd)).Number("pid", f.pid).Text("class", cls)
                            .Text("title", title));
-        if (cls == "#32770") answerer_.Visit(f.hwnd, f.pid);
+        // Read before answering: an answered box goes away at once.
         ReadControls(f.hwnd, title, cls);
         TakeScreenshots(f.hwnd, title);
+        if (cls == "#32770") answerer_.Visit(f.hwnd, f.pid);
     }
     for (const auto& [hwnd, known] : windows_) {
         if (present.count(hwnd)) continue;
