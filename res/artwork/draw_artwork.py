@@ -189,12 +189,14 @@ def frame_and_key(canvas, radius):
 def draw_main_background():
     canvas = Canvas(280, 370)
     canvas.vertical_gradient(NIGHT_TOP, NIGHT_BOTTOM)
-    canvas.glow(140, 62, 120, GLOW, 0.45)
-    draw_emblem(canvas, 140, 58, 38)
-    draw_wordmark(canvas, "ARKENFEL", 140, 110, 17, 24, 8, 3.2)
-    divider(canvas, 148, 40, 240)
-    # A calm, dark panel where the white labels and the bars sit.
-    panel = (8, 158, 272, 360)
+    canvas.glow(140, 56, 120, GLOW, 0.45)
+    draw_emblem(canvas, 140, 52, 36)
+    draw_wordmark(canvas, "ARKENFEL", 140, 101, 17, 24, 8, 3.2)
+    divider(canvas, 138, 40, 240)
+    # A calm, dark panel where the white labels and the bars sit: 96 to 198
+    # dialog units down, which is 156..322 pixels at 1.625 pixels per unit and
+    # 168..347 at 1.75. The window may end at 345 pixels.
+    panel = (8, 148, 272, 342)
     canvas.fill(panel, lambda x, y: rounded_rect_distance(x, y, *panel, 7), lambda y: PANEL, 0.85)
     canvas.outline(panel, lambda x, y: rounded_rect_distance(x, y, *panel, 7), 1.0, PANEL_EDGE)
     frame_and_key(canvas, 12)
