@@ -150,6 +150,35 @@ TEST(DialogBase, DisablesItsOwnerAndEndsOnQuitPassingTheQuitOn) {
     ::DestroyWindow(owner);
 }
 
+// Answers one private message and the static-colour query, so the two ways a
+// dialog procedure hands back a result can be told apart.
+class AnsweringDialog : public base::Dialog {
+public:
+    AnsweringDialog() : Dialog(IDD_ABOUTBOX) {}
+    static constexpr UINT kAsk = WM_APP + 1;
+
+protected:
+    INT_PTR HandleMessage(UINT message, WPARAM, LPARAM) override {
+        if (message == kAsk) return 1234;
+        if (message == WM_CTLCOLORSTATIC) return reinterpret_cast<INT_PTR>(::GetStockObject(NULL_BRUSH));
+        return kNotHandled;
+    }
+};
+
+TEST(DialogBase, HandledMessagesReturnTheirResultToTheSender) {
+    AnsweringDialog dialog;
+    LRESULT answer = 0, brush = 0, unhandled = -5;
+    RunModalWithProbe(dialog, [&](base::Dialog& d) {
+        answer = ::SendMessageA(d.hwnd(), AnsweringDialog::kAsk, 0, 0);
+        brush = ::SendMessageA(d.hwnd(), WM_CTLCOLORSTATIC, 0, 0);
+        unhandled = ::SendMessageA(d.hwnd(), WM_APP + 2, 0, 0);
+        d.EndDialog(IDOK);
+    });
+    EXPECT_EQ(1234, answer);
+    EXPECT_EQ(reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH)), brush);
+    EXPECT_EQ(0, unhandled);
+}
+
 class CountingEdit : public base::SubclassedControl {
 public:
     int textChanges = 0;
