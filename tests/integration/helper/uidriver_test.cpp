@@ -52,12 +52,23 @@ TEST_F(UiDriver, ReadsControlsAnswersByButtonTextAndReportsUnmatchedBoxes) {
     uidriver::Invocation run = Invocation(Quoted(testenv::BinDir() + "UpdateHelper.exe"));
     run.reads = {"UpdateHelper:65535,1"};
     run.answers = {"적습니다=확인"};
+    run.screenshots = {{Path("box.bmp"), "적습니다"}};
     uidriver::RunResult result = uidriver::RunDriver(run);
     EXPECT_EQ(Texts{"인수가 너무 적습니다!"}, result.ControlTexts(65535));
     EXPECT_EQ(Texts{"확인"}, result.ControlTexts(1));
     ASSERT_EQ(1u, result.Events("answer").size());
     EXPECT_EQ("적습니다=확인", result.Events("answer")[0]->Str("rule"));
     EXPECT_TRUE(result.UnansweredBoxes().empty());
+
+    // The picture is a whole 24-bit BMP of the box's size.
+    ASSERT_EQ(1u, result.Events("screenshot").size());
+    const uidriver::JsonValue& shot = *result.Events("screenshot")[0];
+    EXPECT_TRUE(shot.Bool("ok"));
+    const std::string bmp = testenv::ReadFileBytes(Path("box.bmp"));
+    const long long stride = (shot.Int("width") * 3 + 3) / 4 * 4;
+    ASSERT_GT(shot.Int("height"), 0);
+    EXPECT_EQ("BM", bmp.substr(0, 2));
+    EXPECT_EQ(static_cast<size_t>(54 + stride * shot.Int("height")), bmp.size());
 
     run.answers = {"no such text=1"};
     result = uidriver::RunDriver(run);
