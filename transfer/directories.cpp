@@ -11,9 +11,8 @@ int CreateDirectories(const std::string& path) {
     std::string folder = base::Trim(path);
     if (folder.empty() || folder.back() != '\\') folder += '\\';
     if (::PathIsDirectoryA(folder.c_str())) return 1;
-    // Walk the backslashes from the left; byte-wise is safe because a
-    // backslash byte (0x5C) can be a trail byte in code page 949 only after
-    // a lead byte, which CharNextA steps over.
+    // CharNextA steps over double-byte characters, so a trail byte is never
+    // taken for a separator in code pages where that can happen.
     for (const char* p = folder.c_str(); *p; p = ::CharNextA(p)) {
         if (*p != '\\') continue;
         const std::string prefix(folder.c_str(), p);

@@ -21,14 +21,14 @@ void SetDwordOption(HINTERNET session, DWORD option, DWORD value) {
     ::InternetSetOptionA(session, option, &value, sizeof(value));
 }
 
-void ApplySettings(HINTERNET session, const SessionSettings& s) {
-    SetDwordOption(session, INTERNET_OPTION_CONNECT_TIMEOUT, s.timeoutMs);
-    SetDwordOption(session, INTERNET_OPTION_CONNECT_BACKOFF, s.timeoutMs);
-    SetDwordOption(session, INTERNET_OPTION_SEND_TIMEOUT, s.timeoutMs);
-    SetDwordOption(session, INTERNET_OPTION_RECEIVE_TIMEOUT, s.timeoutMs);
-    SetDwordOption(session, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, s.timeoutMs);
-    SetDwordOption(session, INTERNET_OPTION_LISTEN_TIMEOUT, s.timeoutMs);
-    SetDwordOption(session, INTERNET_OPTION_CONNECT_RETRIES, s.connectRetries);
+void ApplySettings(HINTERNET handle, const SessionSettings& s) {
+    SetDwordOption(handle, INTERNET_OPTION_CONNECT_TIMEOUT, s.timeoutMs);
+    SetDwordOption(handle, INTERNET_OPTION_CONNECT_BACKOFF, s.timeoutMs);
+    SetDwordOption(handle, INTERNET_OPTION_SEND_TIMEOUT, s.timeoutMs);
+    SetDwordOption(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, s.timeoutMs);
+    SetDwordOption(handle, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, s.timeoutMs);
+    SetDwordOption(handle, INTERNET_OPTION_LISTEN_TIMEOUT, s.timeoutMs);
+    SetDwordOption(handle, INTERNET_OPTION_CONNECT_RETRIES, s.connectRetries);
 }
 
 struct ParsedUrl {
@@ -83,6 +83,10 @@ InternetRequest::OpenResult InternetRequest::Send(const std::string& url, const 
         failureText = "OpenRequest Error!";
         return OpenResult::NoRequest;
     }
+    // Windows hands the session's time-outs down to its connections and
+    // requests; Wine keeps them on the session only, so they are repeated
+    // on the request itself (same values, no change on Windows).
+    ApplySettings(request_.get(), settings);
     ::HttpAddRequestHeadersA(request_.get(), headers.c_str(), static_cast<DWORD>(headers.size()),
                              HTTP_ADDREQ_FLAG_ADD_IF_NEW);
     if (!::HttpSendRequestA(request_.get(), nullptr, 0, nullptr, 0)) throw InternetException(::GetLastError());

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Prepares the Wine test bench: Korean locale, display, a fresh 32-bit prefix
 # with the virtual desktop switched on, trust for the test CA (when one is
-# given) and a persistent wineserver. Usage: setup.sh BENCH_DIR [CA_TOOL CA_CERT]
+# given) and a persistent wineserver. Usage: setup.sh BENCH_DIR [CA_TOOL [CA_CERT]]
+# With CA_TOOL alone, a fresh test CA and localhost certificate are made in
+# BENCH_DIR/tls (tests/server/make_test_ca.sh) and that CA is trusted.
 set -euo pipefail
 BENCH_DIR="$1"; export BENCH_DIR
 here="$(cd "$(dirname "$0")" && pwd)"
 
+"$here/../server/stop_server.sh" "$BENCH_DIR" >/dev/null 2>&1 || true
 "$here/teardown.sh" "$BENCH_DIR" >/dev/null 2>&1 || true
 rm -rf "$BENCH_DIR"
 mkdir -p "$BENCH_DIR/locale"
@@ -34,8 +37,13 @@ wineboot -i >"$BENCH_DIR/wineboot.log" 2>&1
 # window when no window manager runs.
 wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
-if [ $# -ge 3 ] && [ -n "$2" ]; then
-  wine "$2" "$(winepath -w "$3")" >"$BENCH_DIR/trust.log" 2>&1 || {
+ca_cert="${3:-}"
+if [ $# -ge 2 ] && [ -n "$2" ] && [ -z "$ca_cert" ]; then
+  "$here/../server/make_test_ca.sh" "$BENCH_DIR/tls" >/dev/null
+  ca_cert="$BENCH_DIR/tls/ca.der"
+fi
+if [ $# -ge 2 ] && [ -n "$2" ]; then
+  wine "$2" "$(winepath -w "$ca_cert")" >"$BENCH_DIR/trust.log" 2>&1 || {
     echo "setup: trusting the test CA failed" >&2; cat "$BENCH_DIR/trust.log" >&2; exit 1; }
 fi
 wineserver -w
