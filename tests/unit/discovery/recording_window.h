@@ -1,0 +1,44 @@
+// A hidden stand-in for the main window: the labels and progress bars that
+// discovery writes to, with every bar range and position and every transfer
+// report recorded. It lives on the thread that creates it; discovery sends
+// to it synchronously, as it does to the real window.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "transfer/transfer_records.h"
+
+namespace testenv {
+
+struct BarEvent {
+    int id;
+    bool isRange;  // PBM_SETRANGE32 (value = upper end) or PBM_SETPOS (value = position)
+    int value;
+    bool operator==(const BarEvent& o) const { return id == o.id && isRange == o.isRange && value == o.value; }
+};
+
+class RecordingWindow {
+public:
+    RecordingWindow();
+    ~RecordingWindow();
+    RecordingWindow(const RecordingWindow&) = delete;
+    RecordingWindow& operator=(const RecordingWindow&) = delete;
+
+    HWND hwnd() const { return hwnd_; }
+    std::string Text(int id) const;
+    // Bar events of one control, in order.
+    std::vector<BarEvent> BarEvents(int id) const;
+
+    std::vector<BarEvent> barEvents;
+    std::vector<transfer::TransferProgress> reports;
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
+    static LRESULT CALLBACK BarProc(HWND, UINT, WPARAM, LPARAM);
+    HWND hwnd_ = nullptr;
+};
+
+}  // namespace testenv
