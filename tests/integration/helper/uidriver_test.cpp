@@ -78,3 +78,29 @@ TEST_F(UiDriver, ReadsControlsAnswersByButtonTextAndReportsUnmatchedBoxes) {
 
 }  // namespace
 }  // namespace helpertest
+
+namespace helpertest {
+namespace {
+
+// A dialog that stays open after Retry is answered again, rule by rule, and
+// its edit box is logged at every change.
+TEST_F(UiDriver, AnswersADialogThatStaysOpenInSequence) {
+    uidriver::Invocation run = Invocation(Quoted(testenv::BinDir() + "fixture_dialog.exe"));
+    run.answersOnce = {"사용 중=4", "사용 중=Retry"};
+    run.answers = {"사용 중=2"};
+    run.reads = {"Fixture Dialog:1002"};
+    const uidriver::RunResult result = uidriver::RunDriver(run);
+    EXPECT_EQ(2u, result.exitCode) << "two retries, then cancel";
+    EXPECT_EQ((Texts{"attempt 0", "attempt 1", "attempt 2"}), result.ControlTexts(1002));
+    const auto answers = result.Events("answer");
+    ASSERT_EQ(3u, answers.size());
+    EXPECT_EQ(4, answers[0]->Int("id"));
+    EXPECT_EQ(4, answers[1]->Int("id"));
+    EXPECT_EQ(2, answers[2]->Int("id"));
+    EXPECT_TRUE(result.Events("box").empty()) << "a dialog with an edit box is no message box";
+    ASSERT_FALSE(result.Events("dialog").empty());
+    EXPECT_EQ("Fixture Dialog", result.Events("dialog")[0]->Str("title"));
+}
+
+}  // namespace
+}  // namespace helpertest
