@@ -37,7 +37,9 @@ bool RunLine(const std::string& line, const std::string& installFolder) {
     if (fields.size() == 1) {
         std::string command = line;
         const bool hide = command.find("$HIDE$") != std::string::npos;
-        if (hide) command = base::ReplaceAll(command, "$HIDE$", "");
+        // Without the trim, "$HIDE$ setup.exe" would leave a blank in front,
+        // and a command line that starts with a blank names no program.
+        if (hide) command = base::Trim(base::ReplaceAll(command, "$HIDE$", ""));
         StartProgram(command, hide);
         return true;
     }

@@ -28,8 +28,9 @@ bool ExtractUpdateHelper(const std::string& path) {
     return ::WriteFile(file.get(), bytes, size, &written, nullptr) && written == size;
 }
 
-bool PrepareUpdateHelper() {
-    const std::string path = GetUpdateHelperPath();
+bool PrepareUpdateHelper() { return PrepareUpdateHelper(GetUpdateHelperPath()); }
+
+bool PrepareUpdateHelper(const std::string& path) {
     if (!WaitForFileFree(path)) return false;
     return ExtractUpdateHelper(path);
 }

@@ -14,5 +14,7 @@ bool ExtractUpdateHelper(const std::string& path);
 // Waits (with the retry dialog) until no earlier helper holds the file, then
 // writes it. False when the user cancels or the file cannot be written.
 bool PrepareUpdateHelper();
+// The same for a given helper path.
+bool PrepareUpdateHelper(const std::string& path);
 
 }  // namespace install

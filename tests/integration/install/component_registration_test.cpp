@@ -1,0 +1,159 @@
+// Component registration with real DLLs: fixture_component.dll (type library,
+// registers its class) and fixture_plain.dll (no type library). Each fixture
+// logs every registration, with the host program, beside itself.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "install/component_registration.h"
+#include "tests/integration/install/install_test_support.h"
+#include "tests/support/test_env.h"
+
+namespace {
+
+using installtest::CountRecordedLines;
+
+const char kClsid[] = "{6F1C3A52-8D0E-4B7A-9C41-2A7D5E9B1F03}";
+const char kProgId[] = "ArkenfelFixture.Component.1";
+
+void ForgetRegistration() {
+    installtest::DeleteRegistryTree(HKEY_CLASSES_ROOT, std::string("CLSID\\") + kClsid);
+    installtest::DeleteRegistryTree(HKEY_CLASSES_ROOT, kProgId);
+    installtest::DeleteRegistryTree(HKEY_CLASSES_ROOT, "TypeLib\\{6F1C3A52-8D0E-4B7A-9C41-2A7D5E9B1F01}");
+}
+
+std::string ClassDefaultValue(const std::string& subKey) {
+    char data[MAX_PATH] = {};
+    LONG size = sizeof(data);
+    if (::RegQueryValueA(HKEY_CLASSES_ROOT, subKey.c_str(), data, &size) != ERROR_SUCCESS) return "<missing>";
+    return data;
+}
+
+// Counts UM_REGISTER_PROGRESS and checks what each one carries.
+struct ProgressWindow {
+    HWND hwnd = nullptr;
+    RegisterProgress* expected = nullptr;
+    std::vector<int32_t> seen;
+
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<ProgressWindow*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+        if (self && message == UM_REGISTER_PROGRESS) {
+            auto* progress = reinterpret_cast<RegisterProgress*>(lParam);
+            if (progress == self->expected) self->seen.push_back(progress->current * 100 + progress->count);
+            return 0;
+        }
+        return ::DefWindowProcA(window, message, wParam, lParam);
+    }
+    ProgressWindow() {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = &Proc;
+        wc.hInstance = ::GetModuleHandleA(nullptr);
+        wc.lpszClassName = "ArkenfelTestProgress";
+        ::RegisterClassA(&wc);
+        hwnd = ::CreateWindowA("ArkenfelTestProgress", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+        ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    ~ProgressWindow() { ::DestroyWindow(hwnd); }
+};
+
+class Components : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ForgetRegistration();
+        ::SetEnvironmentVariableA("FIXTURE_FAIL_IN_PROCESS", nullptr);
+        ASSERT_TRUE(::CopyFileA((testenv::BinDir() + "fixture_component.dll").c_str(), (dir_ / "comp.dll").c_str(), FALSE));
+        ASSERT_TRUE(::CopyFileA((testenv::BinDir() + "fixture_plain.dll").c_str(), (dir_ / "plain.dll").c_str(), FALSE));
+    }
+    void TearDown() override {
+        ::SetEnvironmentVariableA("FIXTURE_FAIL_IN_PROCESS", nullptr);
+        ForgetRegistration();
+    }
+    bool Register(const std::string& list, bool sameFolder, const std::map<std::string, std::string>& updated = {},
+                  RegisterProgress* progress = nullptr) {
+        testenv::WriteFileBytes(setup_, list);
+        return install::RegisterComponents(setup_, updated, error_, sameFolder, progress);
+    }
+    int Registrations(const std::string& dll) const { return CountRecordedLines(dir_ / (dll + ".log")); }
+
+    testenv::ScratchDir dir_{"components"};
+    std::string setup_ = dir_ / "setup.bat";
+    std::string error_;
+};
+
+TEST_F(Components, FirstRunInANewFolderRegistersEveryDll) {
+    EXPECT_TRUE(Register("comp.dll\r\nplain.dll\r\n", false));
+    EXPECT_EQ(1, Registrations("comp.dll"));
+    EXPECT_EQ(1, Registrations("plain.dll"));
+    EXPECT_EQ("", error_);
+    EXPECT_EQ(dir_ / "comp.dll", ClassDefaultValue(std::string("CLSID\\") + kClsid + "\\InprocServer32"));
+    EXPECT_EQ(kProgId, ClassDefaultValue(std::string("CLSID\\") + kClsid + "\\ProgID"));
+
+    std::string clsid, progId, error;
+    EXPECT_TRUE(install::FindRegisteredCoClass(dir_ / "comp.dll", clsid, progId, error));
+    EXPECT_EQ(kClsid, clsid);
+    EXPECT_EQ(kProgId, progId);
+}
+
+TEST_F(Components, SameFolderRegistersOnlyFetchedAndUnregisteredDlls) {
+    ASSERT_TRUE(Register("comp.dll\r\nplain.dll\r\n", false));
+    // comp.dll is registered; plain.dll has no type library, so it always counts as unregistered.
+    EXPECT_TRUE(Register("comp.dll\r\nplain.dll\r\n", true));
+    EXPECT_EQ(1, Registrations("comp.dll"));
+    EXPECT_EQ(2, Registrations("plain.dll"));
+
+    // Fetched in this run: registered again. The key is the line, case and all.
+    EXPECT_TRUE(Register("comp.dll\r\n", true, {{"COMP.DLL", "COMP.DLL"}}));
+    EXPECT_EQ(1, Registrations("comp.dll"));
+    EXPECT_TRUE(Register("comp.dll\r\n", true, {{"comp.dll", "comp.dll"}}));
+    EXPECT_EQ(2, Registrations("comp.dll"));
+
+    // Its registration gone: registered again.
+    ForgetRegistration();
+    std::string clsid, progId, error;
+    EXPECT_FALSE(install::FindRegisteredCoClass(dir_ / "comp.dll", clsid, progId, error));
+    EXPECT_TRUE(Register("comp.dll\r\n", true));
+    EXPECT_EQ(3, Registrations("comp.dll"));
+}
+
+TEST_F(Components, FailedInProcessAttemptFallsBackToRegsvr32) {
+    ::SetEnvironmentVariableA("FIXTURE_FAIL_IN_PROCESS", "1");
+    EXPECT_TRUE(Register("comp.dll\r\n", false));
+    ASSERT_EQ(1, Registrations("comp.dll"));
+    EXPECT_EQ("regsvr32.exe\r\n", installtest::ToLower(testenv::ReadFileBytes(dir_ / "comp.dll.log")));
+}
+
+TEST_F(Components, MissingDllIsSilentAndTheNextLineStillRuns) {
+    EXPECT_TRUE(Register("missing.dll\r\nplain.dll\r\n", false));
+    EXPECT_EQ(1, Registrations("plain.dll"));
+    EXPECT_EQ("", error_);
+    std::string clsid, progId, error;
+    EXPECT_FALSE(install::FindRegisteredCoClass(dir_ / "missing.dll", clsid, progId, error));
+}
+
+TEST_F(Components, BlankLinesAndSurroundingBlanksChangeNothing) {
+    ProgressWindow window;
+    RegisterProgress progress{window.hwnd, 5, 9};
+    window.expected = &progress;
+    EXPECT_TRUE(Register("\r\n  plain.dll  \r\n\r\n \t \r\n", false, {}, &progress));
+    EXPECT_EQ(1, Registrations("plain.dll"));
+    EXPECT_EQ(std::vector<int32_t>({101}), window.seen);  // item 1 of 1
+
+    window.seen.clear();
+    progress = {window.hwnd, 0, 0};
+    EXPECT_TRUE(Register("comp.dll\r\nplain.dll", false, {}, &progress));
+    EXPECT_EQ(std::vector<int32_t>({102, 202}), window.seen);
+    EXPECT_EQ(2, progress.current);
+}
+
+TEST_F(Components, UnreadableOrEmptyListGivesItsText) {
+    const std::string text = "등록 또는 해제할 DLL 목록을 불러올 수 없습니다!";
+    EXPECT_FALSE(install::RegisterComponents(dir_ / "absent.bat", {}, error_, false, nullptr));
+    EXPECT_EQ(text, error_);
+    error_.clear();
+    EXPECT_FALSE(Register("\r\n  \r\n", false));
+    EXPECT_EQ(text, error_);
+}
+
+}  // namespace
