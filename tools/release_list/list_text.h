@@ -1,0 +1,48 @@
+// The text of the update list as the updater reads it: CR LF lines, one
+// "[section]" line per section, entries "remoteName|localPath=version|size|
+// fingerprint|revision".
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace release_list {
+
+extern const std::string kListFileName;     // "Arkenfel_List.ini"
+extern const std::string kGatewayFileName;  // "gateway.ini"
+extern const std::string kPartialSuffix;    // temporary copy while writing
+
+struct PublishedEntry {
+    std::string remoteName;  // "/"-separated
+    std::string localPath;   // "\"-separated; empty when it is the remote name itself
+    std::string version;     // product version text, empty without a version resource
+    uint32_t size = 0;
+    std::string fingerprint;
+    std::string revision;
+};
+
+struct PublishedSection {
+    std::string name;
+    std::vector<PublishedEntry> entries;
+};
+
+std::string ListKey(const PublishedEntry& entry);
+std::string ListValue(const PublishedEntry& entry);
+std::string BuildListText(const std::vector<PublishedSection>& sections);
+
+// The list describing itself, so that the updater installs it as its local
+// list. The entry is appended to the last section; its size is written with a
+// fixed width (leading zeros read the same) and comment lines place it where
+// the sampled fingerprint does not look: past the first 8 bytes of a
+// 1024-byte block and before the hashed tail. The fingerprint then does not
+// depend on the entry, so it can be computed from the text with the
+// placeholder and filled in afterwards.
+struct SelfDescribedList {
+    std::string text;              // with a zero fingerprint placeholder
+    size_t fingerprintOffset = 0;  // where the 16 fingerprint characters go
+};
+SelfDescribedList AppendSelfEntry(const std::string& listText);
+void FillSelfFingerprint(SelfDescribedList& list, const std::string& fingerprint);
+
+}  // namespace release_list

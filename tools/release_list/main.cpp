@@ -1,0 +1,72 @@
+// arkenfel_release_list.exe: writes the update list of a release folder and,
+// when asked, points the gateway file at it.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+
+#include "base/ansi_text.h"
+#include "tools/release_list/console_text.h"
+#include "tools/release_list/publish_release.h"
+#include "tools/release_list/release_error.h"
+
+namespace {
+
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+// Arguments in the ANSI code page, the one the list is written in; one that
+// the code page cannot hold would be written wrong, so it is refused.
+base::StringList AnsiArguments() {
+    int count = 0;
+    LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    if (!wide) throw release_list::ReleaseListError("cannot read the command line");
+    base::StringList args;
+    for (int i = 1; i < count; ++i) {
+        BOOL lossy = FALSE;
+        const int n = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide[i], -1, nullptr, 0, nullptr, &lossy);
+        std::string text(n > 0 ? n - 1 : 0, '\0');
+        if (n > 1) ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide[i], -1, &text[0], n, nullptr, &lossy);
+        if (lossy) {
+            ::LocalFree(wide);
+            throw release_list::ReleaseListError(base::FormatText(
+                "argument %d holds characters that code page %u cannot hold", i, ::GetACP()));
+        }
+        args.push_back(text);
+    }
+    ::LocalFree(wide);
+    return args;
+}
+
+void PrintSummary(const release_list::PublishSummary& summary) {
+    using release_list::PrintAnsi;
+    PrintAnsi("wrote " + summary.listPath + ": " + std::to_string(summary.fileCount) + " files, " +
+              std::to_string(summary.totalBytes) + " bytes");
+    for (const auto& section : summary.sections)
+        PrintAnsi(base::FormatText("  [%s] %u files", section.first.c_str(), static_cast<unsigned>(section.second)));
+    if (!summary.gatewayPath.empty())
+        PrintAnsi("wrote " + summary.gatewayPath + ": version folder \"" + summary.version + "\"");
+}
+
+}  // namespace
+
+int main() {
+    release_list::ReleaseOptions options;
+    try {
+        if (!release_list::ParseArguments(AnsiArguments(), options)) {
+            release_list::PrintAnsi(release_list::UsageText());
+            return 0;
+        }
+    } catch (const release_list::ReleaseListError& error) {
+        release_list::PrintAnsi(std::string("error: ") + error.what(), true);
+        release_list::PrintAnsi(release_list::UsageText(), true);
+        return kExitUsage;
+    }
+    try {
+        PrintSummary(release_list::PublishRelease(options));
+        return 0;
+    } catch (const release_list::ReleaseListError& error) {
+        release_list::PrintAnsi(std::string("error: nothing was written.\n") + error.what(), true);
+        return kExitFailure;
+    }
+}

@@ -1,0 +1,187 @@
+#include "tools/release_list/publish_release.h"
+
+#include <windows.h>
+
+#include "base/ansi_text.h"
+#include "base/system_error.h"
+#include "base/unique_handle.h"
+#include "discovery/file_identity.h"
+#include "tools/release_list/gateway_text.h"
+#include "tools/release_list/list_names.h"
+#include "tools/release_list/list_text.h"
+#include "tools/release_list/release_error.h"
+#include "tools/release_list/release_plan.h"
+#include "tools/release_list/staged_file.h"
+
+namespace release_list {
+namespace {
+
+// The list stores sizes as unsigned 32-bit numbers.
+constexpr uint64_t kLargestListedSize = 0xFFFFFFFFull;
+// The updater reads list values into a 255-byte buffer.
+constexpr size_t kLongestValue = 254;
+
+std::string FullFolderPath(const std::string& folder, const char* what) {
+    char buffer[MAX_PATH] = {};
+    const DWORD length = ::GetFullPathNameA(folder.c_str(), MAX_PATH, buffer, nullptr);
+    if (length == 0 || length >= MAX_PATH) throw ReleaseListError(std::string(what) + " \"" + folder + "\" is not a usable path");
+    std::string path(buffer, length);
+    while (path.size() > 3 && path.back() == '\\') path.pop_back();
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        throw ReleaseListError(std::string(what) + " \"" + folder + "\" does not exist or is not a folder");
+    return path;
+}
+
+// The release's folder name as the gateway gives it: its path below the
+// server root, with "/".
+std::string VersionBelowRoot(const std::string& release, const std::string& root) {
+    const std::string prefix = root.back() == '\\' ? root : root + "\\";
+    if (release.size() <= prefix.size() || !base::EqualsNoCase(release.substr(0, prefix.size()), prefix))
+        throw ReleaseListError("the release folder " + release + " is not below the server root " + root +
+                               "; the gateway can only name folders below it");
+    const std::string version = base::ReplaceAll(release.substr(prefix.size()), "\\", "/");
+    const std::string problem = CheckRemoteName(version);
+    if (!problem.empty()) throw ReleaseListError("the version folder name \"" + version + "\" " + problem);
+    return version;
+}
+
+// Fills the identity fields exactly as the updater computes them.
+bool DescribeFile(const std::string& path, const std::string& remote, PublishedEntry& entry,
+                  base::StringList& problems) {
+    {
+        base::UniqueFile probe(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                             nullptr, OPEN_EXISTING, 0, nullptr));
+        if (!probe) {
+            problems.push_back("\"" + remote + "\" cannot be read: " + base::SystemErrorText(::GetLastError()));
+            return false;
+        }
+    }
+    const uint64_t size = discovery::GetFileSize64(path);
+    if (size == 0) {
+        problems.push_back("\"" + remote +
+                           "\" is empty; the updater cannot download an empty file, so remove it or give it content");
+        return false;
+    }
+    if (size > kLargestListedSize) {
+        problems.push_back("\"" + remote + "\" is 4 GiB or larger, which the list cannot describe");
+        return false;
+    }
+    char fingerprint[17] = {};
+    if (!discovery::ComputeFingerprint(path, fingerprint)) {
+        problems.push_back("\"" + remote + "\" could not be read to the end");
+        return false;
+    }
+    entry.size = static_cast<uint32_t>(size);
+    entry.fingerprint = fingerprint;
+    entry.version = discovery::GetProductVersionText(path);
+    return true;
+}
+
+std::vector<PublishedSection> DescribeRelease(const ReleasePlan& plan, base::StringList& problems) {
+    std::vector<PublishedSection> sections;
+    for (const std::string& name : plan.sectionOrder) {
+        PublishedSection section;
+        section.name = name;
+        for (const PlannedFile& planned : plan.files) {
+            if (!base::EqualsNoCase(planned.section, name)) continue;
+            PublishedEntry entry;
+            entry.remoteName = planned.file.remoteName;
+            entry.localPath = planned.localPath;
+            entry.revision = planned.revision;
+            if (!DescribeFile(planned.file.path, entry.remoteName, entry, problems)) continue;
+            if (ListValue(entry).size() > kLongestValue)
+                problems.push_back("\"" + entry.remoteName + "\": its list value is longer than the updater reads (" +
+                                   std::to_string(kLongestValue) + " characters); shorten the revision text");
+            section.entries.push_back(std::move(entry));
+        }
+        sections.push_back(std::move(section));
+    }
+    return sections;
+}
+
+void WriteList(const std::string& path, const std::string& text, bool includeSelf) {
+    StagedFile staged(path);
+    if (!includeSelf) {
+        staged.Write(text);
+        staged.Commit();
+        return;
+    }
+    SelfDescribedList list = AppendSelfEntry(text);
+    staged.Write(list.text);
+    char fingerprint[17] = {};
+    if (!discovery::ComputeFingerprint(staged.TempPath(), fingerprint))
+        throw ReleaseListError("cannot read back " + staged.TempPath());
+    FillSelfFingerprint(list, fingerprint);
+    staged.Write(list.text);
+    // The entry must describe the file as the updater will see it.
+    char check[17] = {};
+    if (!discovery::ComputeFingerprint(staged.TempPath(), check) || std::string(check) != fingerprint ||
+        discovery::GetFileSize64(staged.TempPath()) != list.text.size())
+        throw ReleaseListError("internal error: the list's entry for itself does not match the written list");
+    staged.Commit();
+}
+
+std::string ReadExistingFile(const std::string& path) {
+    base::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND) return std::string();
+        throw ReleaseListError("cannot read " + path + ": " + base::SystemErrorText(error));
+    }
+    std::string bytes;
+    char buffer[4096];
+    DWORD got = 0;
+    while (::ReadFile(file.get(), buffer, sizeof(buffer), &got, nullptr) && got > 0) bytes.append(buffer, got);
+    return bytes;
+}
+
+}  // namespace
+
+PublishSummary PublishRelease(const ReleaseOptions& options) {
+    PublishSummary summary;
+    const std::string release = FullFolderPath(options.releaseFolder, "release folder");
+    std::string root;
+    if (!options.gatewayRoot.empty()) {
+        root = FullFolderPath(options.gatewayRoot, "server root");
+        summary.version = VersionBelowRoot(release, root);
+        for (const std::string& key : options.gatewayKeys) {
+            const std::string problem = CheckGatewayKey(key);
+            if (!problem.empty()) throw ReleaseListError("gateway key \"" + key + "\" " + problem);
+        }
+    }
+
+    ScanResult scan = ScanRelease(release);
+    base::StringList problems = scan.problems;
+    if (scan.files.empty() && problems.empty()) problems.push_back("the release folder " + release + " holds no files");
+    const ReleasePlan plan = PlanRelease(options, std::move(scan.files), problems);
+    ThrowIfAny(problems);
+    const std::vector<PublishedSection> sections = DescribeRelease(plan, problems);
+    ThrowIfAny(problems);
+
+    // The gateway text is settled first: a gateway file it cannot update
+    // stops the run before anything is written.
+    std::string gatewayText;
+    if (!root.empty()) {
+        summary.gatewayPath = root + "\\" + kGatewayFileName;
+        gatewayText = UpdateGatewayText(ReadExistingFile(summary.gatewayPath), options.gatewayKeys, summary.version);
+    }
+
+    summary.listPath = release + "\\" + kListFileName;
+    WriteList(summary.listPath, BuildListText(sections), options.includeList);
+    for (const PublishedSection& section : sections) {
+        summary.sections.emplace_back(section.name, section.entries.size());
+        summary.fileCount += section.entries.size();
+        for (const PublishedEntry& entry : section.entries) summary.totalBytes += entry.size;
+    }
+
+    // Written after the list, so the gateway never names a folder without one.
+    if (!root.empty()) {
+        StagedFile staged(summary.gatewayPath);
+        staged.Write(gatewayText);
+        staged.Commit();
+    }
+    return summary;
+}
+
+}  // namespace release_list

@@ -1,0 +1,29 @@
+// The tool's whole job: scan a release folder, describe every file the way
+// the updater checks it, and write the update list (and, when asked, point
+// the gateway file at the release). Nothing is written unless every file
+// could be described.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tools/release_list/release_options.h"
+
+namespace release_list {
+
+struct PublishSummary {
+    std::string listPath;
+    std::string gatewayPath;  // empty when no gateway was written
+    std::string version;      // the gateway's folder name for this release
+    size_t fileCount = 0;
+    uint64_t totalBytes = 0;
+    std::vector<std::pair<std::string, size_t>> sections;  // name, entry count
+};
+
+// Throws ReleaseListError, naming every problem found, when the list cannot
+// be written; an existing list (and gateway file) is then left as it was.
+PublishSummary PublishRelease(const ReleaseOptions& options);
+
+}  // namespace release_list

@@ -1,0 +1,78 @@
+#include "tools/release_list/release_options.h"
+
+#include "tools/release_list/release_error.h"
+
+namespace release_list {
+namespace {
+
+NamedRule SplitRule(const std::string& option, const std::string& text) {
+    const size_t equals = text.find('=');
+    if (equals == std::string::npos || equals == 0 || equals + 1 == text.size())
+        throw ReleaseListError(option + " needs a value of the form A=B, got \"" + text + "\"");
+    return {text.substr(0, equals), text.substr(equals + 1)};
+}
+
+}  // namespace
+
+const char* UsageText() {
+    return "usage: arkenfel_release_list.exe --release <folder> [options]\n"
+           "\n"
+           "Writes Arkenfel_List.ini into the release folder, listing every file below it.\n"
+           "\n"
+           "  --release <folder>          the version folder to publish (required)\n"
+           "  --section <name>=<pattern>  put matching files into section <name>; first rule wins\n"
+           "  --default-section <name>    section of files no rule matches (default FILES)\n"
+           "  --local <remote>=<path>     install file <remote> as <path> below the install folder\n"
+           "  --system <pattern>          install matching files into the Windows system folder\n"
+           "  --revision <pattern>=<text> give matching files a revision text; first rule wins\n"
+           "  --include-list              let the list name itself, so the updater keeps it as its\n"
+           "                              local list\n"
+           "  --gateway <server-root>     also point <server-root>\\gateway.ini at this release\n"
+           "                              (the release folder must be below <server-root>)\n"
+           "  --key <key>                 gateway key to set (repeatable; \"\" is the plain line,\n"
+           "                              which is the default)\n"
+           "  --help                      show this text\n"
+           "\n"
+           "Patterns: '*' and '?' stay within one folder; a pattern without '/' matches file\n"
+           "names in any folder; 'folder/' (or a folder name) matches everything below it.\n"
+           "Exit code 0 on success, 1 on any error (nothing is written then), 2 on bad usage.\n";
+}
+
+bool ParseArguments(const base::StringList& args, ReleaseOptions& options) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& option = args[i];
+        if (option == "--help" || option == "-h" || option == "/?") return false;
+        if (option == "--include-list") {
+            options.includeList = true;
+            continue;
+        }
+        if (i + 1 >= args.size()) throw ReleaseListError("unknown option or missing value: " + option);
+        const std::string& value = args[++i];
+        if (option == "--release") {
+            options.releaseFolder = value;
+        } else if (option == "--section") {
+            options.sections.push_back(SplitRule(option, value));
+        } else if (option == "--default-section") {
+            options.defaultSection = value;
+        } else if (option == "--local") {
+            options.localPaths.push_back(SplitRule(option, value));
+        } else if (option == "--system") {
+            options.systemPatterns.push_back(value);
+        } else if (option == "--revision") {
+            options.revisions.push_back(SplitRule(option, value));
+        } else if (option == "--gateway") {
+            options.gatewayRoot = value;
+        } else if (option == "--key") {
+            options.gatewayKeys.push_back(value);
+        } else {
+            throw ReleaseListError("unknown option: " + option);
+        }
+    }
+    if (options.releaseFolder.empty()) throw ReleaseListError("--release <folder> is required");
+    if (!options.gatewayKeys.empty() && options.gatewayRoot.empty())
+        throw ReleaseListError("--key needs --gateway");
+    if (options.gatewayKeys.empty()) options.gatewayKeys.push_back(std::string());
+    return true;
+}
+
+}  // namespace release_list

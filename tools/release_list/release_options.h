@@ -1,0 +1,34 @@
+// What the operator asks for on the command line.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "base/split_string.h"
+
+namespace release_list {
+
+// "--section NAME=PATTERN", "--local REMOTE=PATH", "--revision PATTERN=TEXT".
+struct NamedRule {
+    std::string name;   // section name, remote name or pattern
+    std::string value;  // pattern, local path or revision text
+};
+
+struct ReleaseOptions {
+    std::string releaseFolder;
+    std::vector<NamedRule> sections;  // section name = pattern, first match wins
+    std::string defaultSection = "FILES";
+    std::vector<NamedRule> localPaths;  // exact remote name = local path
+    base::StringList systemPatterns;    // files that install into the system folder
+    std::vector<NamedRule> revisions;   // pattern = revision text, first match wins
+    bool includeList = false;           // the list names itself (see README)
+    std::string gatewayRoot;            // empty: gateway.ini is not written
+    base::StringList gatewayKeys;       // empty key: the plain line
+};
+
+// Throws ReleaseListError on a usage mistake. `args` excludes the program
+// name. Returns false when help was asked for.
+bool ParseArguments(const base::StringList& args, ReleaseOptions& options);
+const char* UsageText();
+
+}  // namespace release_list

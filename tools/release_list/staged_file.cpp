@@ -1,0 +1,34 @@
+#include "tools/release_list/staged_file.h"
+
+#include <windows.h>
+
+#include "base/system_error.h"
+#include "base/unique_handle.h"
+#include "tools/release_list/list_text.h"
+#include "tools/release_list/release_error.h"
+
+namespace release_list {
+
+StagedFile::StagedFile(std::string target) : target_(std::move(target)), temp_(target_ + kPartialSuffix) {}
+
+StagedFile::~StagedFile() {
+    if (!committed_) ::DeleteFileA(temp_.c_str());
+}
+
+void StagedFile::Write(const std::string& bytes) {
+    base::UniqueFile file(
+        ::CreateFileA(temp_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) throw ReleaseListError("cannot create " + temp_ + ": " + base::SystemErrorText(::GetLastError()));
+    DWORD written = 0;
+    if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+        written != bytes.size() || !::FlushFileBuffers(file.get()))
+        throw ReleaseListError("cannot write " + temp_ + ": " + base::SystemErrorText(::GetLastError()));
+}
+
+void StagedFile::Commit() {
+    if (!::MoveFileExA(temp_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        throw ReleaseListError("cannot replace " + target_ + ": " + base::SystemErrorText(::GetLastError()));
+    committed_ = true;
+}
+
+}  // namespace release_list
