@@ -1,0 +1,243 @@
+// Whole discovery runs against the test update server: which requests are
+// made in which order, what lands on disk, what the window is told, and the
+// result codes.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
+#include "base/unique_handle.h"
+#include "base/window_protocol.h"
+#include "discovery/download_updates.h"
+#include "discovery/file_identity.h"
+#include "tests/server/update_server_client.h"
+#include "tests/support/captured_boxes.h"
+#include "tests/support/test_env.h"
+#include "tests/unit/discovery/recording_window.h"
+
+namespace {
+
+using testserver::Fault;
+
+std::string Content(const std::string& name, size_t size) {
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(name[i % name.size()] + i / 7);
+    return bytes;
+}
+
+// The list value "|size|fingerprint|" of some content.
+std::string ListValue(const std::string& content, const std::string& version = "") {
+    testenv::ScratchDir dir("discovery_value");
+    testenv::WriteFileBytes(dir / "f", content);
+    char fingerprint[17] = {};
+    discovery::ComputeFingerprint(dir / "f", fingerprint);
+    return version + "|" + std::to_string(content.size()) + "|" + fingerprint + "|";
+}
+
+class DownloadUpdatesTest : public ::testing::Test {
+protected:
+    DownloadUpdatesTest() {
+        state_.m_strInstallFolder = install_.path();
+        state_.m_strSelfFileName = "Arkenfel_Update.exe";
+        state_.hWnd = window_.hwnd();
+    }
+    // Puts a release below folder `version` with files (remote name -> content)
+    // listed under one section in the given order.
+    void PutRelease(const std::string& version, const std::vector<std::pair<std::string, std::string>>& files) {
+        std::string list = "[Client]\r\n";
+        for (const auto& file : files) {
+            list += file.first + "=" + ListValue(file.second) + "\r\n";
+            site_.PutFile(version + "/" + file.first, file.second);
+        }
+        site_.PutFile(version + "/Arkenfel_List.ini", list);
+    }
+    int Run(const std::string& key = "") { return discovery::DownloadUpdates(state_, site_.BaseUrl(), key); }
+    // Files requested, in the order of their first request.
+    std::vector<std::string> RequestedFiles() const {
+        std::vector<std::string> files;
+        for (const auto& request : site_.Requests())
+            if (std::find(files.begin(), files.end(), request.file) == files.end()) files.push_back(request.file);
+        return files;
+    }
+    std::string Status() const { return window_.Text(kStatusLabel); }
+
+    testserver::TestSite site_{"discovery"};
+    testenv::ScratchDir install_{"discovery_install"};
+    testenv::RecordingWindow window_;
+    testenv::CapturedBoxes boxes_;
+    discovery::UpdateState state_;
+};
+
+TEST_F(DownloadUpdatesTest, FetchesGatewayListAndFilesInListOrderBelowTheVersionFolder) {
+    site_.PutFile("gateway.ini", "  \t1.0.3  \r\nbeta=2.0\r\n");
+    PutRelease("1.0.3", {{"zeta.dat", Content("zeta", 3000)},
+                         {"bin/alpha.dll", Content("alpha", 70000)},
+                         {"mid.pak", Content("mid", 10)}});
+    ASSERT_EQ(discovery::kFetched, Run());
+
+    EXPECT_EQ((std::vector<std::string>{"gateway.ini", "1.0.3/Arkenfel_List.ini", "1.0.3/zeta.dat",
+                                        "1.0.3/bin/alpha.dll", "1.0.3/mid.pak"}),
+              RequestedFiles());
+    EXPECT_EQ(site_.BaseUrl() + "/1.0.3", state_.m_strServerUrl);
+    EXPECT_EQ(Content("alpha", 70000), testenv::ReadFileBytes(install_ / "bin\\alpha.dll_"));
+    EXPECT_EQ(Content("zeta", 3000), testenv::ReadFileBytes(install_ / "zeta.dat_"));
+    EXPECT_TRUE(testenv::FileExists(install_ / "Arkenfel_List.ini_"));
+    EXPECT_FALSE(testenv::FileExists(install_ / "gateway.ini_"));
+    EXPECT_FALSE(testenv::FileExists(install_ / "zeta.$ver$"));
+
+    EXPECT_EQ(3u, state_.m_nFileCount);
+    EXPECT_EQ(73010u, state_.m_nTotalBytes);
+    EXPECT_FALSE(state_.m_bSelfUpdate);
+    ASSERT_EQ(3u, state_.m_mapFetched.size());
+    EXPECT_EQ("bin\\alpha.dll", state_.m_mapFetched[1].localPath);
+    EXPECT_EQ(1u, state_.m_mapUpdatedFiles.count("bin\\alpha.dll"));
+    EXPECT_EQ("mid.pak", window_.Text(kFileNameLabel));
+    EXPECT_EQ("파일 수신 중...", Status());
+
+    // The transfers reported every byte of every file to the window.
+    uint64_t reported = 0;
+    for (const auto& report : window_.reports) {
+        EXPECT_EQ(window_.hwnd(), report.hWnd);
+        reported += report.lastChunk;
+    }
+    EXPECT_EQ(73010u, reported);
+    const auto total = window_.BarEvents(kTotalProgressBar);
+    EXPECT_EQ((std::vector<testenv::BarEvent>{{kTotalProgressBar, true, 100}, {kTotalProgressBar, false, 0}}),
+              total);
+    EXPECT_EQ(0u, boxes_.count());
+}
+
+TEST_F(DownloadUpdatesTest, OptionKeyChoosesItsFolderAndAllCurrentFilesGiveNothingToFetch) {
+    site_.PutFile("gateway.ini", "1.0\r\nbeta = 2.0\r\nbeta=3.0\r\n");
+    PutRelease("2.0", {{"a.dat", Content("a", 100)}});
+    testenv::WriteFileBytes(install_ / "a.dat", Content("a", 100));
+    EXPECT_EQ(discovery::kNothingToFetch, Run("beta"));
+    EXPECT_EQ((std::vector<std::string>{"gateway.ini", "2.0/Arkenfel_List.ini"}), RequestedFiles());
+    EXPECT_EQ(0u, state_.m_nFileCount);
+    EXPECT_EQ("업데이트 대상을 확인하고 있습니다...", Status());
+}
+
+TEST_F(DownloadUpdatesTest, ServerDisabledMakesNoRequest) {
+    EXPECT_EQ(discovery::kServerDisabled, discovery::DownloadUpdates(state_, "  //" + site_.BaseUrl(), ""));
+    EXPECT_TRUE(site_.Requests().empty());
+    EXPECT_EQ("", state_.m_strServerUrl);
+    EXPECT_EQ("서버 점검 중!", window_.Text(kFileNameLabel));
+    EXPECT_EQ("서버 점검으로 스킵합니다!", Status());
+}
+
+TEST_F(DownloadUpdatesTest, MissingGatewayFailsWithItsStatusText) {
+    EXPECT_EQ(discovery::kFailed, Run());
+    EXPECT_EQ("최종 버전을 가져오는 데 실패했습니다!", Status());
+    EXPECT_EQ((std::vector<std::string>{"gateway.ini"}), RequestedFiles());
+}
+
+TEST_F(DownloadUpdatesTest, GatewayWithoutALineForTheKeyFailsWithoutAskingForTheList) {
+    site_.PutFile("gateway.ini", "alpha=1.0\r\nbeta=2.0\r\n");
+    EXPECT_EQ(discovery::kFailed, Run("gamma"));
+    EXPECT_EQ("최종 버전 확인에 실패했습니다!", Status());
+    EXPECT_EQ((std::vector<std::string>{"gateway.ini"}), RequestedFiles());
+    EXPECT_FALSE(testenv::FileExists(install_ / "gateway.ini_"));
+}
+
+TEST_F(DownloadUpdatesTest, MissingListFailsWithItsStatusText) {
+    site_.PutFile("gateway.ini", "1.0\r\n");
+    EXPECT_EQ(discovery::kFailed, Run());
+    EXPECT_EQ("업데이트 목록을 가져오는 데 실패했습니다!", Status());
+}
+
+TEST_F(DownloadUpdatesTest, SkinFileAmongTenOthersIsFetchedAlone) {
+    site_.PutFile("gateway.ini", "v\r\n");
+    std::vector<std::pair<std::string, std::string>> files;
+    for (int i = 0; i < 5; ++i) files.push_back({"data/f" + std::to_string(i) + ".pak", Content("f", 50 + i)});
+    files.push_back({"styles/Vantero.cjstyles", Content("skin", 4000)});
+    for (int i = 5; i < 10; ++i) files.push_back({"data/f" + std::to_string(i) + ".pak", Content("f", 50 + i)});
+    PutRelease("v", files);
+    ASSERT_EQ(discovery::kFetched, Run());
+    EXPECT_TRUE(state_.m_bSelfUpdate);
+    EXPECT_EQ(1u, state_.m_nFileCount);
+    EXPECT_EQ(4000u, state_.m_nTotalBytes);
+    EXPECT_EQ((std::vector<std::string>{"gateway.ini", "v/Arkenfel_List.ini", "v/styles/Vantero.cjstyles"}),
+              RequestedFiles());
+    ASSERT_EQ(1u, state_.m_mapFetched.size());
+    EXPECT_EQ(5, state_.m_mapFetched.begin()->first);
+    EXPECT_TRUE(testenv::FileExists(install_ / "styles\\Vantero.cjstyles_"));
+}
+
+TEST_F(DownloadUpdatesTest, CompleteStagedFileIsReportedOnceWithoutARequest) {
+    site_.PutFile("gateway.ini", "v\r\n");
+    PutRelease("v", {{"staged.dat", Content("staged", 5000)}, {"fresh.dat", Content("fresh", 20)}});
+    testenv::WriteFileBytes(install_ / "staged.dat_", Content("staged", 5000));
+    ASSERT_EQ(discovery::kFetched, Run());
+    EXPECT_EQ((std::vector<std::string>{"gateway.ini", "v/Arkenfel_List.ini", "v/fresh.dat"}), RequestedFiles());
+    ASSERT_FALSE(window_.reports.empty());
+    const transfer::TransferProgress& first = window_.reports.front();
+    EXPECT_EQ(5000u, first.lastChunk);
+    EXPECT_EQ(5000u, first.done);
+    EXPECT_EQ(0u, first.remaining);
+    EXPECT_EQ(5000u, first.total);
+    size_t stagedReports = 0;
+    for (const auto& report : window_.reports) stagedReports += report.total == 5000 ? 1 : 0;
+    EXPECT_EQ(1u, stagedReports);
+    EXPECT_EQ(2u, state_.m_mapFetched.size());
+}
+
+TEST_F(DownloadUpdatesTest, ThirdOfFiveTransfersFailingStopsTheRun) {
+    site_.PutFile("gateway.ini", "v\r\n");
+    std::vector<std::pair<std::string, std::string>> files;
+    for (int i = 0; i < 5; ++i) files.push_back({"f" + std::to_string(i) + ".dat", Content("file", 100 + i)});
+    PutRelease("v", files);
+    site_.SetFaults({Fault{"v/f2.dat", "", {}, "status", 500}});
+    EXPECT_EQ(discovery::kFailed, Run());
+    ASSERT_EQ(2u, state_.m_mapFetched.size());
+    EXPECT_EQ("f1.dat", state_.m_mapFetched.rbegin()->second.localPath);
+    const auto requested = RequestedFiles();
+    EXPECT_EQ("v/f2.dat", requested.back());
+    EXPECT_EQ(0u, state_.m_mapUpdatedFiles.count("f2.dat"));
+    EXPECT_GE(boxes_.count(), 1u);  // the transfer layer's own error box
+}
+
+// Answers the retry dialog of the running-file check with "cancel", should it appear.
+class DialogCanceller {
+public:
+    DialogCanceller() : thread_([this] {
+        for (int i = 0; i < 600 && !stop_; ++i) {
+            ::EnumWindows(&DialogCanceller::Cancel, 0);
+            ::Sleep(50);
+        }
+    }) {}
+    ~DialogCanceller() {
+        stop_ = true;
+        thread_.join();
+    }
+
+private:
+    static BOOL CALLBACK Cancel(HWND window, LPARAM) {
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(window, &pid);
+        char cls[16] = {};
+        ::GetClassNameA(window, cls, sizeof(cls));
+        if (pid == ::GetCurrentProcessId() && std::string(cls) == "#32770" && ::IsWindowVisible(window))
+            ::PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+        return TRUE;
+    }
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+TEST_F(DownloadUpdatesTest, FileHeldByARunningProgramStopsBeforeAnyTransfer) {
+    site_.PutFile("gateway.ini", "v\r\n");
+    PutRelease("v", {{"free.dat", Content("free", 10)}, {"held.dat", Content("held", 10)}});
+    testenv::WriteFileBytes(install_ / "held.dat", "old");
+    base::UniqueFile held(::CreateFileA((install_ / "held.dat").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(held.valid());
+    DialogCanceller canceller;
+    EXPECT_EQ(discovery::kFilesHeld, Run());
+    EXPECT_EQ((std::vector<std::string>{"gateway.ini", "v/Arkenfel_List.ini"}), RequestedFiles());
+    EXPECT_TRUE(state_.m_mapFetched.empty());
+}
+
+}  // namespace
