@@ -36,8 +36,12 @@ TEST_F(RestartMode, AProcessThatNoLongerExistsMeansStartAtOnce) {
     const DWORD pid = gone.processId;
     gone.process.reset();
     gone.thread.reset();
-    EXPECT_EQ(Texts{}, Restart("/RESTART", pid, "0 5000").BoxTexts());
+    const uidriver::RunResult result = Restart("/RESTART", pid, "0 5000");
+    EXPECT_EQ(Texts{}, result.BoxTexts());
     EXPECT_EQ(Texts{program_}, Starts(program_));
+    // The driver follows the program the helper starts, as it will follow
+    // the updater started again by the helper.
+    EXPECT_EQ(Texts{"updater.exe"}, result.StartedExes());
     // An id that is no number counts as 0, which no process has.
     EXPECT_EQ(Texts{}, RunHelper("/rEsTaRt " + Quoted(program_) + " none 0 5000").BoxTexts());
     EXPECT_EQ((Texts{program_, program_}), Starts(program_));
