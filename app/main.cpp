@@ -1,20 +1,7 @@
-// Entry of Arkenfel_Update.exe. For now the program only shows its about box
-// when started with "/about"; any other start ends at once.
+// Entry of Arkenfel_Update.exe: the application object decides what this
+// process does (relocate, refuse a second instance, or run the update window).
 #include <windows.h>
-#include <commctrl.h>
 
-#include "app/about_dialog.h"
-#include "base/ansi_text.h"
+#include "app/vn_update_app.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
-    ::InitCommonControlsEx(&controls);
-
-    for (int i = 1; i < __argc; ++i) {
-        if (base::EqualsNoCase(__argv[i], "/about")) {
-            CAboutDlg().DoModal();
-            break;
-        }
-    }
-    return 0;
-}
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return app::CVNUpdateApp().InitInstance(); }

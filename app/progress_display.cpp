@@ -35,9 +35,10 @@ TransferDisplay ApplyTransferProgress(discovery::UpdateState& state, const trans
 
     display.fileInfo = base::FormatText("%s / %s", discovery::FormatSize(record.done).c_str(),
                                         discovery::FormatSize(record.total).c_str());
-    display.summary = base::FormatText("%s / %s (%s/s / %I64u초 남음)", discovery::FormatSize(overallDone).c_str(),
+    display.summary = base::FormatText("%s / %s (%s/s / %llu초 남음)", discovery::FormatSize(overallDone).c_str(),
                                        discovery::FormatSize(state.m_nTotalBytes).c_str(),
-                                       discovery::FormatSize(rate).c_str(), secondsLeft);
+                                       discovery::FormatSize(rate).c_str(),
+                                       static_cast<unsigned long long>(secondsLeft));
     return display;
 }
 

@@ -67,6 +67,9 @@ bool CVNUpdateApp::AnotherInstanceRuns() {
 void CVNUpdateApp::RunMainWindow() {
     CMainDlg dialog;
     dialog.DoModal();
+    // A window closed early leaves the worker running on the window's state:
+    // end the process here, as the run's owner goes away.
+    if (dialog.WorkerRunning()) ::ExitProcess(0);
 }
 
 }  // namespace app

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <string>
 
+#include "res/resource.h"
+
 // Posted by the window to itself at the end of initialisation: start the worker.
 constexpr UINT UM_START_RUN = 0x502;
 // Posted by the worker once at the end of every run: end the modal loop.
@@ -20,12 +22,12 @@ constexpr UINT UM_TRANSFER_PROGRESS = 0x40B;
 constexpr UINT UM_REGISTER_PROGRESS = 0x40C;
 
 // Controls of the main window that the worker side writes to.
-constexpr int kFileProgressBar = 1001;
-constexpr int kTotalProgressBar = 1002;
-constexpr int kFileNameLabel = 1015;
-constexpr int kFileInfoLabel = 1016;
-constexpr int kStatusLabel = 1017;
-constexpr int kSummaryLabel = 1018;
+constexpr int kFileProgressBar = IDC_FILE_PROGRESS;
+constexpr int kTotalProgressBar = IDC_TOTAL_PROGRESS;
+constexpr int kFileNameLabel = IDC_FILE_NAME;
+constexpr int kFileInfoLabel = IDC_FILE_INFO;
+constexpr int kStatusLabel = IDC_STATUS;
+constexpr int kSummaryLabel = IDC_SUMMARY;
 
 // The registration progress context: the window, the current item and the
 // item count. Registration and the firewall step keep the counters current.
