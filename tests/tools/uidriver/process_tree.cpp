@@ -66,8 +66,10 @@ std::vector<DWORD> ProcessTree::JobMembers() const {
     DWORD message = 0;
     ULONG_PTR key = 0;
     LPOVERLAPPED value = nullptr;
-    while (jobPort_ && ::GetQueuedCompletionStatus(jobPort_.get(), &message, &key, &value, 0))
-        if (message == JOB_OBJECT_MSG_NEW_PROCESS) pids.push_back(static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(value)));
+    while (jobPort_ && ::GetQueuedCompletionStatus(jobPort_.get(), &message, &key, &value, 0)) {
+        if (message == JOB_OBJECT_MSG_NEW_PROCESS)
+            pids.push_back(static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(value)));
+    }
     struct {
         JOBOBJECT_BASIC_PROCESS_ID_LIST list;
         ULONG_PTR more[255];
