@@ -78,6 +78,8 @@ class Handler(BaseHTTPRequestHandler):
         self.record = {"method": "GET", "target": self.path, "status": 0, "bytes": 0, "fault": ""}
         self.record["headers"] = "".join("%s: %s\r\n" % (k, v) for k, v in self.headers.items())
         self.record["range"] = self.headers.get("Range", "")
+        cipher = self.connection.cipher()
+        self.record["tls"] = "%s %s" % (self.connection.version(), cipher[0] if cipher else "")
         try:
             self.serve()
         except (ConnectionError, ssl.SSLError, socket.timeout, OSError):

@@ -1,0 +1,107 @@
+// CompareLists over generated lists whose files are all present and current,
+// at two sizes ten times apart, with and without a local list. The cost must
+// grow linearly: the larger run may take at most 12 times as long.
+// Usage: list_bench.exe WORK_FOLDER [SMALL_COUNT]
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "bench/discovery/bench_clock.h"
+#include "discovery/compare_lists.h"
+#include "discovery/file_identity.h"
+
+namespace {
+
+constexpr int kSections = 4;
+
+bool WriteBytes(const std::string& path, const std::string& bytes) {
+    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const BOOL ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    ::CloseHandle(file);
+    return ok && written == bytes.size();
+}
+
+// An install folder with `count` files in kSections sections and a server
+// list that describes them exactly. Returns the list text.
+std::string MakeInstallFolder(const std::string& folder, int count) {
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    std::string list;
+    for (int section = 0; section < kSections; ++section) {
+        const std::string sub = "d" + std::to_string(section);
+        ::CreateDirectoryA((folder + sub).c_str(), nullptr);
+        list += "[Section" + std::to_string(section) + "]\r\n";
+        for (int i = section; i < count; i += kSections) {
+            const std::string name = sub + "\\file" + std::to_string(i) + ".dat";
+            const std::string content = "content of file " + std::to_string(i * 7919) + "\r\n";
+            if (!WriteBytes(folder + name, content)) {
+                std::fprintf(stderr, "cannot write %s\n", (folder + name).c_str());
+                std::exit(2);
+            }
+            char fingerprint[17] = {};
+            discovery::ComputeFingerprint(folder + name, fingerprint);
+            list += "remote/" + sub + "/file" + std::to_string(i) + ".dat|" + name + "=|" +
+                    std::to_string(content.size()) + "|" + fingerprint + "|\r\n";
+        }
+    }
+    WriteBytes(folder + "Arkenfel_List.ini_", list);
+    return list;
+}
+
+double TimeComparison(const std::string& folder, uint32_t& total, size_t& pending) {
+    discovery::UpdateState state;
+    state.m_strInstallFolder = folder;
+    const double start = Seconds();
+    total = discovery::CompareLists(state);
+    const double elapsed = Seconds() - start;
+    pending = state.m_mapPending.size();
+    return elapsed;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: list_bench WORK_FOLDER [SMALL_COUNT]\n");
+        return 2;
+    }
+    std::string work = argv[1];
+    if (work.back() != '\\') work += '\\';
+    const int small = argc > 2 ? std::atoi(argv[2]) : 2000;
+    const int counts[2] = {small, small * 10};
+    ::CreateDirectoryA(work.c_str(), nullptr);
+
+    double times[2][2] = {};  // [size][with local list]
+    for (int n = 0; n < 2; ++n) {
+        const std::string folder = work + "n" + std::to_string(counts[n]) + "\\";
+        const std::string list = MakeInstallFolder(folder, counts[n]);
+        for (int withLocal = 0; withLocal < 2; ++withLocal) {
+            const std::string localList = folder + "Arkenfel_List.ini";
+            if (withLocal)
+                WriteBytes(localList, list);
+            else
+                ::DeleteFileA(localList.c_str());
+            uint32_t total = 0;
+            size_t pending = 0;
+            TimeComparison(folder, total, pending);  // warm the caches once
+            times[n][withLocal] = TimeComparison(folder, total, pending);
+            if (pending != 0) {
+                std::fprintf(stderr, "%d entries: %u files pending, expected none\n", counts[n],
+                             static_cast<unsigned>(pending));
+                return 1;
+            }
+        }
+    }
+    bool linear = true;
+    for (int withLocal = 0; withLocal < 2; ++withLocal) {
+        const double ratio = times[1][withLocal] / times[0][withLocal];
+        linear = linear && ratio <= 12.0;
+        std::printf("CompareLists %s local list: %d entries %.3f s, %d entries %.3f s, ratio %.2f (limit 12)\n",
+                    withLocal ? "with   " : "without", counts[0], times[0][withLocal], counts[1],
+                    times[1][withLocal], ratio);
+    }
+    return linear ? 0 : 1;
+}
