@@ -1,6 +1,7 @@
 #include "tools/release_list/list_text.h"
 
 #include "base/ansi_text.h"
+#include "discovery/md5.h"
 
 namespace release_list {
 
@@ -25,6 +26,18 @@ std::string CommentLine(size_t length) {
     return line + std::string(length - line.size() - 2, '-') + kLineEnd;
 }
 
+// A comment that carries the MD5 of the entries into the first bytes of the
+// file. The fingerprint samples only 8 bytes per 1024-byte block, and a list
+// changes mostly elsewhere; without this, two releases' lists of one size
+// would share a fingerprint, and the updater would keep the older one.
+std::string DigestLine(const std::string& listText) {
+    discovery::Md5 md5;
+    md5.Update(listText.data(), listText.size());
+    std::string hex;
+    for (uint8_t byte : md5.Finish()) hex += base::FormatText("%02x", byte);
+    return ";" + hex + " digest of the entries" + kLineEnd;
+}
+
 }  // namespace
 
 std::string ListKey(const PublishedEntry& entry) {
@@ -46,7 +59,8 @@ std::string BuildListText(const std::vector<PublishedSection>& sections) {
     return text;
 }
 
-SelfDescribedList AppendSelfEntry(const std::string& listText) {
+SelfDescribedList AppendSelfEntry(const std::string& entries) {
+    const std::string listText = DigestLine(entries) + entries;
     const std::string head = kListFileName + "=|";
     // The size and fingerprint must sit past the sampled start of a block;
     // when they would not, a comment moves them to offset 8 (or 16, when the

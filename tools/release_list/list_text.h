@@ -32,7 +32,9 @@ std::string ListValue(const PublishedEntry& entry);
 std::string BuildListText(const std::vector<PublishedSection>& sections);
 
 // The list describing itself, so that the updater installs it as its local
-// list. The entry is appended to the last section; its size is written with a
+// list. A first comment line carries a digest of the entries where the
+// fingerprint samples, so a changed list has a new fingerprint. The entry is
+// appended to the last section; its size is written with a
 // fixed width (leading zeros read the same) and comment lines place it where
 // the sampled fingerprint does not look: past the first 8 bytes of a
 // 1024-byte block and before the hashed tail. The fingerprint then does not
@@ -42,7 +44,7 @@ struct SelfDescribedList {
     std::string text;              // with a zero fingerprint placeholder
     size_t fingerprintOffset = 0;  // where the 16 fingerprint characters go
 };
-SelfDescribedList AppendSelfEntry(const std::string& listText);
+SelfDescribedList AppendSelfEntry(const std::string& entries);
 void FillSelfFingerprint(SelfDescribedList& list, const std::string& fingerprint);
 
 }  // namespace release_list

@@ -1,0 +1,161 @@
+// The tool's list and gateway file read back through the updater's own
+// reading and decision rules: every file in place is up to date, a changed
+// one is fetched.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "discovery/file_identity.h"
+#include "discovery/gateway.h"
+#include "discovery/update_rules.h"
+#include "tests/integration/release_list/release_fixture.h"
+#include "tools/release_list/publish_release.h"
+
+namespace {
+
+using release_test::ReadEntry;
+using release_test::ReleaseFolder;
+
+std::string SystemFolder() {
+    char buffer[MAX_PATH] = {};
+    ::GetSystemDirectoryA(buffer, MAX_PATH);
+    return buffer;
+}
+
+// Copies each listed file where the updater would install it; system files
+// stay in the release (the bench's system folder is left alone) and their
+// release copy stands for the installed one.
+std::string InstallAll(const ReleaseFolder& folder, const std::vector<ReadEntry>& entries,
+                       const std::string& install) {
+    for (const ReadEntry& read : entries) {
+        if (read.entry.isSystemPath) continue;
+        const std::string target = install + read.entry.localPath;
+        for (size_t slash = target.find('\\', install.size()); slash != std::string::npos;
+             slash = target.find('\\', slash + 1))
+            ::CreateDirectoryA(target.substr(0, slash).c_str(), nullptr);
+        std::string source = folder.Path(read.entry.remoteName);
+        for (char& c : source) c = c == '/' ? '\\' : c;
+        EXPECT_TRUE(::CopyFileA(source.c_str(), target.c_str(), FALSE)) << source;
+    }
+    return install;
+}
+
+std::string InstalledPath(const ReleaseFolder& folder, const ReadEntry& read, const std::string& install) {
+    if (!read.entry.isSystemPath) return install + read.entry.localPath;
+    std::string source = folder.Path(read.entry.remoteName);
+    for (char& c : source) c = c == '/' ? '\\' : c;
+    return source;
+}
+
+TEST(PublishRelease, ListSaysEveryInstalledFileIsUpToDateAndAChangedOneIsFetched) {
+    ReleaseFolder folder("release_list_agree");
+    release_list::ReleaseOptions options = release_test::OptionsFor(folder);
+    options.sections.push_back({"DATA", "data/"});
+    options.localPaths.push_back({"readme.txt", "docs/readme.txt"});
+    options.systemPatterns.push_back("sys/helper.dat");
+    options.revisions.push_back({"data/*.bin", "r0002"});
+    const release_list::PublishSummary summary = release_list::PublishRelease(options);
+    EXPECT_EQ(4u, summary.fileCount);
+
+    const std::vector<ReadEntry> entries = release_test::ReadList(folder.ListPath());
+    ASSERT_EQ(4u, entries.size());
+    EXPECT_EQ("DATA", entries[0].section);
+    EXPECT_EQ("data/blob.bin", entries[0].key);
+    EXPECT_EQ("r0002", entries[0].entry.revision);
+    EXPECT_EQ(6000u, entries[0].entry.size);
+    EXPECT_EQ("FILES", entries[1].section);
+    EXPECT_EQ("bin/module.dll", entries[1].key);
+    EXPECT_EQ("bin\\module.dll", entries[1].entry.localPath);
+    EXPECT_EQ("1.005", entries[1].entry.version);
+    EXPECT_EQ("readme.txt|docs\\readme.txt", entries[2].key);
+    EXPECT_EQ("sys/helper.dat|$system$\\helper.dat", entries[3].key);
+    EXPECT_TRUE(entries[3].entry.isSystemPath);
+    EXPECT_EQ(SystemFolder() + "\\helper.dat", entries[3].entry.localPath);
+
+    testenv::ScratchDir installDir("release_list_install");
+    const std::string install = InstallAll(folder, entries, installDir.path());
+    for (const ReadEntry& read : entries) {
+        const std::string path = InstalledPath(folder, read, install);
+        EXPECT_FALSE(discovery::NeedsUpdateOnDisk(read.entry, path)) << read.key;
+        discovery::ListEntry local = read.entry;
+        local.localPath = path;
+        EXPECT_FALSE(discovery::NeedsUpdateByList(read.entry, local)) << read.key;
+    }
+
+    // A changed byte the fingerprint samples, with the size kept, is seen.
+    std::string blob = testenv::ReadFileBytes(install + "data\\blob.bin");
+    blob[2048] ^= 0x5A;
+    testenv::WriteFileBytes(install + "data\\blob.bin", blob);
+    EXPECT_TRUE(discovery::NeedsUpdateOnDisk(entries[0].entry, install + "data\\blob.bin"));
+    testenv::WriteFileBytes(install + "docs\\readme.txt", "short");
+    EXPECT_TRUE(discovery::NeedsUpdateOnDisk(entries[2].entry, install + "docs\\readme.txt"));
+}
+
+TEST(PublishRelease, IncludedListDescribesItselfSoTheUpdaterKeepsItAsItsLocalList) {
+    ReleaseFolder folder("release_list_self");
+    release_list::ReleaseOptions options = release_test::OptionsFor(folder);
+    options.includeList = true;
+    release_list::PublishRelease(options);
+
+    const std::vector<ReadEntry> first = release_test::ReadList(folder.ListPath());
+    ASSERT_EQ(5u, first.size());
+    const ReadEntry self = first.back();
+    EXPECT_EQ("Arkenfel_List.ini", self.key);
+    EXPECT_EQ(discovery::GetFileSize64(folder.ListPath()), self.entry.size);
+    // The server copy, fetched as "Arkenfel_List.ini_", already matches its
+    // entry, so the updater installs it without asking the server again.
+    EXPECT_FALSE(discovery::NeedsUpdateOnDisk(self.entry, folder.ListPath()));
+
+    // Installed as the local list, the same release is up to date ...
+    testenv::ScratchDir installDir("release_list_self_install");
+    const std::string localList = installDir.path() + "Arkenfel_List.ini";
+    ASSERT_TRUE(::CopyFileA(folder.ListPath().c_str(), localList.c_str(), FALSE));
+    discovery::ListEntry local = self.entry;
+    local.localPath = localList;
+    EXPECT_FALSE(discovery::NeedsUpdateByList(self.entry, local));
+
+    // ... and the next release, with one file changed, replaces it.
+    folder.Write("readme.txt", "Arkenfel release notes, second edition\r\n");
+    release_list::PublishRelease(options);
+    const std::vector<ReadEntry> second = release_test::ReadList(folder.ListPath());
+    ASSERT_EQ(5u, second.size());
+    EXPECT_FALSE(discovery::NeedsUpdateOnDisk(second.back().entry, folder.ListPath()));
+    EXPECT_TRUE(discovery::NeedsUpdateByList(second.back().entry, local));
+}
+
+TEST(PublishRelease, GatewayNamesTheReleaseForTheChosenKeysAndKeepsOthers) {
+    ReleaseFolder folder("release_list_gateway");
+    const std::string gateway = folder.Root() + "\\gateway.ini";
+    testenv::WriteFileBytes(gateway, "2025b\r\nbeta=2025b\r\nalpha = 2025a\r\nbeta=stale\r\n");
+    release_list::ReleaseOptions options = release_test::OptionsFor(folder);
+    options.gatewayRoot = folder.Root() + "\\";
+    options.gatewayKeys = {"", "beta", "gamma"};
+    const release_list::PublishSummary summary = release_list::PublishRelease(options);
+    EXPECT_EQ("2026a", summary.version);
+
+    const std::string text = testenv::ReadFileBytes(gateway);
+    EXPECT_EQ("2026a\r\nbeta=2026a\r\nalpha = 2025a\r\ngamma=2026a\r\n", text);
+    for (const char* key : {"", "beta", "gamma", "unknown"}) {
+        std::string folderName;
+        EXPECT_TRUE(discovery::ParseGateway(text, folderName, key));
+        EXPECT_EQ("2026a", folderName) << key;
+    }
+    std::string alpha;
+    EXPECT_TRUE(discovery::ParseGateway(text, alpha, "alpha"));
+    EXPECT_EQ("2025a", alpha);
+}
+
+TEST(PublishRelease, GatewayForANestedVersionFolderUsesSlashes) {
+    ReleaseFolder folder("release_list_nested");
+    const std::string nested = folder.Release() + "\\hotfix";
+    ::CreateDirectoryA(nested.c_str(), nullptr);
+    testenv::WriteFileBytes(nested + "\\patch.dat", "patch");
+    release_list::ReleaseOptions options;
+    options.releaseFolder = nested;
+    options.gatewayRoot = folder.Root();
+    options.gatewayKeys = {""};
+    EXPECT_EQ("2026a/hotfix", release_list::PublishRelease(options).version);
+    EXPECT_EQ("2026a/hotfix\r\n", testenv::ReadFileBytes(folder.Root() + "\\gateway.ini"));
+}
+
+}  // namespace
