@@ -31,33 +31,6 @@ std::string ClassDefaultValue(const std::string& subKey) {
     return data;
 }
 
-// Counts UM_REGISTER_PROGRESS and checks what each one carries.
-struct ProgressWindow {
-    HWND hwnd = nullptr;
-    RegisterProgress* expected = nullptr;
-    std::vector<int32_t> seen;
-
-    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        auto* self = reinterpret_cast<ProgressWindow*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
-        if (self && message == UM_REGISTER_PROGRESS) {
-            auto* progress = reinterpret_cast<RegisterProgress*>(lParam);
-            if (progress == self->expected) self->seen.push_back(progress->current * 100 + progress->count);
-            return 0;
-        }
-        return ::DefWindowProcA(window, message, wParam, lParam);
-    }
-    ProgressWindow() {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = &Proc;
-        wc.hInstance = ::GetModuleHandleA(nullptr);
-        wc.lpszClassName = "ArkenfelTestProgress";
-        ::RegisterClassA(&wc);
-        hwnd = ::CreateWindowA("ArkenfelTestProgress", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
-        ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    }
-    ~ProgressWindow() { ::DestroyWindow(hwnd); }
-};
-
 class Components : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -133,7 +106,7 @@ TEST_F(Components, MissingDllIsSilentAndTheNextLineStillRuns) {
 }
 
 TEST_F(Components, BlankLinesAndSurroundingBlanksChangeNothing) {
-    ProgressWindow window;
+    installtest::ProgressWindow window;
     RegisterProgress progress{window.hwnd, 5, 9};
     window.expected = &progress;
     EXPECT_TRUE(Register("\r\n  plain.dll  \r\n\r\n \t \r\n", false, {}, &progress));

@@ -114,6 +114,21 @@ TEST_F(Firewall, MissingKeyFailsEachLineButEveryLineIsAttempted) {
                                              KEY_READ, &created));
 }
 
+TEST_F(Firewall, ProgressCountsEveryLineFailedOrNot) {
+    CreateKey("DomainProfile");
+    installtest::ProgressWindow window;
+    RegisterProgress progress{window.hwnd, 7, 7};
+    window.expected = &progress;
+    testenv::WriteFileBytes(listPath_, "Client.exe|Client\r\n\r\nOther.exe\r\n");
+    EXPECT_FALSE(install::AddFirewallExceptions(listPath_, error_, &progress));
+    EXPECT_EQ(std::vector<int32_t>({102, 202}), window.seen);
+
+    RegisterProgress windowless{nullptr, 7, 7};
+    EXPECT_FALSE(install::AddFirewallExceptions(listPath_, error_, &windowless));
+    EXPECT_EQ(7, windowless.current);
+    EXPECT_EQ(7, windowless.count);
+}
+
 TEST_F(Firewall, NoKeysAtAllFailsWithTheProcessingText) {
     EXPECT_FALSE(Add("Client.exe|Client\r\n"));
     EXPECT_EQ(kFailedText, error_);

@@ -5,6 +5,9 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
+
+#include "base/window_protocol.h"
 
 namespace installtest {
 
@@ -42,4 +45,23 @@ void DeleteRegistryTree(HKEY root, const std::string& path);
 namespace installtest {
 // ASCII letters in lower case (for names whose case the system chooses).
 std::string ToLower(std::string text);
+}  // namespace installtest
+
+namespace installtest {
+// A message-only window that records every UM_REGISTER_PROGRESS carrying
+// `expected`, as current * 100 + count at the moment it arrived.
+class ProgressWindow {
+public:
+    ProgressWindow();
+    ~ProgressWindow();
+    ProgressWindow(const ProgressWindow&) = delete;
+    ProgressWindow& operator=(const ProgressWindow&) = delete;
+
+    HWND hwnd = nullptr;
+    RegisterProgress* expected = nullptr;
+    std::vector<int32_t> seen;
+
+private:
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+};
 }  // namespace installtest

@@ -233,4 +233,23 @@ TEST(StartProgram, JoinsArgumentsAndReportsOnlyRealStartFailures) {
     ::Sleep(300);
 }
 
+// How each starter asks the program to show itself.
+TEST(StartProgram, HideFlagStartsHiddenAndTheScriptMarkerSetsIt) {
+    testenv::ScratchDir dir("showstate");
+    testenv::CapturedBoxes boxes;
+    const std::string program = testenv::BinDir() + "fixture_startinfo.exe";
+    EXPECT_TRUE(install::StartProgram(program, true, (dir / "hidden.txt").c_str()));
+    EXPECT_TRUE(install::StartProgram(program + " " + dir / "shown.txt", false));
+    EXPECT_EQ(0u, install::RunAndWait(program, (dir / "waited.txt").c_str()));
+    testenv::WriteFileBytes(dir / "script.ini", "$HIDE$ " + program + " " + dir / "script.txt\r\n");
+    EXPECT_TRUE(install::RunPostUpdateScript(dir / "script.ini", dir.path()));
+    for (const char* file : {"hidden.txt", "shown.txt", "script.txt"}) ASSERT_TRUE(installtest::WaitForFile(dir / file));
+
+    EXPECT_EQ("flags=1 show=0", testenv::ReadFileBytes(dir / "hidden.txt"));
+    EXPECT_EQ("flags=1 show=1", testenv::ReadFileBytes(dir / "shown.txt"));
+    EXPECT_EQ("flags=0 show=0", testenv::ReadFileBytes(dir / "waited.txt"));
+    EXPECT_EQ("flags=1 show=0", testenv::ReadFileBytes(dir / "script.txt"));
+    EXPECT_EQ(0u, boxes.count());
+}
+
 }  // namespace
