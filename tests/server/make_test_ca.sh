@@ -2,7 +2,7 @@
 # Makes a throw-away test CA and a certificate for localhost signed by it.
 # Usage: make_test_ca.sh OUT_DIR
 # Writes ca.pem, ca.der (what the trust tool adds to the prefix's ROOT store),
-# localhost.pem and localhost.key. Nothing of this is ever committed.
+# localhost.pem and localhost.key, and a self-signed untrusted.pem/.key. Nothing of this is ever committed.
 set -euo pipefail
 out="$1"
 mkdir -p "$out"
@@ -22,5 +22,9 @@ subjectAltName=DNS:localhost,IP:127.0.0.1
 EXT
 openssl x509 -req -in localhost.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days 30 -sha256 \
   -extfile localhost.ext -out localhost.pem >/dev/null 2>&1
+# A certificate for localhost that no trusted CA signed: requests to a server
+# using it must be refused.
+openssl req -x509 -newkey rsa:2048 -nodes -sha256 -days 30 -keyout untrusted.key -out untrusted.pem \
+  -subj "/CN=localhost" -addext "subjectAltName=DNS:localhost" >/dev/null 2>&1
 rm -f localhost.csr localhost.ext ca.srl
 echo "test CA and localhost certificate in $out"

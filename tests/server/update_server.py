@@ -80,6 +80,12 @@ class Handler(BaseHTTPRequestHandler):
         self.record["range"] = self.headers.get("Range", "")
         cipher = self.connection.cipher()
         self.record["tls"] = "%s %s" % (self.connection.version(), cipher[0] if cipher else "")
+        fn = self.fn_value(urllib.parse.urlsplit(self.path).query)
+        self.record["fn"] = fn if fn is not None else ""
+        self.record["folder"] = self.record["fn"].strip("/").partition("/")[0]
+        # Logged before anything is answered, so a client that has seen an
+        # answer always finds its request begun in the log.
+        self.server.begin_log(self.record)
         try:
             self.serve()
         except (ConnectionError, ssl.SSLError, socket.timeout, OSError):
@@ -91,7 +97,6 @@ class Handler(BaseHTTPRequestHandler):
     def serve(self):
         parts = urllib.parse.urlsplit(self.path)
         fn = self.fn_value(parts.query)
-        self.record["fn"] = fn if fn is not None else ""
         if parts.path != "/fs_c_get.php" or fn is None:
             return self.plain(404)
         full = self.server.resolve(fn)
@@ -270,14 +275,23 @@ class UpdateServer(ThreadingHTTPServer):
             return None
         return full
 
-    def write_log(self, record):
+    def begin_log(self, record):
+        """Numbers the request and logs that it has begun."""
         with self.log_lock:
             self.sequence += 1
             record["seq"] = self.sequence
-            if not self.log_path:
-                return
+            self._append({"event": "begin", "seq": self.sequence, "folder": record["folder"]})
+
+    def write_log(self, record):
+        """Logs the finished request, under the number it began with."""
+        record["event"] = "end"
+        with self.log_lock:
+            self._append(record)
+
+    def _append(self, line):
+        if self.log_path:
             with open(self.log_path, "a", encoding="utf-8") as f:
-                f.write(json.dumps(record, ensure_ascii=True) + "\n")
+                f.write(json.dumps(line, ensure_ascii=True) + "\n")
 
 
 def main():

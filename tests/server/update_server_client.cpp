@@ -3,7 +3,9 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <algorithm>
 #include <map>
+#include <set>
 #include <sstream>
 #include <stdexcept>
 
@@ -57,17 +59,23 @@ LoggedRequest ToRequest(const std::map<std::string, std::string>& f) {
 
 }  // namespace
 
-int ServerPort() {
-    const std::string portFile = BenchDir() + "server.port";
+namespace {
+int PortFrom(const std::string& name) {
+    const std::string portFile = BenchDir() + name;
     if (!testenv::FileExists(portFile))
         throw std::runtime_error("the test update server is not running (no " + portFile + ")");
     return std::atoi(testenv::ReadFileBytes(portFile).c_str());
 }
+}  // namespace
+
+int ServerPort() { return PortFrom("server.port"); }
+int UntrustedServerPort() { return PortFrom("server.untrusted.port"); }
 
 TestSite::TestSite(const std::string& name) {
     static int sites = 0;
     stateDir_ = BenchDir() + "server\\";
     port_ = ServerPort();
+    untrustedPort_ = UntrustedServerPort();
     folder_ = name + "_" + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(++sites);
     const std::string root = stateDir_ + "root\\" + folder_;
     testenv::RemoveTree(root);
@@ -86,6 +94,11 @@ std::string TestSite::BaseUrl() const {
 }
 
 std::string TestSite::Url(const std::string& file) const { return BaseUrl() + "/" + ForwardSlashes(file); }
+
+std::string TestSite::UntrustedUrl(const std::string& file) const {
+    return "https://localhost:" + std::to_string(untrustedPort_) + "/fs_c_get.php?fn=" + folder_ + "/" +
+           ForwardSlashes(file);
+}
 
 std::string TestSite::ServedPath(const std::string& file) const {
     return stateDir_ + "root\\" + folder_ + "\\" + BackSlashes(file);
@@ -135,16 +148,32 @@ void TestSite::SetFaults(const std::vector<Fault>& faults) {
 }
 
 std::vector<LoggedRequest> TestSite::Requests() const {
-    std::vector<LoggedRequest> out;
-    std::istringstream log(testenv::ReadFileBytes(stateDir_ + "requests.log"));
-    std::string line;
-    while (std::getline(log, line)) {
-        std::map<std::string, std::string> fields;
-        if (!ParseJsonLine(line, fields) || fields["folder"] != folder_) continue;
-        LoggedRequest request = ToRequest(fields);
-        if (request.seq > phaseStart_) out.push_back(std::move(request));
+    // A request is logged twice: when it begins and when it has ended. Wait
+    // (bounded) until every begun request of this site has ended.
+    for (int tries = 0;; ++tries) {
+        std::vector<LoggedRequest> ended;
+        std::set<long long> open;
+        std::istringstream log(testenv::ReadFileBytes(stateDir_ + "requests.log"));
+        std::string line;
+        while (std::getline(log, line)) {
+            std::map<std::string, std::string> fields;
+            if (!ParseJsonLine(line, fields) || fields["folder"] != folder_) continue;
+            const long long seq = std::atoll(fields["seq"].c_str());
+            if (seq <= phaseStart_) continue;
+            if (fields["event"] == "begin") {
+                open.insert(seq);
+                continue;
+            }
+            open.erase(seq);
+            ended.push_back(ToRequest(fields));
+        }
+        if (open.empty() || tries == 250) {
+            std::sort(ended.begin(), ended.end(),
+                      [](const LoggedRequest& a, const LoggedRequest& b) { return a.seq < b.seq; });
+            return ended;
+        }
+        ::Sleep(20);
     }
-    return out;
 }
 
 std::vector<LoggedRequest> TestSite::Requests(const std::string& file, const std::string& kind) const {

@@ -48,6 +48,8 @@ public:
 
     // https://localhost:PORT/fs_c_get.php?fn=<site folder>/<file>
     std::string Url(const std::string& file) const;
+    // The same file from the server whose certificate no trusted CA signed.
+    std::string UntrustedUrl(const std::string& file) const;
     std::string BaseUrl() const;
     // Windows path of a file below the site's folder on the server side.
     std::string ServedPath(const std::string& file) const;
@@ -64,10 +66,12 @@ private:
     std::string folder_;
     std::string stateDir_;  // Windows path of BENCH_DIR\server\ with backslash
     int port_ = 0;
+    int untrustedPort_ = 0;
     long long phaseStart_ = 0;  // log sequence number where the phase began
 };
 
-// The port the fixture's server listens on.
+// The port the fixture's server listens on; the untrusted server's port.
 int ServerPort();
+int UntrustedServerPort();
 
 }  // namespace testserver

@@ -278,4 +278,20 @@ TEST(HttpGetRange, NoServerThrowsTheInternetErrorWithWinInetsText) {
     }
 }
 
+TEST(HttpGetRange, AServerCertificateNoTrustedAuthoritySignedIsRefused) {
+    TestSite site("range_untrusted");
+    site.PutFile("data.bin", kData);
+    transfer::MemorySink sink;
+    TransferBuffer buffer;
+    uint64_t received = 0;
+    try {
+        transfer::HttpGetRange(nullptr, buffer, site.UntrustedUrl("data.bin"), sink, kData.size(), received, 0, 9);
+        ADD_FAILURE() << "the untrusted server was accepted";
+    } catch (const transfer::InternetException& e) {
+        EXPECT_EQ(e.code(), static_cast<DWORD>(ERROR_INTERNET_INVALID_CA)) << e.message();
+    }
+    EXPECT_EQ(sink.bytes(), "");
+    EXPECT_THROW(QuerySize(site.UntrustedUrl("data.bin")), transfer::InternetException);
+}
+
 }  // namespace
