@@ -44,6 +44,7 @@ void PrintSummary(const release_list::PublishSummary& summary) {
               std::to_string(summary.totalBytes) + " bytes");
     for (const auto& section : summary.sections)
         PrintAnsi(base::FormatText("  [%s] %u files", section.first.c_str(), static_cast<unsigned>(section.second)));
+    if (summary.namesItself) PrintAnsi("  and an entry for the list itself, at the end");
     if (!summary.gatewayPath.empty())
         PrintAnsi("wrote " + summary.gatewayPath + ": version folder \"" + summary.version + "\"");
 }

@@ -169,6 +169,7 @@ PublishSummary PublishRelease(const ReleaseOptions& options) {
 
     summary.listPath = release + "\\" + kListFileName;
     WriteList(summary.listPath, BuildListText(sections), options.includeList);
+    summary.namesItself = options.includeList;
     for (const PublishedSection& section : sections) {
         summary.sections.emplace_back(section.name, section.entries.size());
         summary.fileCount += section.entries.size();

@@ -19,6 +19,7 @@ struct PublishSummary {
     std::string version;      // the gateway's folder name for this release
     size_t fileCount = 0;
     uint64_t totalBytes = 0;
+    bool namesItself = false;  // the list has an entry for itself (not counted above)
     std::vector<std::pair<std::string, size_t>> sections;  // name, entry count
 };
 
