@@ -18,7 +18,8 @@ constexpr int64_t kBlock = 1024;
 constexpr int64_t kSampleBytes = 8;
 // Reads go through a large buffer so the sampled hash costs little more than
 // reading the file; the sampling itself still follows 1024-byte blocks.
-constexpr DWORD kReadSize = 256 * 1024;
+constexpr DWORD kReadSize = 1024 * 1024;
+constexpr DWORD kSamplesPerRead = kReadSize / kBlock * kSampleBytes;
 
 bool HashWhole(int64_t size) { return size / kBlock + size % kBlock <= 4; }
 
@@ -50,6 +51,7 @@ bool ComputeFingerprint(const std::string& path, char out[17]) {
 
     Md5 md5;
     std::unique_ptr<char[]> buffer(new char[kReadSize]);
+    std::unique_ptr<char[]> samples(new char[kSamplesPerRead]);
     for (;;) {
         DWORD got = 0;
         if (!ReadFull(file.get(), buffer.get(), kReadSize, got)) return false;
@@ -57,9 +59,13 @@ bool ComputeFingerprint(const std::string& path, char out[17]) {
         if (whole) {
             md5.Update(buffer.get(), got);
         } else {
-            // Only the last piece of the file can be shorter than a block.
+            // The samples of one read are hashed together; only the last
+            // piece of the file can be shorter than a block.
             DWORD offset = 0;
-            for (; got - offset >= kBlock; offset += kBlock) md5.Update(buffer.get() + offset, kSampleBytes);
+            char* sample = samples.get();
+            for (; got - offset >= kBlock; offset += kBlock, sample += kSampleBytes)
+                std::memcpy(sample, buffer.get() + offset, kSampleBytes);
+            md5.Update(samples.get(), sample - samples.get());
             if (offset < got) md5.Update(buffer.get() + offset, got - offset);
         }
         if (got < kReadSize) break;
