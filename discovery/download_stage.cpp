@@ -25,6 +25,13 @@ void CreateFolderOf(const UpdateState& state, const ListEntry& entry) {
     transfer::CreateDirectories(entry.isSystemPath ? folder : state.m_strInstallFolder + folder);
 }
 
+// A staged copy left by an earlier run is reused when it is complete and
+// current. It must exist: an entry with size 0 and no fingerprint would
+// otherwise pass the disk check for a file that was never fetched.
+bool NeedsFetch(const ListEntry& entry, const std::string& staged) {
+    return ::GetFileAttributesA(staged.c_str()) == INVALID_FILE_ATTRIBUTES || NeedsUpdateOnDisk(entry, staged);
+}
+
 // A staged file already complete and current: report it as fully received.
 void ReportStagedFile(transfer::TransferProgress& progress, uint32_t size) {
     progress.lastChunk = size;
@@ -82,7 +89,7 @@ int DownloadPendingFiles(UpdateState& state) {
         progress.lastChunk = 0;
         progress.done = 0;
         progress.remaining = progress.total = entry.size;
-        if (NeedsUpdateOnDisk(entry, staged)) {
+        if (NeedsFetch(entry, staged)) {
             const std::string& marker = entry.revision.empty() ? entry.fingerprint : entry.revision;
             if (transfer::DownloadFileResumable(&progress, buffer, url, staged, marker.c_str(), kTransferAttempts) != 1)
                 return kFailed;

@@ -184,6 +184,17 @@ TEST_F(DownloadUpdatesTest, CompleteStagedFileIsReportedOnceWithoutARequest) {
     EXPECT_EQ(2u, state_.m_mapFetched.size());
 }
 
+TEST_F(DownloadUpdatesTest, MissingStagedFileIsFetchedEvenWhenTheListGivesNoSizeNorFingerprint) {
+    site_.PutFile("gateway.ini", "v\r\n");
+    site_.PutFile("v/Arkenfel_List.ini", "[Client]\r\nnotes.txt=|0||r1\r\n");
+    site_.PutFile("v/notes.txt", "new notes");
+    testenv::WriteFileBytes(install_ / "Arkenfel_List.ini", "[Client]\r\nnotes.txt=|0||r0\r\n");
+    ASSERT_EQ(discovery::kFetched, Run());
+    EXPECT_EQ((std::vector<std::string>{"gateway.ini", "v/Arkenfel_List.ini", "v/notes.txt"}), RequestedFiles());
+    EXPECT_EQ("new notes", testenv::ReadFileBytes(install_ / "notes.txt_"));
+    EXPECT_EQ(1u, state_.m_nTotalBytes);
+}
+
 TEST_F(DownloadUpdatesTest, ThirdOfFiveTransfersFailingStopsTheRun) {
     site_.PutFile("gateway.ini", "v\r\n");
     std::vector<std::pair<std::string, std::string>> files;

@@ -15,7 +15,21 @@ RecordingWindow* Owner(HWND window) { return static_cast<RecordingWindow*>(::Get
 
 }  // namespace
 
-RecordingWindow::RecordingWindow() {
+RecordingWindow::RecordingWindow() : ready_(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+    thread_ = std::thread([this] {
+        Create();
+        ::SetEvent(ready_);
+        if (!hwnd_) return;
+        MSG msg;
+        while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+    });
+    ::WaitForSingleObject(ready_, 10000);
+}
+
+void RecordingWindow::Create() {
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS};
     ::InitCommonControlsEx(&controls);
     WNDCLASSA wc = {};
@@ -40,7 +54,9 @@ RecordingWindow::RecordingWindow() {
 }
 
 RecordingWindow::~RecordingWindow() {
-    if (hwnd_) ::DestroyWindow(hwnd_);
+    if (hwnd_) ::SendMessageA(hwnd_, WM_CLOSE, 0, 0);
+    thread_.join();
+    ::CloseHandle(ready_);
 }
 
 std::string RecordingWindow::Text(int id) const { return base::GetControlText(hwnd_, id); }
@@ -58,6 +74,11 @@ LRESULT CALLBACK RecordingWindow::WindowProc(HWND window, UINT message, WPARAM w
             if (lParam) owner->reports.push_back(*reinterpret_cast<transfer::TransferProgress*>(lParam));
         return 0;
     }
+    if (message == WM_CLOSE) {
+        ::DestroyWindow(window);
+        return 0;
+    }
+    if (message == WM_DESTROY) ::PostQuitMessage(0);
     return ::DefWindowProcA(window, message, wParam, lParam);
 }
 

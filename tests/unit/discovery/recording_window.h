@@ -1,12 +1,15 @@
 // A hidden stand-in for the main window: the labels and progress bars that
 // discovery writes to, with every bar range and position and every transfer
-// report recorded. It lives on the thread that creates it; discovery sends
-// to it synchronously, as it does to the real window.
+// report recorded. It runs on a user-interface thread of its own, so
+// discovery's labels, bars and reports cross threads synchronously, as they
+// do from the worker to the real window. Read the records after the call
+// under test has returned.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "transfer/transfer_records.h"
@@ -36,9 +39,12 @@ public:
     std::vector<transfer::TransferProgress> reports;
 
 private:
+    void Create();
     static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
     static LRESULT CALLBACK BarProc(HWND, UINT, WPARAM, LPARAM);
     HWND hwnd_ = nullptr;
+    HANDLE ready_ = nullptr;
+    std::thread thread_;
 };
 
 }  // namespace testenv
