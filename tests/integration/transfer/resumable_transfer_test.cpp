@@ -127,6 +127,14 @@ TEST_F(Download, AChangedOrDifferentlyWrittenMarkerStartsOver) {
     EXPECT_EQ(Ranges(ranged()), std::vector<std::string>{RangeOf(0, kSize - 1)});
 }
 
+TEST_F(Download, AMatchingMarkerWithoutTargetStartsFromZero) {
+    testenv::WriteFileBytes(marker(), "v1");
+    EXPECT_EQ(Run("v1"), 1);
+    EXPECT_TRUE(SameBytes(testenv::ReadFileBytes(target()), kData));
+    EXPECT_EQ(Ranges(ranged()), std::vector<std::string>{RangeOf(0, kSize - 1)});
+    EXPECT_EQ(sizeQueries().size(), 1u);  // no check of a file that is not there
+}
+
 TEST_F(Download, APartialFileThatIsNotTheRemoteBeginningIsRefilledFromZero) {
     LeavePartial(0, "v1");
     testenv::WriteFileBytes(target(), kData + "extra");  // longer than the remote file
