@@ -3,7 +3,7 @@
 //
 // uidriver.exe --log <file> [--timeout <ms>] [--answer "<text>=<button>"]...
 //              [--answer-once "<text>=<button>"]... [--default <button>]
-//              [--read "<window>:<id>[,<id>...]"]... [--wait-all]
+//              [--read "<window>:<id>[,<id>...]"]... [--text-changes] [--wait-all]
 //              [--screenshot <file.bmp> [--screenshot-when "<text>"]]...
 //              -- <command line>
 //
@@ -17,6 +17,7 @@
 #include "tests/tools/uidriver/driver_options.h"
 #include "tests/tools/uidriver/json_log.h"
 #include "tests/tools/uidriver/process_tree.h"
+#include "tests/tools/uidriver/text_changes.h"
 #include "tests/tools/uidriver/window_watch.h"
 
 namespace {
@@ -25,6 +26,13 @@ constexpr int kTimedOut = 124;
 constexpr int kBadUsage = 125;
 constexpr int kCannotStart = 126;
 constexpr DWORD kPollMs = 50;
+
+// The hook runs in other processes with other current folders.
+std::string FullPath(const std::string& path) {
+    char full[MAX_PATH] = {};
+    const DWORD length = ::GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
+    return length > 0 && length < MAX_PATH ? std::string(full) : path;
+}
 
 }  // namespace
 
@@ -41,25 +49,31 @@ int main() {
         std::fprintf(stderr, "uidriver: cannot write %s\n", options.logPath.c_str());
         return kBadUsage;
     }
+    uidriver::TextChanges texts(log);
+    if (options.textChanges) texts.Begin(FullPath(options.logPath) + ".settext");
     uidriver::ProcessTree tree(log);
     DWORD startError = 0;
     if (!tree.Start(options.commandLine, startError)) {
         log.Write(uidriver::JsonLine("start-failed").Text("cmd", options.commandLine).Number("error", startError));
         return kCannotStart;
     }
+    texts.ProgramStarted();
     uidriver::WindowWatch windows(log, options, tree);
     while (true) {
         tree.Poll();
+        texts.Poll();
         windows.Poll();
         if (options.waitAll ? tree.AllEnded() : tree.RootEnded()) break;
         if (log.Elapsed() > options.timeoutMs) {
             log.Write(uidriver::JsonLine("timeout").Number("limit", options.timeoutMs));
             tree.KillAll();
+            texts.End();
             log.Write(uidriver::JsonLine("end").Number("code", kTimedOut).Bool("timeout", true));
             return kTimedOut;
         }
         ::Sleep(kPollMs);
     }
+    texts.End();
     const int code = static_cast<int>(tree.RootExitCode());
     log.Write(uidriver::JsonLine("end").Number("code", code).Bool("timeout", false));
     return code;

@@ -92,11 +92,14 @@ bool ParseOptions(const std::string& raw, Options& options, std::string& error) 
             if (!value(name, options.screenshots.back().when)) return false;
         } else if (name == "--wait-all") {
             options.waitAll = true;
+        } else if (name == "--text-changes") {
+            options.textChanges = true;
         } else {
             error = "unknown option: " + name;
             return false;
         }
     }
+    if (!options.reads.empty()) options.textChanges = true;
     if (options.logPath.empty()) error = "--log is required";
     else if (options.commandLine.empty()) error = "no command line after --";
     return error.empty();

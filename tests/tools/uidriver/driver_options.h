@@ -33,6 +33,7 @@ struct Options {
     std::vector<ReadSpec> reads;
     std::vector<ScreenshotSpec> screenshots;
     bool waitAll = false;
+    bool textChanges = false;  // record every WM_SETTEXT (--text-changes, or implied by --read)
     std::string commandLine;
 };
 

@@ -44,6 +44,11 @@ JsonLine& JsonLine::Raw(const char* key, const std::string& json) {
     return *this;
 }
 
+JsonLine& JsonLine::Members(const std::string& json) {
+    if (!json.empty()) body_ += "," + json;
+    return *this;
+}
+
 bool JsonLog::Open(const std::string& path) {
     file_.reset(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -51,8 +56,10 @@ bool JsonLog::Open(const std::string& path) {
     return file_.valid();
 }
 
-void JsonLog::Write(const JsonLine& line) {
-    const std::string text = "{\"t\":" + std::to_string(Elapsed()) + "," + line.body() + "}\n";
+void JsonLog::Write(const JsonLine& line) { WriteAt(Elapsed(), line); }
+
+void JsonLog::WriteAt(DWORD t, const JsonLine& line) {
+    const std::string text = "{\"t\":" + std::to_string(t) + "," + line.body() + "}\n";
     DWORD written = 0;
     ::WriteFile(file_.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
     ::FlushFileBuffers(file_.get());

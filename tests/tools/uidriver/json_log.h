@@ -22,6 +22,7 @@ public:
     JsonLine& Bool(const char* key, bool value);
     JsonLine& Null(const char* key);
     JsonLine& Raw(const char* key, const std::string& json);  // an array or object built elsewhere
+    JsonLine& Members(const std::string& json);              // `"a":1,"b":2` built elsewhere
     const std::string& body() const { return body_; }
 
 private:
@@ -33,7 +34,10 @@ public:
     bool Open(const std::string& path);
     // Adds "t" (milliseconds since the log was opened) and writes the line.
     void Write(const JsonLine& line);
+    // The same with a "t" of an earlier moment (an event reported late).
+    void WriteAt(DWORD t, const JsonLine& line);
     DWORD Elapsed() const { return ::GetTickCount() - start_; }
+    DWORD StartTick() const { return start_; }
 
 private:
     base::UniqueFile file_;
