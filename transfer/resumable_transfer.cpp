@@ -4,7 +4,6 @@
 #include <shlwapi.h>
 
 #include <algorithm>
-#include <cstring>
 
 #include "base/message_box.h"
 #include "transfer/http_transfer.h"
@@ -33,6 +32,29 @@ std::string ReadLocalSample(DiskFileSink& file, uint64_t length, uint64_t head, 
     }
     sample.resize(got);
     return sample;
+}
+
+// Opens the download target. A partial file kept under a matching marker is
+// continued when it checks out, otherwise emptied; anything else is created
+// afresh. `offset` gets the first byte to fetch. False when the file cannot
+// be opened.
+bool OpenTarget(DiskFileSink& file, const std::string& target, bool resume, TransferBuffer& buffer,
+                const std::string& url, int attempts, uint64_t& offset) {
+    offset = 0;
+    if (!resume) return file.Open(target, DiskFileSink::Mode::CreateTruncate);
+    if (!file.Open(target, DiskFileSink::Mode::OpenExisting)) return false;
+    try {
+        if (VerifyPartialFile(buffer, url, file, 1024, attempts)) {
+            offset = file.Length();
+        } else {
+            file.Seek(0);
+            file.Truncate();
+        }
+        file.SeekToEnd();
+        return true;
+    } catch (const TransferException&) {
+        return false;
+    }
 }
 
 }  // namespace
@@ -120,22 +142,8 @@ int DownloadFileResumable(TransferProgress* progress, TransferBuffer& buffer, co
 
     DiskFileSink file;
     uint64_t offset = 0;
-    try {
-        if (markerMatches && ::PathFileExistsA(target.c_str())) {
-            if (!file.Open(target, DiskFileSink::Mode::OpenExisting)) return 0;
-            if (VerifyPartialFile(buffer, url, file, 1024, attempts)) {
-                offset = file.Length();
-            } else {
-                file.Seek(0);
-                file.Truncate();
-            }
-            file.SeekToEnd();
-        } else if (!file.Open(target, DiskFileSink::Mode::CreateTruncate)) {
-            return 0;
-        }
-    } catch (const TransferException&) {
-        return 0;
-    }
+    const bool resume = markerMatches && ::PathFileExistsA(target.c_str());
+    if (!OpenTarget(file, target, resume, buffer, url, attempts, offset)) return 0;
 
     const uint64_t last = remoteSize - 1;
     const int64_t missing = static_cast<int64_t>(remoteSize - offset);
