@@ -17,6 +17,7 @@ tool="$build/bin/trust_test_ca.exe"
 cleanup() {
   "$src/tests/server/stop_server.sh" "$bench" >/dev/null 2>&1 || true
   "$src/tests/wine/teardown.sh" "$bench" >/dev/null 2>&1 || true
+  rm -rf "$bench/server/root/bench" "$bench/out"
 }
 trap cleanup EXIT
 
