@@ -52,6 +52,13 @@ std::vector<std::string> RunResult::ControlTexts(int id) const {
     return texts;
 }
 
+std::vector<std::string> RunResult::TextChanges(int id) const {
+    std::vector<std::string> texts;
+    for (const JsonValue* e : Events("settext"))
+        if (e->Int("id") == id) texts.push_back(e->Str("text"));
+    return texts;
+}
+
 std::vector<std::string> RunResult::StartedExes() const {
     std::vector<std::string> exes;
     for (const JsonValue* e : Events("process")) exes.push_back(e->Str("exe"));
@@ -72,6 +79,7 @@ std::string DriverCommandLine(const Invocation& run) {
         if (!when.empty()) AddOption(line, "--screenshot-when", when);
     }
     if (run.waitAll) line += " --wait-all";
+    if (run.textChanges) line += " --text-changes";
     return line + " -- " + run.commandLine;
 }
 
@@ -88,9 +96,14 @@ RunResult RunDriver(const Invocation& run) {
         ::TerminateProcess(process.get(), 1);
         throw std::runtime_error("the UI driver did not end in time: " + line);
     }
-    RunResult result;
+    RunResult result = ReadDriverLog(run.logPath);
     ::GetExitCodeProcess(process.get(), &result.exitCode);
-    std::istringstream log(testenv::ReadFileBytes(run.logPath));
+    return result;
+}
+
+RunResult ReadDriverLog(const std::string& path) {
+    RunResult result;
+    std::istringstream log(testenv::ReadFileBytes(path));
     for (std::string text; std::getline(log, text);) {
         if (text.empty()) continue;
         JsonValue event;

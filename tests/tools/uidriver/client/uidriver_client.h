@@ -28,6 +28,7 @@ struct Invocation {
     std::vector<std::string> reads;           // "<window title or class>:<id>[,<id>...]"
     std::vector<std::pair<std::string, std::string>> screenshots;  // BMP file, text that triggers it
     bool waitAll = false;                     // wait for every descendant, not only the started program
+    bool textChanges = false;                 // record every text set (implied by `reads`)
     std::string driverPath;                   // empty: <build>\bin\uidriver.exe
 };
 
@@ -40,6 +41,8 @@ struct RunResult {
     std::vector<std::string> BoxTexts() const;         // every message box, in order
     std::vector<std::string> UnansweredBoxes() const;  // boxes that no rule matched
     std::vector<std::string> ControlTexts(int id) const;  // successive texts of a --read control
+    // Every text set on controls with this id, in order, by any followed process.
+    std::vector<std::string> TextChanges(int id) const;
     std::vector<std::string> StartedExes() const;      // exe names of every process seen after the first
 };
 
@@ -48,5 +51,8 @@ std::string DriverCommandLine(const Invocation& run);
 // Runs the driver and waits for it (its time limit plus a margin, then it is
 // killed and std::runtime_error is thrown). Also throws when the log cannot be read.
 RunResult RunDriver(const Invocation& run);
+// Parses a driver's log file (e.g. one written by a driver the driver ran);
+// throws std::runtime_error when it cannot be read.
+RunResult ReadDriverLog(const std::string& path);
 
 }  // namespace uidriver
