@@ -1,0 +1,389 @@
+"""End-to-end bench: the built updater in a fresh Wine prefix, against a real
+HTTPS update server on loopback, driven by the UI driver.
+
+Each scenario gets its own prefix, made in about a second from a template
+prefix (hard links for Wine's own files, real copies of the registry files
+and of everything the program may change). The template is created once per
+build folder. One Xvfb display serves every prefix of a test process.
+"""
+import atexit
+import fcntl
+import json
+import os
+import re
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+
+SOURCE_DIR = os.environ.get("ARKENFEL_SOURCE_DIR") or os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..", ".."))
+BINARY_DIR = os.environ.get("ARKENFEL_BINARY_DIR") or os.path.join(SOURCE_DIR, "build-test")
+BIN = os.path.join(BINARY_DIR, "bin")
+E2E_DIR = os.path.join(BINARY_DIR, "e2e")
+WINE_DIR = os.path.join(SOURCE_DIR, "tests", "wine")
+
+
+def server_port():
+    """The port of the update server address compiled into this build."""
+    with open(os.path.join(BINARY_DIR, "CMakeCache.txt"), encoding="utf-8") as cache:
+        for line in cache:
+            if line.startswith("UPDATE_SERVER_URL:"):
+                match = re.search(r"https://localhost:(\d+)/", line)
+                if match:
+                    return int(match.group(1))
+    raise RuntimeError("this build's UPDATE_SERVER_URL is not https://localhost:<port>/...")
+
+
+def win_path(unix_path):
+    return "Z:" + os.path.abspath(unix_path).replace("/", "\\")
+
+
+# --- display -----------------------------------------------------------------
+
+_display = {"value": os.environ.get("DISPLAY"), "proc": None}
+
+
+def display():
+    if _display["value"]:
+        return _display["value"]
+    for n in range(150, 250):
+        if os.path.exists("/tmp/.X%d-lock" % n) or os.path.exists("/tmp/.X11-unix/X%d" % n):
+            continue
+        proc = subprocess.Popen(["Xvfb", ":%d" % n, "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
+        for _ in range(50):
+            if os.path.exists("/tmp/.X11-unix/X%d" % n):
+                break
+            time.sleep(0.1)
+        _display.update(value=":%d" % n, proc=proc)
+
+        def stop():
+            proc.kill()
+            proc.wait()
+        atexit.register(stop)
+        return _display["value"]
+    raise RuntimeError("no free X display number")
+
+
+# --- prefixes ------------------------------------------------------------------
+
+def _bench_env(bench_dir):
+    env = dict(os.environ)
+    env.update(WINEPREFIX=os.path.join(bench_dir, "prefix"), WINEARCH="win32", WINEDEBUG="-all",
+               WINEDLLOVERRIDES="mscoree,mshtml=", LOCPATH=os.path.join(bench_dir, "locale"),
+               LC_ALL="ko_KR.UTF-8", DISPLAY=display())
+    return env
+
+
+def _template_dir():
+    """A prefix made by the bench setup script, with the test CA trusted."""
+    template = os.path.join(E2E_DIR, "template")
+    os.makedirs(E2E_DIR, exist_ok=True)
+    with open(os.path.join(E2E_DIR, "template.lock"), "w") as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        if not os.path.exists(os.path.join(template, "ready")):
+            shutil.rmtree(template, ignore_errors=True)
+            env = dict(os.environ, DISPLAY=display())
+            subprocess.run([os.path.join(WINE_DIR, "setup.sh"), template, os.path.join(BIN, "trust_test_ca.exe")],
+                           env=env, check=True, stdout=subprocess.DEVNULL, stdin=subprocess.DEVNULL)
+            subprocess.run([os.path.join(WINE_DIR, "teardown.sh"), template], env=env,
+                           stdout=subprocess.DEVNULL, stdin=subprocess.DEVNULL)
+            open(os.path.join(template, "ready"), "w").close()
+    return template
+
+
+# Folders of a prefix that a scenario may write into: copied for real, never linked.
+_WRITABLE = ("drive_c/users", "drive_c/ProgramData", "drive_c/windows/Fonts", "drive_c/windows/system32/drivers/etc")
+
+
+class Prefix:
+    """A fresh Wine prefix for one scenario; removed with everything in it by close()."""
+
+    def __init__(self, name):
+        template = _template_dir()
+        self.dir = os.path.join(E2E_DIR, name)
+        self.close_wineserver()
+        shutil.rmtree(self.dir, ignore_errors=True)
+        os.makedirs(self.dir)
+        shutil.copytree(os.path.join(template, "locale"), os.path.join(self.dir, "locale"))
+        shutil.copytree(os.path.join(template, "tls"), os.path.join(self.dir, "tls"))
+        prefix = os.path.join(self.dir, "prefix")
+        subprocess.run(["cp", "-al", os.path.join(template, "prefix"), prefix], check=True)
+        for reg in ("system.reg", "user.reg", "userdef.reg"):
+            os.remove(os.path.join(prefix, reg))
+            shutil.copy2(os.path.join(template, "prefix", reg), os.path.join(prefix, reg))
+        for rel in _WRITABLE:
+            target = os.path.join(prefix, rel)
+            if os.path.isdir(target):
+                shutil.rmtree(target)
+                shutil.copytree(os.path.join(template, "prefix", rel), target, symlinks=True)
+        self.env = _bench_env(self.dir)
+        self.tls = os.path.join(self.dir, "tls")
+        self._server = subprocess.Popen(["wineserver", "-p", "-f"], env=self.env, stdin=subprocess.DEVNULL,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
+
+    # paths
+    def c(self, windows_path):
+        """The Unix path of a C: path of this prefix."""
+        assert windows_path[:3].upper() == "C:\\", windows_path
+        return os.path.join(self.dir, "prefix", "drive_c", windows_path[3:].replace("\\", "/"))
+
+    @property
+    def home(self):
+        return self.c("C:\\ARKENFEL\\")
+
+    # processes
+    def wine(self, args, timeout=120, check=True):
+        """Runs a Windows program to its end; its output goes to files first (Wine
+        processes may outlive the call and hold pipes open)."""
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            proc = subprocess.run(["wine"] + list(args), env=self.env, stdin=subprocess.DEVNULL, stdout=out,
+                                  stderr=err, timeout=timeout)
+            out.seek(0)
+            err.seek(0)
+            proc.stdout, proc.stderr = out.read(), err.read()
+        if check and proc.returncode != 0:
+            raise RuntimeError("wine %s failed (%d): %s" % (args, proc.returncode, proc.stderr[-2000:]))
+        return proc
+
+    def drive(self, command, answers=(), answers_once=(), reads=(), timeout_ms=90000, screenshot=None,
+              screenshot_when=None, wait_all=True, name="run"):
+        """Runs a command line under the UI driver; every box is answered (by the
+        rules given, else by its default button and reported as unanswered)."""
+        log = os.path.join(self.dir, name + ".log")
+        args = [os.path.join(BIN, "uidriver.exe"), "--log", win_path(log), "--timeout", str(timeout_ms)]
+        for rule in answers:
+            args += ["--answer", rule]
+        for rule in answers_once:
+            args += ["--answer-once", rule]
+        for read in reads:
+            args += ["--read", read]
+        if screenshot:
+            args += ["--screenshot", win_path(screenshot)]
+            if screenshot_when:
+                args += ["--screenshot-when", screenshot_when]
+        if wait_all:
+            args.append("--wait-all")
+        args += ["--"] + list(command)
+        proc = self.wine(args, timeout=timeout_ms / 1000 + 60, check=False)
+        return DriverRun(log, proc.returncode)
+
+    def install_updater(self, exe_name="Arkenfel_Update.exe", folder="C:\\ARKENFEL\\"):
+        os.makedirs(self.c(folder), exist_ok=True)
+        target = self.c(folder + "Arkenfel_Update.exe")
+        shutil.copy2(os.path.join(BIN, exe_name), target)
+        return folder + "Arkenfel_Update.exe"
+
+    def run_updater(self, args=(), path="C:\\ARKENFEL\\Arkenfel_Update.exe", **kw):
+        kw.setdefault("reads", ["*:1015,1016,1017,1018"])
+        return self.drive([path] + list(args), **kw)
+
+    # registry (read through Wine's own reg.exe, never from the files of a live prefix)
+    def reg_query(self, key, value):
+        proc = self.wine(["reg", "query", key, "/v", value], check=False)
+        if proc.returncode != 0:
+            return None
+        for line in proc.stdout.decode("utf-8", "replace").splitlines():
+            parts = line.strip().split(None, 2)
+            if len(parts) >= 2 and parts[0] == value and parts[1].startswith("REG_"):
+                return parts[2] if len(parts) == 3 else ""
+        return None
+
+    def reg_add(self, key, value, data, kind="REG_SZ"):
+        self.wine(["reg", "add", key, "/v", value, "/t", kind, "/d", data, "/f"])
+
+    def reg_add_key(self, key):
+        self.wine(["reg", "add", key, "/f"])
+
+    def keys(self, *keys):
+        """Types keys into the display the way a person would: the pointer over
+        Wine's desktop window gives it the X focus, and Wine hands the keys to
+        its foreground window."""
+        subprocess.run(["xdotool", "mousemove", "512", "384", "sleep", "0.2", "key", "--delay", "150"] + list(keys),
+                       env=self.env, check=True, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=30)
+
+    def spawn(self, args):
+        """Starts a Windows program in the background; close() ends it with the prefix."""
+        return subprocess.Popen(["wine"] + list(args), env=self.env, stdin=subprocess.DEVNULL,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
+
+    def close_wineserver(self):
+        if os.path.isdir(os.path.join(self.dir, "prefix")):
+            env = _bench_env(self.dir)
+            subprocess.run(["wineserver", "-k"], env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, timeout=30)
+
+    def close(self, keep=False):
+        self.close_wineserver()
+        if getattr(self, "_server", None):
+            try:
+                self._server.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self._server.kill()
+        if not keep:
+            shutil.rmtree(self.dir, ignore_errors=True)
+
+
+class DriverRun:
+    def __init__(self, log, exit_code):
+        self.exit_code = exit_code
+        self.events = []
+        if os.path.exists(log):
+            with open(log, encoding="utf-8") as f:
+                self.events = [json.loads(line) for line in f if line.strip()]
+
+    def of(self, event):
+        return [e for e in self.events if e["event"] == event]
+
+    @property
+    def timed_out(self):
+        return any(e["event"] == "timeout" for e in self.events) or self.exit_code == 124
+
+    def boxes(self):
+        return [e["text"] for e in self.of("box")]
+
+    def unanswered(self):
+        return [e for e in self.of("answer") if e.get("unanswered")]
+
+    def texts(self, control_id):
+        """Every text control `control_id` showed, in order: each text the programs
+        set (the driver's `settext` events) when the driver recorded any for it,
+        else the changes its polling saw (`control` events), which miss short-lived
+        texts."""
+        set_texts = [e["text"] for e in self.of("settext") if e["id"] == control_id]
+        return set_texts or [e["text"] for e in self.of("control") if e["id"] == control_id]
+
+    def last_text(self, control_id):
+        texts = self.texts(control_id)
+        return texts[-1] if texts else None
+
+    def started(self):
+        """File names of every process the run followed, the started one first."""
+        names = []
+        for start in self.of("start"):
+            cmd = start["cmd"]
+            program = cmd[1:].split('"', 1)[0] if cmd.startswith('"') else cmd.split(" ", 1)[0]
+            names.append(program.rsplit("\\", 1)[-1])
+        return names + [e["exe"] for e in self.of("process")]
+
+
+# --- update servers -------------------------------------------------------------
+
+class Release:
+    """A release folder as the server serves it: <root>/vantero/gateway.ini and
+    <root>/vantero/<version>/..., with the update list written by the operators'
+    release list tool (run in a prefix, so the updater and the list agree)."""
+
+    def __init__(self, root):
+        self.root = root
+        self.top = os.path.join(root, "vantero")
+        os.makedirs(self.top, exist_ok=True)
+
+    def folder(self, version):
+        return os.path.join(self.top, version)
+
+    def put(self, version, rel, data=None, source=None):
+        path = os.path.join(self.folder(version), rel.replace("\\", "/"))
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        if source:
+            shutil.copyfile(source, path)
+        else:
+            with open(path, "wb") as f:
+                f.write(data if isinstance(data, bytes) else data.encode("cp949"))
+        return path
+
+    def publish(self, prefix, version, tool_args=(), gateway_keys=None):
+        """Writes the version's Arkenfel_List.ini with the release list tool and
+        the gateway naming this version."""
+        args = [os.path.join(BIN, "arkenfel_release_list.exe"), "--release", win_path(self.folder(version))]
+        args += list(tool_args)
+        args += ["--gateway", win_path(self.top)]
+        for key in (gateway_keys or []):
+            args += ["--key", key]
+        return prefix.wine(args)
+
+    def write_gateway(self, text):
+        with open(os.path.join(self.top, "gateway.ini"), "wb") as f:
+            f.write(text.encode("cp949"))
+
+
+def _require_free_port(port):
+    import socket
+    with socket.socket() as probe:
+        if probe.connect_ex(("127.0.0.1", port)) == 0:
+            raise RuntimeError("port %d is taken by another process: stop it before the end-to-end tests" % port)
+
+
+class UpdateServer:
+    """The fault-injecting test server on this build's port, serving a release root."""
+
+    def __init__(self, root, tls_dir, state_dir):
+        _require_free_port(server_port())
+        self.root, self.state = root, state_dir
+        self.control = os.path.join(state_dir, "control")
+        self.log = os.path.join(state_dir, "requests.log")
+        os.makedirs(self.control, exist_ok=True)
+        open(self.log, "w").close()
+        self.proc = subprocess.Popen(
+            ["/usr/bin/python3", os.path.join(SOURCE_DIR, "tests", "server", "update_server.py"),
+             "--root", root, "--control", self.control, "--log", self.log,
+             "--cert", os.path.join(tls_dir, "localhost.pem"), "--key", os.path.join(tls_dir, "localhost.key"),
+             "--port", str(server_port())],
+            stdin=subprocess.DEVNULL, stdout=open(os.path.join(state_dir, "server.out"), "w"),
+            stderr=subprocess.STDOUT, start_new_session=True)
+        _wait_for_port(server_port(), self.proc)
+
+    def plan(self, folder, rules):
+        """Fault plan for the files below <root>/<folder> (see tests/server/README.md)."""
+        with open(os.path.join(self.control, folder.replace("/", "_") + ".json"), "w", encoding="utf-8") as f:
+            json.dump({"rules": rules}, f)
+
+    def requests(self):
+        with open(self.log, encoding="utf-8") as f:
+            return [json.loads(line) for line in f if line.strip()]
+
+    def stop(self):
+        if self.proc.poll() is None:
+            os.killpg(self.proc.pid, signal.SIGTERM)
+            self.proc.wait(timeout=10)
+
+
+class NginxServer:
+    """The operators' reference server (server/run-local.sh) on this build's port."""
+
+    def __init__(self, release_top, tls_dir, state_dir):
+        _require_free_port(server_port())
+        self.state = state_dir
+        os.makedirs(state_dir, exist_ok=True)
+        with open(os.path.join(state_dir, "run-local.out"), "w+") as out:
+            proc = subprocess.run([os.path.join(SOURCE_DIR, "server", "run-local.sh"), release_top,
+                                   str(server_port()), os.path.join(tls_dir, "localhost.pem"),
+                                   os.path.join(tls_dir, "localhost.key"), state_dir],
+                                  stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.STDOUT)
+            if proc.returncode != 0:
+                out.seek(0)
+                raise RuntimeError("the reference server did not start: " + out.read())
+        _wait_for_port(server_port(), None)
+
+    def access_log(self):
+        with open(os.path.join(self.state, "access.log"), encoding="utf-8", errors="replace") as f:
+            return f.read().splitlines()
+
+    def stop(self):
+        subprocess.run([os.path.join(SOURCE_DIR, "server", "stop-local.sh"), self.state],
+                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def _wait_for_port(port, proc):
+    import socket
+    for _ in range(100):
+        if proc is not None and proc.poll() is not None:
+            raise RuntimeError("update server exited early")
+        try:
+            with socket.create_connection(("127.0.0.1", port), timeout=0.2):
+                return
+        except OSError:
+            time.sleep(0.1)
+    raise RuntimeError("update server did not come up on port %d" % port)

@@ -1,0 +1,93 @@
+"""Base of the end-to-end scenarios: a fresh prefix, a release root and an
+update server per test, all removed again afterwards."""
+import os
+import shutil
+import time
+import unittest
+
+import harness
+
+UP_TO_DATE = "모든 파일이 최신 버전입니다."
+DONE = "업데이트를 성공적으로 완료하였습니다."
+REGISTERING = "라이브러리를 레지스트리에 등록하고 있습니다."
+RETRY_LATER = "\n종료 후 재시도 바랍니다!"
+UPDATER_KEY = "HKCU\\SOFTWARE\\VANTERO\\UPDATER"
+
+
+class Scenario(unittest.TestCase):
+    """Subclasses set `server_kind` to "test" (fault-injecting server) or "nginx"."""
+
+    server_kind = "test"
+    maxDiff = None
+
+    def setUp(self):
+        name = self.id().split(".", 1)[-1].replace(".", "_")
+        self.prefix = harness.Prefix(name)
+        self.addCleanup(self.prefix.close, keep=os.environ.get("ARKENFEL_E2E_KEEP") == "1")
+        self.release = harness.Release(os.path.join(self.prefix.dir, "www"))
+        self.server = None
+
+    def start_server(self, kind=None):
+        kind = kind or self.server_kind
+        state = os.path.join(self.prefix.dir, "server-" + kind)
+        if kind == "nginx":
+            self.server = harness.NginxServer(self.release.top, self.prefix.tls, state)
+        else:
+            self.server = harness.UpdateServer(self.release.root, self.prefix.tls, state)
+        self.addCleanup(self.server.stop)
+        return self.server
+
+    # a release published with the operators' tool
+    def publish(self, version, files, tool_args=(), gateway_keys=None):
+        """files: {relative path: bytes | str | ("copy", source path)}."""
+        for rel, content in files.items():
+            if isinstance(content, tuple):
+                self.release.put(version, rel, source=content[1])
+            else:
+                self.release.put(version, rel, content)
+        self.release.publish(self.prefix, version, tool_args, gateway_keys)
+
+    def home_file(self, rel):
+        return os.path.join(self.prefix.home, rel.replace("\\", "/"))
+
+    def read_home(self, rel):
+        with open(self.home_file(rel), "rb") as f:
+            return f.read()
+
+    def write_home(self, rel, data):
+        path = self.home_file(rel)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as f:
+            f.write(data if isinstance(data, bytes) else data.encode("cp949"))
+
+    def assertSameFile(self, version, rel, installed_path=None):
+        with open(os.path.join(self.release.folder(version), rel.replace("\\", "/")), "rb") as f:
+            expected = f.read()
+        with open(installed_path or self.home_file(rel), "rb") as f:
+            self.assertEqual(expected, f.read(), rel)
+
+    def assertNoUnansweredBoxes(self, run):
+        self.assertEqual([], [e.get("rule") for e in run.unanswered()], run.boxes())
+        self.assertFalse(run.timed_out)
+
+    def wait_for_request(self, fn_suffix, kind, timeout=60):
+        """Waits until the test server has seen (or begun) a request of that kind."""
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            if any(r.get("fn", "").endswith(fn_suffix) and r.get("kind") == kind for r in self.server.requests()):
+                return
+            time.sleep(0.05)
+        self.fail("no %s request for %s" % (kind, fn_suffix))
+
+    def requested(self, kinds=("whole", "range")):
+        """File names of the requests the test server saw, in order, by kind."""
+        return [(r.get("kind"), r.get("fn")) for r in self.server.requests() if r.get("kind") in kinds]
+
+
+def fixture(name):
+    return os.path.join(harness.BIN, name)
+
+
+def copy_fixture(name, target):
+    os.makedirs(os.path.dirname(target), exist_ok=True)
+    shutil.copy2(fixture(name), target)

@@ -1,0 +1,104 @@
+"""Runs that cannot finish at once: no gateway, a server that breaks off every
+transfer (and the next run that resumes), and a file held by a running program."""
+import os
+import threading
+import time
+import unittest
+
+from scenario import DONE, RETRY_LATER, Scenario, copy_fixture, fixture
+
+GATEWAY_FAILED = "최종 버전을 가져오는 데 실패했습니다!"
+RUNNING_DIALOG = "다음 파일이 실행 중입니다"
+RUNNING_PROGRAM = "실행 중인 프로그램이 있습니다."
+LENGTH_MISMATCH = "파일 길이가 일치하지 않습니다."
+
+
+class Failures(Scenario):
+    def setUp(self):
+        super().setUp()
+        self.start_server()
+        self.prefix.install_updater()
+        copy_fixture("fixture_sleeper.exe", self.home_file("Arkenfel.exe"))
+
+    def client_runs(self):
+        record = self.home_file("Arkenfel.exe.record")
+        if not os.path.exists(record):
+            return []
+        with open(record, encoding="cp949") as f:
+            return [line.strip() for line in f if line.strip()]
+
+    def test_a_missing_gateway_starts_the_client(self):
+        self.release.put("2026a", "readme.txt", "x")  # a release, but no gateway.ini
+        run = self.prefix.run_updater(answers=["=1"])
+        self.assertFalse(run.timed_out)
+        self.assertEqual(["QueryInfoStatusCode: 404"], run.boxes())
+        self.assertEqual(10, len([r for r in self.server.requests()
+                                  if r.get("fn") == "vantero/gateway.ini" and r.get("status")]))
+        self.assertIn(GATEWAY_FAILED, run.texts(1017))
+        self.assertEqual(["C:\\ARKENFEL\\Arkenfel.exe /run"], self.client_runs())
+
+    def test_every_transfer_broken_off_then_the_next_run_resumes(self):
+        big = os.urandom(600000)
+        self.publish("2026a", {"data/big.pak": big, "readme.txt": "hello\r\n"})
+        self.server.plan("vantero", [{"file": "2026a/data/big.pak", "kind": "range", "fault": "drop",
+                                      "after": 20000}])
+        first = self.prefix.run_updater(answers=[LENGTH_MISMATCH + "=1"], name="first")
+        self.assertFalse(first.timed_out)
+        self.assertEqual([LENGTH_MISMATCH], first.boxes())
+        self.assertEqual(["C:\\ARKENFEL\\Arkenfel.exe /run"], self.client_runs())
+        staged = self.home_file("data/big.pak_")
+        self.assertEqual(10 * 20000, os.path.getsize(staged))
+        self.assertTrue(os.path.exists(self.home_file("data/big.$ver$")))
+        self.assertFalse(os.path.exists(self.home_file("data/big.pak")))
+
+        self.server.plan("vantero", [])
+        before = len(self.server.requests())
+        second = self.prefix.run_updater(name="second")
+        self.assertNoUnansweredBoxes(second)
+        self.assertIn(DONE, second.texts(1017))
+        self.assertEqual(big, self.read_home("data/big.pak"))
+        ranges = [r["range"] for r in self.server.requests()[before:]
+                  if r.get("fn") == "vantero/2026a/data/big.pak" and r.get("kind") == "range" and r.get("status")]
+        # head and tail checked, then only the missing bytes asked for
+        self.assertEqual(["bytes=0-1023", "bytes=198976-199999", "bytes=200000-599999"], ranges)
+        self.assertFalse(os.path.exists(self.home_file("data/big.$ver$")))
+
+    def test_a_held_file_asks_for_retry_until_the_program_ends(self):
+        self.write_home("data/held.pak", "old")
+        self.publish("2026a", {"data/held.pak": os.urandom(4000)})
+        ready = os.path.join(self.prefix.dir, "held.ready")
+        holder = self.prefix.spawn([fixture("fixture_holdfile.exe"), "C:\\ARKENFEL\\data\\held.pak", "4000",
+                                    "Z:" + ready.replace("/", "\\")])
+        for _ in range(200):
+            if os.path.exists(ready):
+                break
+            time.sleep(0.05)
+        run = self.prefix.run_updater(answers=[RUNNING_DIALOG + "=1004"], reads=["*:1017,1002"])
+        holder.wait(timeout=60)
+        self.assertNoUnansweredBoxes(run)
+        dialogs = [e for e in run.of("dialog") if RUNNING_DIALOG in e["text"]]
+        self.assertGreaterEqual(len(dialogs), 1)
+        self.assertIn("C:\\ARKENFEL\\DATA\\HELD.PAK", dialogs[0]["text"])
+        self.assertIn(DONE, run.texts(1017))
+        self.assertSameFile("2026a", "data/held.pak")
+
+    def test_cancelling_the_retry_dialog_fails_the_run(self):
+        self.write_home("data/held.pak", "old")
+        self.publish("2026a", {"data/held.pak": os.urandom(4000)})
+        ready = os.path.join(self.prefix.dir, "held.ready")
+        holder = self.prefix.spawn([fixture("fixture_holdfile.exe"), "C:\\ARKENFEL\\data\\held.pak", "8000",
+                                    "Z:" + ready.replace("/", "\\")])
+        for _ in range(200):
+            if os.path.exists(ready):
+                break
+            time.sleep(0.05)
+        run = self.prefix.run_updater(answers=[RUNNING_DIALOG + "=2", RUNNING_PROGRAM + "=1"])
+        holder.wait(timeout=60)
+        self.assertNoUnansweredBoxes(run)
+        self.assertEqual([RUNNING_PROGRAM + RETRY_LATER], run.boxes())
+        self.assertEqual(b"old", self.read_home("data/held.pak"))
+        self.assertFalse(os.path.exists(self.home_file("data/held.pak_")), "nothing is fetched")
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,108 @@
+"""Start-up: the home-folder rule, relocation with its desktop shortcut, a
+second instance, and the "exec:" argument."""
+import os
+import threading
+import time
+import unittest
+
+import harness
+from scenario import DONE, UPDATER_KEY, Scenario
+
+SHORTCUT = "C:\\users\\Public\\Desktop\\아르켄펠.lnk"
+ALREADY_RUNNING = "자동 업데이터가 이미 실행 중입니다"
+HOME_UPDATER = "C:\\ARKENFEL\\Arkenfel_Update.exe"
+
+
+class StartUp(Scenario):
+    def publish_empty_release(self):
+        self.publish("2026a", {"readme.txt": "readme\r\n"})
+        self.start_server()
+
+    def shortcut(self):
+        proc = self.prefix.wine([os.path.join(harness.BIN, "shortcut_info.exe"), SHORTCUT], check=False)
+        if proc.returncode != 0:
+            return None
+        return dict(line.split("=", 1) for line in proc.stdout.decode("utf-8").splitlines() if "=" in line)
+
+    def test_relocates_from_a_deeper_folder_makes_the_shortcut_and_starts_the_copy(self):
+        self.publish_empty_release()
+        self.prefix.reg_add(UPDATER_KEY, "InstallPath", "C:\\OLD\\")
+        source = self.prefix.install_updater(folder="C:\\Games\\ARKENFEL\\")
+        run = self.prefix.drive([source], reads=["*:1017"])
+        self.assertNoUnansweredBoxes(run)
+        self.assertEqual(["Arkenfel_Update.exe", "Arkenfel_Update.exe"], run.started()[:2])
+        self.assertEqual(DONE, run.last_text(1017))
+        with open(self.prefix.c(HOME_UPDATER), "rb") as copy, open(self.prefix.c(source), "rb") as original:
+            self.assertEqual(original.read(), copy.read())
+        self.assertEqual({"target": HOME_UPDATER, "workdir": "C:\\ARKENFEL"}, self.shortcut())
+        self.assertIsNone(self.prefix.reg_query(UPDATER_KEY, "InstallPath"))
+        self.assertTrue(os.path.exists(self.home_file("readme.txt")), "the copy ran the update")
+
+    def test_an_existing_copy_is_started_unchanged_without_a_shortcut(self):
+        self.publish_empty_release()
+        existing = self.prefix.install_updater()
+        with open(self.prefix.c(existing), "ab") as f:
+            f.write(b"older copy")  # trailing bytes do not stop a PE file from running
+        with open(self.prefix.c(existing), "rb") as f:
+            before = f.read()
+        self.prefix.reg_add(UPDATER_KEY, "InstallPath", "C:\\ARKENFEL\\")
+        source = self.prefix.install_updater(folder="C:\\Temp\\")
+        run = self.prefix.drive([source], reads=["*:1017"])
+        self.assertNoUnansweredBoxes(run)
+        with open(self.prefix.c(existing), "rb") as f:
+            self.assertEqual(before, f.read())
+        self.assertIsNone(self.shortcut())
+        self.assertEqual("C:\\ARKENFEL\\", self.prefix.reg_query(UPDATER_KEY, "InstallPath"))
+        self.assertEqual(2, run.started().count("Arkenfel_Update.exe"))
+
+    def test_any_file_name_directly_in_arkenfel_on_another_drive_runs_in_place(self):
+        self.publish_empty_release()
+        games = os.path.join(self.prefix.dir, "games_drive")
+        os.makedirs(os.path.join(games, "Arkenfel"))
+        os.symlink(games, os.path.join(self.prefix.dir, "prefix", "dosdevices", "d:"))
+        updater = os.path.join(games, "Arkenfel", "Other.exe")
+        os.link(os.path.join(harness.BIN, "Arkenfel_Update.exe"), updater)
+        run = self.prefix.drive(["D:\\Arkenfel\\Other.exe"], reads=["*:1017"])
+        self.assertNoUnansweredBoxes(run)
+        self.assertEqual(["Other.exe"], run.started())
+        self.assertEqual(DONE, run.last_text(1017))
+        self.assertTrue(os.path.exists(os.path.join(games, "Arkenfel", "readme.txt")))
+        self.assertFalse(os.path.exists(self.prefix.c(HOME_UPDATER)))
+
+    def test_a_second_instance_shows_its_box_and_leaves(self):
+        self.publish("2026a", {"readme.txt": "readme\r\n"})
+        server = self.start_server()
+        # The first instance waits on a stalled gateway while the second starts.
+        server.plan("vantero", [{"file": "gateway.ini", "nth": 1, "fault": "stall", "seconds": 6}])
+        updater = self.prefix.install_updater()
+        first = {}
+        thread = threading.Thread(target=lambda: first.update(run=self.prefix.drive([updater], name="first",
+                                                                                      answers=["=1"])))
+        thread.start()
+        for _ in range(300):
+            if server.requests():
+                break
+            time.sleep(0.1)
+        second = self.prefix.drive([updater], name="second", answers=[ALREADY_RUNNING + "=1"])
+        thread.join(timeout=180)
+        self.assertEqual([ALREADY_RUNNING], second.boxes())
+        self.assertEqual(["Arkenfel_Update.exe"], second.started())
+        self.assertEqual(0, second.exit_code)
+        self.assertFalse(first["run"].timed_out)
+
+    def test_exec_argument_is_stored_folded_and_no_arguments_leave_it_alone(self):
+        updater = self.prefix.install_updater()  # no server: the run only starts the client
+        run = self.prefix.drive([updater, "EXEC:C:\\Tools\\Setup Me.exe"], answers=["=1"])
+        self.assertFalse(run.timed_out)
+        self.assertEqual("c:\\tools\\setupme.exe", self.prefix.reg_query(UPDATER_KEY, "RunOnce"))
+
+        self.prefix.reg_add(UPDATER_KEY, "RunOnce", "keep me")
+        self.prefix.drive([updater], answers=["=1"], name="no_arguments")
+        self.assertEqual("keep me", self.prefix.reg_query(UPDATER_KEY, "RunOnce"))
+
+        self.prefix.drive([updater, "/whatever"], answers=["=1"], name="other_argument")
+        self.assertEqual("", self.prefix.reg_query(UPDATER_KEY, "RunOnce"))
+
+
+if __name__ == "__main__":
+    unittest.main()
