@@ -9,6 +9,7 @@
 
 #include "base/ansi_text.h"
 #include "base/unique_handle.h"
+#include "discovery/background_md5.h"
 #include "discovery/md5.h"
 
 namespace discovery {
@@ -19,9 +20,16 @@ constexpr int64_t kSampleBytes = 8;
 // Reads go through a large buffer so the sampled hash costs little more than
 // reading the file; the sampling itself still follows 1024-byte blocks.
 constexpr DWORD kReadSize = 1024 * 1024;
-constexpr DWORD kSamplesPerRead = kReadSize / kBlock * kSampleBytes;
+// From this size on, hashing runs beside the reads instead of between them.
+constexpr int64_t kBackgroundHashSize = 64 * 1024 * 1024;
 
 bool HashWhole(int64_t size) { return size / kBlock + size % kBlock <= 4; }
+
+// Whole blocks, so that every read but the last ends on a block boundary;
+// small files get a small buffer.
+DWORD ReadSizeFor(int64_t size) {
+    return size >= kReadSize ? kReadSize : static_cast<DWORD>((size / kBlock + 1) * kBlock);
+}
 
 // Fills `buffer` completely unless the file ends first; false on a read error.
 bool ReadFull(HANDLE file, char* buffer, DWORD size, DWORD& got) {
@@ -33,6 +41,18 @@ bool ReadFull(HANDLE file, char* buffer, DWORD size, DWORD& got) {
         got += n;
     }
     return true;
+}
+
+// What one read contributes to the MD5 input: all of it, or the first bytes
+// of each full block and the tail (only the file's last read can hold a tail).
+std::string Md5Input(const char* data, DWORD got, bool whole) {
+    if (whole) return std::string(data, got);
+    std::string input;
+    input.reserve(got / kBlock * kSampleBytes + kBlock);
+    DWORD offset = 0;
+    for (; got - offset >= kBlock; offset += kBlock) input.append(data + offset, kSampleBytes);
+    input.append(data + offset, got - offset);
+    return input;
 }
 
 }  // namespace
@@ -47,30 +67,26 @@ bool ComputeFingerprint(const std::string& path, char out[17]) {
         return false;
     }
     LARGE_INTEGER size = {};
-    const bool whole = HashWhole(::GetFileSizeEx(file.get(), &size) ? size.QuadPart : 0);
+    if (!::GetFileSizeEx(file.get(), &size)) size.QuadPart = 0;
+    const bool whole = HashWhole(size.QuadPart);
+    const DWORD readSize = ReadSizeFor(size.QuadPart);
 
     Md5 md5;
-    std::unique_ptr<char[]> buffer(new char[kReadSize]);
-    std::unique_ptr<char[]> samples(new char[kSamplesPerRead]);
+    std::unique_ptr<BackgroundMd5> background;
+    if (size.QuadPart >= kBackgroundHashSize) background.reset(new BackgroundMd5);
+    std::unique_ptr<char[]> buffer(new char[readSize]);
     for (;;) {
         DWORD got = 0;
-        if (!ReadFull(file.get(), buffer.get(), kReadSize, got)) return false;
+        if (!ReadFull(file.get(), buffer.get(), readSize, got)) return false;
         if (got == 0) break;
-        if (whole) {
-            md5.Update(buffer.get(), got);
-        } else {
-            // The samples of one read are hashed together; only the last
-            // piece of the file can be shorter than a block.
-            DWORD offset = 0;
-            char* sample = samples.get();
-            for (; got - offset >= kBlock; offset += kBlock, sample += kSampleBytes)
-                std::memcpy(sample, buffer.get() + offset, kSampleBytes);
-            md5.Update(samples.get(), sample - samples.get());
-            if (offset < got) md5.Update(buffer.get() + offset, got - offset);
-        }
-        if (got < kReadSize) break;
+        std::string input = Md5Input(buffer.get(), got, whole);
+        if (background)
+            background->Update(std::move(input));
+        else
+            md5.Update(input.data(), input.size());
+        if (got < readSize) break;
     }
-    const Md5Digest digest = md5.Finish();
+    const Md5Digest digest = background ? background->Finish() : md5.Finish();
     static const char kHex[] = "0123456789abcdef";
     for (size_t i = 0; i < digest.size(); ++i) out[i] = kHex[digest[i] & 0x0F];
     out[16] = '\0';
