@@ -15,6 +15,7 @@
 namespace {
 
 constexpr int kSections = 4;
+constexpr int kFilesPerFolder = 100;
 
 bool WriteBytes(const std::string& path, const std::string& bytes) {
     HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -25,27 +26,27 @@ bool WriteBytes(const std::string& path, const std::string& bytes) {
     return ok && written == bytes.size();
 }
 
-// An install folder with `count` files in kSections sections and a server
-// list that describes them exactly. Returns the list text.
+// An install folder with `count` files, 100 to a folder as in a real client,
+// and a server list that describes them exactly in kSections sections.
+// Returns the list text.
 std::string MakeInstallFolder(const std::string& folder, int count) {
     ::CreateDirectoryA(folder.c_str(), nullptr);
     std::string list;
-    for (int section = 0; section < kSections; ++section) {
-        const std::string sub = "d" + std::to_string(section);
-        ::CreateDirectoryA((folder + sub).c_str(), nullptr);
-        list += "[Section" + std::to_string(section) + "]\r\n";
-        for (int i = section; i < count; i += kSections) {
-            const std::string name = sub + "\\file" + std::to_string(i) + ".dat";
-            const std::string content = "content of file " + std::to_string(i * 7919) + "\r\n";
-            if (!WriteBytes(folder + name, content)) {
-                std::fprintf(stderr, "cannot write %s\n", (folder + name).c_str());
-                std::exit(2);
-            }
-            char fingerprint[17] = {};
-            discovery::ComputeFingerprint(folder + name, fingerprint);
-            list += "remote/" + sub + "/file" + std::to_string(i) + ".dat|" + name + "=|" +
-                    std::to_string(content.size()) + "|" + fingerprint + "|\r\n";
+    for (int i = 0; i < count; ++i) {
+        if (i % (count / kSections) == 0 && i / (count / kSections) < kSections)
+            list += "[Section" + std::to_string(i / (count / kSections)) + "]\r\n";
+        const std::string sub = "d" + std::to_string(i / kFilesPerFolder);
+        if (i % kFilesPerFolder == 0) ::CreateDirectoryA((folder + sub).c_str(), nullptr);
+        const std::string name = sub + "\\file" + std::to_string(i) + ".dat";
+        const std::string content = "content of file " + std::to_string(i * 7919) + "\r\n";
+        if (!WriteBytes(folder + name, content)) {
+            std::fprintf(stderr, "cannot write %s\n", (folder + name).c_str());
+            std::exit(2);
         }
+        char fingerprint[17] = {};
+        discovery::ComputeFingerprint(folder + name, fingerprint);
+        list += "remote/" + sub + "/file" + std::to_string(i) + ".dat|" + name + "=|" +
+                std::to_string(content.size()) + "|" + fingerprint + "|\r\n";
     }
     WriteBytes(folder + "Arkenfel_List.ini_", list);
     return list;
@@ -71,6 +72,10 @@ int main(int argc, char** argv) {
     std::string work = argv[1];
     if (work.back() != '\\') work += '\\';
     const int small = argc > 2 ? std::atoi(argv[2]) : 2000;
+    if (small < kSections) {
+        std::fprintf(stderr, "SMALL_COUNT must be at least %d\n", kSections);
+        return 2;
+    }
     const int counts[2] = {small, small * 10};
     ::CreateDirectoryA(work.c_str(), nullptr);
 
