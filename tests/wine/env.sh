@@ -5,7 +5,8 @@
 export WINEPREFIX="$BENCH_DIR/prefix"
 export WINEARCH=win32
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No Mono or Gecko installer prompts, and no desktop entries written into the host.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export LOCPATH="$BENCH_DIR/locale"
 export LC_ALL=ko_KR.UTF-8 2>/dev/null
 if [ -f "$BENCH_DIR/display" ]; then

@@ -71,7 +71,7 @@ def display():
 def _bench_env(bench_dir):
     env = dict(os.environ)
     env.update(WINEPREFIX=os.path.join(bench_dir, "prefix"), WINEARCH="win32", WINEDEBUG="-all",
-               WINEDLLOVERRIDES="mscoree,mshtml=", LOCPATH=os.path.join(bench_dir, "locale"),
+               WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d", LOCPATH=os.path.join(bench_dir, "locale"),
                LC_ALL="ko_KR.UTF-8", DISPLAY=display())
     return env
 
@@ -100,9 +100,18 @@ _WRITABLE = ("drive_c/users", "drive_c/ProgramData", "drive_c/windows/Fonts", "d
 class Prefix:
     """A fresh Wine prefix for one scenario; removed with everything in it by close()."""
 
-    def __init__(self, name):
-        template = _template_dir()
+    def __init__(self, name, reuse=False):
+        """reuse: keep a prefix of that name from an earlier run when there is one."""
         self.dir = os.path.join(E2E_DIR, name)
+        if not (reuse and os.path.exists(os.path.join(self.dir, "ready"))):
+            self._create_from_template()
+        self.env = _bench_env(self.dir)
+        self.tls = os.path.join(self.dir, "tls")
+        self._server = subprocess.Popen(["wineserver", "-p", "-f"], env=self.env, stdin=subprocess.DEVNULL,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
+
+    def _create_from_template(self):
+        template = _template_dir()
         self.close_wineserver()
         shutil.rmtree(self.dir, ignore_errors=True)
         os.makedirs(self.dir)
@@ -118,10 +127,7 @@ class Prefix:
             if os.path.isdir(target):
                 shutil.rmtree(target)
                 shutil.copytree(os.path.join(template, "prefix", rel), target, symlinks=True)
-        self.env = _bench_env(self.dir)
-        self.tls = os.path.join(self.dir, "tls")
-        self._server = subprocess.Popen(["wineserver", "-p", "-f"], env=self.env, stdin=subprocess.DEVNULL,
-                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
+        open(os.path.join(self.dir, "ready"), "w").close()
 
     # paths
     def c(self, windows_path):
@@ -188,6 +194,20 @@ class Prefix:
             parts = line.strip().split(None, 2)
             if len(parts) >= 2 and parts[0] == value and parts[1].startswith("REG_"):
                 return parts[2] if len(parts) == 3 else ""
+        return None
+
+    def stored_user_value(self, key, value):
+        """The raw text that user.reg holds for a value of HKEY_CURRENT_USER (the
+        wineserver is stopped first so that the file is current), or None."""
+        self.close_wineserver()
+        section = "[" + key.split("\\", 1)[1].replace("\\", "\\\\") + "]"
+        with open(os.path.join(self.dir, "prefix", "user.reg"), encoding="utf-8", errors="replace") as reg:
+            inside = False
+            for line in reg:
+                if line.startswith("["):
+                    inside = line.lower().startswith(section.lower())
+                elif inside and line.startswith('"%s"=' % value):
+                    return line.split("=", 1)[1].strip()
         return None
 
     def reg_add(self, key, value, data, kind="REG_SZ"):
@@ -266,7 +286,10 @@ class DriverRun:
             cmd = start["cmd"]
             program = cmd[1:].split('"', 1)[0] if cmd.startswith('"') else cmd.split(" ", 1)[0]
             names.append(program.rsplit("\\", 1)[-1])
-        return names + [e["exe"] for e in self.of("process")]
+        # A process seen through its parent before its name was known carries an
+        # empty name; its exit event names it.
+        known = {e["pid"]: e["exe"] for e in self.events if e.get("exe")}
+        return names + [e["exe"] or known.get(e["pid"], "") for e in self.of("process")]
 
 
 # --- update servers -------------------------------------------------------------
