@@ -9,7 +9,6 @@
 
 #include "base/ansi_text.h"
 #include "base/unique_handle.h"
-#include "discovery/background_md5.h"
 #include "discovery/md5.h"
 
 namespace discovery {
@@ -20,8 +19,6 @@ constexpr int64_t kSampleBytes = 8;
 // Reads go through a large buffer so the sampled hash costs little more than
 // reading the file; the sampling itself still follows 1024-byte blocks.
 constexpr DWORD kReadSize = 1024 * 1024;
-// From this size on, hashing runs beside the reads instead of between them.
-constexpr int64_t kBackgroundHashSize = 64 * 1024 * 1024;
 
 bool HashWhole(int64_t size) { return size / kBlock + size % kBlock <= 4; }
 
@@ -43,16 +40,17 @@ bool ReadFull(HANDLE file, char* buffer, DWORD size, DWORD& got) {
     return true;
 }
 
-// What one read contributes to the MD5 input: all of it, or the first bytes
-// of each full block and the tail (only the file's last read can hold a tail).
-std::string Md5Input(const char* data, DWORD got, bool whole) {
-    if (whole) return std::string(data, got);
-    std::string input;
-    input.reserve(got / kBlock * kSampleBytes + kBlock);
+// Appends what one read contributes to the MD5 input: all of it, or the
+// first bytes of each full block and the tail (only the file's last read can
+// hold a tail).
+void AppendMd5Input(const char* data, DWORD got, bool whole, std::string& input) {
+    if (whole) {
+        input.append(data, got);
+        return;
+    }
     DWORD offset = 0;
     for (; got - offset >= kBlock; offset += kBlock) input.append(data + offset, kSampleBytes);
     input.append(data + offset, got - offset);
-    return input;
 }
 
 }  // namespace
@@ -72,21 +70,18 @@ bool ComputeFingerprint(const std::string& path, char out[17]) {
     const DWORD readSize = ReadSizeFor(size.QuadPart);
 
     Md5 md5;
-    std::unique_ptr<BackgroundMd5> background;
-    if (size.QuadPart >= kBackgroundHashSize) background.reset(new BackgroundMd5);
     std::unique_ptr<char[]> buffer(new char[readSize]);
+    std::string input;  // one read's MD5 input, hashed in one call
     for (;;) {
         DWORD got = 0;
         if (!ReadFull(file.get(), buffer.get(), readSize, got)) return false;
         if (got == 0) break;
-        std::string input = Md5Input(buffer.get(), got, whole);
-        if (background)
-            background->Update(std::move(input));
-        else
-            md5.Update(input.data(), input.size());
+        input.clear();
+        AppendMd5Input(buffer.get(), got, whole, input);
+        md5.Update(input.data(), input.size());
         if (got < readSize) break;
     }
-    const Md5Digest digest = background ? background->Finish() : md5.Finish();
+    const Md5Digest digest = md5.Finish();
     static const char kHex[] = "0123456789abcdef";
     for (size_t i = 0; i < digest.size(); ++i) out[i] = kHex[digest[i] & 0x0F];
     out[16] = '\0';

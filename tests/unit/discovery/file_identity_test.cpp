@@ -137,11 +137,6 @@ TEST_F(FingerprintTest, KeepsBlockBoundariesAcrossLargeReads) {
     }
 }
 
-TEST_F(FingerprintTest, LargeFilesHashedBesideTheReadsGiveTheSameFingerprint) {
-    const std::string content = Pattern(size_t(64) * 1024 * 1024 + 1000);
-    EXPECT_EQ(FingerprintOfInput(SampledInput(content)), Fingerprint(Write("huge.bin", content)));
-}
-
 TEST_F(FingerprintTest, MissingFileLeavesTheBufferAndMatchesOnlyTheEmptyText) {
     char text[17] = "untouched-buffer";
     EXPECT_FALSE(ComputeFingerprint(dir_ / "missing.bin", text));
