@@ -187,13 +187,15 @@ class Prefix:
 
     # registry (read through Wine's own reg.exe, never from the files of a live prefix)
     def reg_query(self, key, value):
-        proc = self.wine(["reg", "query", key, "/v", value], check=False)
+        """A value's data as reg.exe shows it; value "" is the key's default value."""
+        selector = ["/ve"] if value == "" else ["/v", value]
+        proc = self.wine(["reg", "query", key] + selector, check=False)
         if proc.returncode != 0:
             return None
         for line in proc.stdout.decode("utf-8", "replace").splitlines():
-            parts = line.strip().split(None, 2)
-            if len(parts) >= 2 and parts[0] == value and parts[1].startswith("REG_"):
-                return parts[2] if len(parts) == 3 else ""
+            match = re.match(r"\s+(.*?)\s+(REG_[A-Z_]+)(?:\s+(.*))?$", line)
+            if match and (value == "" or match.group(1) == value):
+                return match.group(3) or ""
         return None
 
     def stored_user_value(self, key, value):
