@@ -70,7 +70,8 @@ def display():
 
 def _bench_env(bench_dir):
     env = dict(os.environ)
-    env.update(WINEPREFIX=os.path.join(bench_dir, "prefix"), WINEARCH="win32", WINEDEBUG="-all",
+    env.update(WINEPREFIX=os.path.join(bench_dir, "prefix"), WINEARCH="win32",
+               WINEDEBUG=os.environ.get("ARKENFEL_E2E_WINEDEBUG", "-all"),
                WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d", LOCPATH=os.path.join(bench_dir, "locale"),
                LC_ALL="ko_KR.UTF-8", DISPLAY=display())
     return env
@@ -173,6 +174,8 @@ class Prefix:
             args.append("--wait-all")
         args += ["--"] + list(command)
         proc = self.wine(args, timeout=timeout_ms / 1000 + 60, check=False)
+        with open(os.path.join(self.dir, name + ".stderr"), "wb") as err:
+            err.write(proc.stderr)
         return DriverRun(log, proc.returncode)
 
     def install_updater(self, exe_name="Arkenfel_Update.exe", folder="C:\\ARKENFEL\\"):

@@ -36,6 +36,23 @@ std::string FullPath(const std::string& path) {
 
 }  // namespace
 
+// A process that was just created may be missing from the snapshot for a
+// moment; a chain such as helper → updater would then look ended while its
+// next link is starting. Everything must stay ended for a short while.
+constexpr DWORD kSettleMs = 500;
+
+bool QuietFor(bool allEnded, DWORD& endedSince, bool& ending) {
+    if (!allEnded) {
+        ending = false;
+        return false;
+    }
+    if (!ending) {
+        ending = true;
+        endedSince = ::GetTickCount();
+    }
+    return ::GetTickCount() - endedSince >= kSettleMs;
+}
+
 int main() {
     ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
     uidriver::Options options;
@@ -59,11 +76,13 @@ int main() {
     }
     texts.ProgramStarted();
     uidriver::WindowWatch windows(log, options, tree);
+    DWORD endedSince = 0;
+    bool ending = false;
     while (true) {
         tree.Poll();
         texts.Poll();
         windows.Poll();
-        if (options.waitAll ? tree.AllEnded() : tree.RootEnded()) break;
+        if (options.waitAll ? QuietFor(tree.AllEnded(), endedSince, ending) : tree.RootEnded()) break;
         if (log.Elapsed() > options.timeoutMs) {
             log.Write(uidriver::JsonLine("timeout").Number("limit", options.timeoutMs));
             tree.KillAll();

@@ -8,10 +8,15 @@
 namespace uidriver {
 namespace {
 
+// 0 when unknown. Wine may report success without filling the times in for
+// a process that is still starting, so a time in the future is unknown too.
 ULONGLONG CreationTime(HANDLE process) {
-    FILETIME created, exited, kernel, user;
+    FILETIME created{}, exited{}, kernel{}, user{};
     if (!process || !::GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
-    return (static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+    const ULONGLONG value = (static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+    FILETIME now;
+    ::GetSystemTimeAsFileTime(&now);
+    return value > ((static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime) ? 0 : value;
 }
 
 // The snapshot may not list a process yet in its first moments.
@@ -83,6 +88,9 @@ std::vector<DWORD> ProcessTree::JobMembers() const {
 
 bool ProcessTree::Start(const std::string& commandLine, DWORD& error) {
     for (const SnapshotEntry& e : TakeSnapshot()) baseline_.insert(e.pid);
+    FILETIME now;
+    ::GetSystemTimeAsFileTime(&now);
+    startTime_ = (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
     job_.reset(::CreateJobObjectA(nullptr, nullptr));
     jobPort_.reset(::CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1));
     JOBOBJECT_ASSOCIATE_COMPLETION_PORT port{};
@@ -127,12 +135,23 @@ bool ProcessTree::IsLive(DWORD pid) const {
     return t && !t->ended;
 }
 
+// Wine hands out freed process ids again at once, so an id seen before the
+// start belongs to a new process when that process was created after the start.
+bool ProcessTree::IsBaseline(DWORD pid, ULONGLONG created) const {
+    if (!baseline_.count(pid)) return false;
+    if (created == 0) {
+        base::UniqueKernelHandle process(OpenTracked(pid));
+        created = CreationTime(process.get());
+    }
+    return created == 0 || created < startTime_;
+}
+
 bool ProcessTree::AllEnded() const {
     return pending_.empty() && std::all_of(tracked_.begin(), tracked_.end(), [](const Tracked& t) { return t.ended; });
 }
 
 bool ProcessTree::Adopt(DWORD pid, DWORD parent, const std::string& exe, const char* via) {
-    if (baseline_.count(pid) || IsLive(pid) || IsSystemProcess(exe)) return false;
+    if (IsLive(pid) || IsSystemProcess(exe)) return false;
     const Tracked* known = FindAny(pid);
     Tracked entry;
     entry.pid = pid;
@@ -140,6 +159,7 @@ bool ProcessTree::Adopt(DWORD pid, DWORD parent, const std::string& exe, const c
     entry.exe = exe;
     entry.handle.reset(OpenTracked(pid));
     entry.created = CreationTime(entry.handle.get());
+    if (IsBaseline(pid, entry.created)) return false;
     if (entry.exe.empty()) entry.exe = ImageName(entry.handle.get());
     DWORD code = 0;
     const bool alive = entry.handle && ::GetExitCodeProcess(entry.handle.get(), &code) && code == STILL_ACTIVE;
@@ -173,7 +193,7 @@ void ProcessTree::Poll() {
         return nullptr;
     };
     for (DWORD pid : JobMembers())
-        if (!IsLive(pid) && !baseline_.count(pid)) pending_.emplace(pid, 0);
+        if (!IsLive(pid) && !IsBaseline(pid, 0)) pending_.emplace(pid, 0);
     for (auto it = pending_.begin(); it != pending_.end();) {
         const SnapshotEntry* e = snapshotEntry(it->first);
         std::string exe = e ? e->exe : std::string();

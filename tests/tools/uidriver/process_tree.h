@@ -31,6 +31,7 @@ public:
     DWORD RootExitCode() const { return tracked_.empty() ? 0 : tracked_.front().exitCode; }
     bool AllEnded() const;
     bool IsLive(DWORD pid) const;
+    bool IsBaseline(DWORD pid, ULONGLONG created) const;
 
 private:
     struct Tracked {
@@ -57,6 +58,7 @@ private:
     JsonLog& log_;
     std::vector<Tracked> tracked_;  // the started process first
     std::set<DWORD> baseline_;      // processes that ran before the start: never ours
+    ULONGLONG startTime_ = 0;       // when the driver started its program (FILETIME)
     std::map<DWORD, int> pending_;  // job members not named yet, with the polls spent on them
     base::UniqueKernelHandle job_;
     base::UniqueKernelHandle jobPort_;

@@ -24,12 +24,15 @@ std::string WindowText(HWND window) {
         ::GetWindowTextA(window, quick, sizeof quick);  // does not wait on another process
         return quick;
     }
-    std::string text(length + 1, '\0');
+    // Across processes the length may come back in characters rather than
+    // bytes, which would cut double-byte texts short: leave room for both, and
+    // take the text up to its terminator.
+    std::string text(length * 2 + 2, '\0');
     DWORD_PTR copied = 0;
     if (!::SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]), SMTO_ABORTIFHUNG,
                                kReplyTimeoutMs, &copied))
         return std::string();
-    text.resize(std::min<size_t>(copied, length));
+    text.resize(std::char_traits<char>::length(text.c_str()));
     return text;
 }
 
