@@ -18,15 +18,13 @@ localedef -i ko_KR -f UTF-8 "$BENCH_DIR/locale/ko_KR.UTF-8" >/dev/null 2>&1 || {
   echo "setup: localedef for ko_KR.UTF-8 failed (is the 'locales' package installed?)" >&2; exit 1; }
 
 if [ -z "${DISPLAY:-}" ]; then
-  # First free display number from 90 on; Xvfb runs until teardown.
-  for n in $(seq 90 140); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    echo $! > "$BENCH_DIR/xvfb.pid"
-    for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-    echo ":$n" > "$BENCH_DIR/display"
-    break
-  done
+  # Xvfb picks a free display number itself and writes it to the fifo.
+  mkfifo "$BENCH_DIR/displayfd"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$BENCH_DIR/displayfd" >/dev/null 2>&1 &
+  echo $! > "$BENCH_DIR/xvfb.pid"
+  read -r -t 20 number < "$BENCH_DIR/displayfd" || { echo "setup: Xvfb did not start" >&2; exit 1; }
+  rm -f "$BENCH_DIR/displayfd"
+  echo ":$number" > "$BENCH_DIR/display"
 else
   echo "$DISPLAY" > "$BENCH_DIR/display"
 fi

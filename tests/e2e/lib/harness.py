@@ -45,25 +45,27 @@ _display = {"value": os.environ.get("DISPLAY"), "proc": None}
 
 
 def display():
+    """The X display for the Wine programs: the caller's, or an Xvfb of our own
+    on a display number that Xvfb picks itself."""
     if _display["value"]:
         return _display["value"]
-    for n in range(150, 250):
-        if os.path.exists("/tmp/.X%d-lock" % n) or os.path.exists("/tmp/.X11-unix/X%d" % n):
-            continue
-        proc = subprocess.Popen(["Xvfb", ":%d" % n, "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
-        for _ in range(50):
-            if os.path.exists("/tmp/.X11-unix/X%d" % n):
-                break
-            time.sleep(0.1)
-        _display.update(value=":%d" % n, proc=proc)
+    read_end, write_end = os.pipe()
+    proc = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, pass_fds=(write_end,),
+                            start_new_session=True)
+    os.close(write_end)
+    with os.fdopen(read_end) as reply:
+        number = reply.readline().strip()
+    if not number:
+        proc.kill()
+        raise RuntimeError("Xvfb did not start")
+    _display.update(value=":" + number, proc=proc)
 
-        def stop():
-            proc.kill()
-            proc.wait()
-        atexit.register(stop)
-        return _display["value"]
-    raise RuntimeError("no free X display number")
+    def stop():
+        proc.terminate()  # lets Xvfb remove its lock file
+        proc.wait()
+    atexit.register(stop)
+    return _display["value"]
 
 
 # --- prefixes ------------------------------------------------------------------
