@@ -4,20 +4,16 @@
 
 #include "base/ansi_text.h"
 #include "base/module_path.h"
+#include "base/version_info.h"
 
 namespace base {
 
 bool GetOwnVersion(DWORD words[2]) {
-    const std::string path = GetModulePath();
-    DWORD ignored = 0;
-    const DWORD size = ::GetFileVersionInfoSizeA(path.c_str(), &ignored);
-    if (size == 0) return false;
-    std::vector<BYTE> block(size);
-    if (!::GetFileVersionInfoA(path.c_str(), 0, size, block.data())) return false;
-    VS_FIXEDFILEINFO* info = nullptr;
+    std::vector<BYTE> block;
+    if (!ReadVersionBlock(GetModulePath(), block)) return false;
     UINT infoSize = 0;
-    if (!::VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&info), &infoSize)) return false;
-    if (infoSize != sizeof(VS_FIXEDFILEINFO)) return false;
+    const auto* info = static_cast<const VS_FIXEDFILEINFO*>(QueryVersionValue(block, "\\", infoSize));
+    if (!info || infoSize != sizeof(VS_FIXEDFILEINFO)) return false;
     words[0] = info->dwProductVersionLS;
     words[1] = info->dwProductVersionMS;
     return true;

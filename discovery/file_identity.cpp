@@ -9,6 +9,7 @@
 
 #include "base/ansi_text.h"
 #include "base/unique_handle.h"
+#include "base/version_info.h"
 #include "discovery/md5.h"
 
 namespace discovery {
@@ -95,15 +96,11 @@ bool MatchesFingerprint(const std::string& path, const std::string& expected) {
 }
 
 bool ReadFixedFileInfo(const std::string& path, VS_FIXEDFILEINFO& info) {
-    DWORD handle = 0;
-    const DWORD size = ::GetFileVersionInfoSizeA(path.c_str(), &handle);
-    if (size == 0) return false;
-    std::vector<char> data(size);
-    if (!::GetFileVersionInfoA(path.c_str(), 0, size, data.data())) return false;
-    void* fixed = nullptr;
+    std::vector<BYTE> block;
+    if (!base::ReadVersionBlock(path, block)) return false;
     UINT fixedSize = 0;
-    if (!::VerQueryValueA(data.data(), "\\", &fixed, &fixedSize) || !fixed || fixedSize < sizeof(info))
-        return false;
+    const void* fixed = base::QueryVersionValue(block, "\\", fixedSize);
+    if (!fixed || fixedSize < sizeof(info)) return false;
     std::memcpy(&info, fixed, sizeof(info));
     return true;
 }

@@ -6,6 +6,7 @@
 
 #include "base/ansi_text.h"
 #include "base/split_string.h"
+#include "base/version_info.h"
 #include "install/list_file.h"
 #include "install/register_progress.h"
 #include "install/registry.h"
@@ -64,18 +65,12 @@ bool AddAuthorizedApplication(const std::string& programPath, const std::string&
 }
 
 bool GetProductName(const std::string& path, std::string& name) {
-    DWORD handle = 0;
-    const DWORD size = ::GetFileVersionInfoSizeA(path.c_str(), &handle);
-    if (size == 0) return false;
-    std::vector<char> block(size);
-    if (!::GetFileVersionInfoA(path.c_str(), 0, size, block.data())) return false;
-    char* text = nullptr;
+    std::vector<BYTE> block;
+    if (!base::ReadVersionBlock(path, block)) return false;
     UINT length = 0;
-    if (!::VerQueryValueA(block.data(), "\\StringFileInfo\\041203b5\\ProductName",
-                          reinterpret_cast<void**>(&text), &length) ||
-        !text)
-        return false;
-    name = text;
+    const void* text = base::QueryVersionValue(block, "\\StringFileInfo\\041203b5\\ProductName", length);
+    if (!text) return false;
+    name = static_cast<const char*>(text);
     return true;
 }
 
