@@ -80,6 +80,12 @@ def main():
     print("time:            %.1f s" % elapsed)
     print("status texts:    " + " → ".join(dict.fromkeys(statuses)))
     print("final status:    %s" % (statuses[-1] if statuses else "(none)"))
+    if "모든 파일이 최신 버전입니다." in statuses:
+        print("outcome:         everything is up to date")
+    elif "업데이트를 성공적으로 완료하였습니다." in statuses:
+        print("outcome:         the release is installed")
+    else:
+        print("outcome:         the update did not finish (see the status texts and boxes)")
     for text in run.boxes():
         print("message box:     %s" % text.replace("\n", " "))
     if os.path.exists(shot):

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on Debian 12, as root, and only what
 # is missing: the 32-bit MinGW-w64 toolchain, 32-bit Wine, Xvfb, the Korean
-# locale sources and fonts, GoogleTest's sources, OpenSSL, nginx and curl.
+# locale sources and fonts, GoogleTest's sources, OpenSSL, nginx, curl, ImageMagick
+# (window pictures) and xdotool (keys typed into the window by the tests).
 set -euo pipefail
 packages=(cmake make g++-mingw-w64-i686 mingw-w64-tools wine wine32:i386 wine64 xvfb xauth
-          fonts-nanum locales googletest python3 openssl nginx-light curl imagemagick)
+          fonts-nanum locales googletest python3 openssl nginx-light curl imagemagick xdotool)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
