@@ -222,10 +222,10 @@ class Handler(BaseHTTPRequestHandler):
 
 
 def parse_range(value, size):
-    unit, _, spec = value.partition("=")
-    if unit.strip() != "bytes" or "," in spec:
+    unit, _, ranges = value.partition("=")
+    if unit.strip() != "bytes" or "," in ranges:
         return None
-    a, _, b = spec.strip().partition("-")
+    a, _, b = ranges.strip().partition("-")
     try:
         if a == "":
             n = int(b)

@@ -18,10 +18,10 @@ bool ParseRule(const std::string& text, bool once, AnswerRule& rule) {
 }
 
 // "<window>:<id>[,<id>...]": the last ':' separates, since titles may hold one.
-bool ParseRead(const std::string& text, ReadSpec& spec) {
+bool ParseRead(const std::string& text, ReadRule& rule) {
     const size_t colon = text.rfind(':');
     if (colon == std::string::npos || colon == 0) return false;
-    spec.window = text.substr(0, colon);
+    rule.window = text.substr(0, colon);
     std::string ids = text.substr(colon + 1);
     size_t pos = 0;
     while (pos <= ids.size()) {
@@ -31,10 +31,10 @@ bool ParseRead(const std::string& text, ReadSpec& spec) {
         char* end = nullptr;
         const long id = std::strtol(item.c_str(), &end, 0);
         if (item.empty() || *end) return false;
-        spec.ids.push_back(static_cast<int>(id));
+        rule.ids.push_back(static_cast<int>(id));
         pos = comma + 1;
     }
-    return !spec.ids.empty();
+    return !rule.ids.empty();
 }
 
 }  // namespace
@@ -73,13 +73,13 @@ bool ParseOptions(const std::string& raw, Options& options, std::string& error) 
         } else if (name == "--default") {
             if (!value(name, options.defaultButton)) return false;
         } else if (name == "--read") {
-            ReadSpec spec;
+            ReadRule rule;
             if (!value(name, v)) return false;
-            if (!ParseRead(v, spec)) {
+            if (!ParseRead(v, rule)) {
                 error = "bad --read (want <window>:<id>[,<id>...]): " + v;
                 return false;
             }
-            options.reads.push_back(spec);
+            options.reads.push_back(rule);
         } else if (name == "--screenshot") {
             ScreenshotSpec shot;
             if (!value(name, shot.file)) return false;

@@ -14,7 +14,7 @@ struct AnswerRule {
     bool once = false;    // dropped after its first use
 };
 
-struct ReadSpec {
+struct ReadRule {
     std::string window;  // exact title or class of a top-level window; "*" for any
     std::vector<int> ids;
 };
@@ -30,7 +30,7 @@ struct Options {
     DWORD timeoutMs = 60000;
     std::vector<AnswerRule> rules;
     std::string defaultButton;  // for boxes no rule matches; empty: the box's own default button
-    std::vector<ReadSpec> reads;
+    std::vector<ReadRule> reads;
     std::vector<ScreenshotSpec> screenshots;
     bool waitAll = false;
     bool textChanges = false;  // record every WM_SETTEXT (--text-changes, or implied by --read)

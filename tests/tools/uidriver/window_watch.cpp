@@ -58,9 +58,9 @@ void WindowWatch::Poll() {
 }
 
 void WindowWatch::ReadControls(HWND window, const std::string& title, const std::string& cls) {
-    for (const ReadSpec& spec : options_.reads) {
-        if (spec.window != "*" && spec.window != title && spec.window != cls) continue;
-        for (int id : spec.ids) {
+    for (const ReadRule& rule : options_.reads) {
+        if (rule.window != "*" && rule.window != title && rule.window != cls) continue;
+        for (int id : rule.ids) {
             HWND control = ::GetDlgItem(window, id);
             if (!control) continue;
             const std::string text = WindowText(control);
