@@ -75,6 +75,9 @@ BOOL CMainDlg::OnInitDialog() {
 void CMainDlg::Show() {
     ::ShowWindow(hwnd(), SW_SHOW);
     ::SetForegroundWindow(hwnd());
+    // Paint the background now: the labels copy the pixels behind them at
+    // their first text, which the worker may set before a queued paint runs.
+    ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     if (m_imgBackground.empty() || g_backgroundPainted) return;
     g_backgroundPainted = true;
     HDC dc = ::GetDC(hwnd());

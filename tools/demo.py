@@ -64,7 +64,7 @@ def main():
             os.remove(shot)
         print("running C:\\ARKENFEL\\Arkenfel_Update.exe against https://localhost:%d ..." % harness.server_port())
         started = time.time()
-        run = prefix.run_updater(screenshot=shot, screenshot_when="파일 수신 중", answers=["=1"])
+        run = prefix.run_updater(screenshot=shot, screenshot_when="초 남음", answers=["=1"])
         elapsed = time.time() - started
         fetched = fetched_files(server.access_log()[log_start:])
     finally:

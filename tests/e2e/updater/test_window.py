@@ -24,7 +24,7 @@ class Window(Scenario):
     def test_labels_and_a_picture_mid_download(self):
         self.publish("2026a", {"data/one.pak": os.urandom(900000), "data/two.pak": os.urandom(500000)})
         shot = os.path.join(self.prefix.dir, "window.bmp")
-        run = self.prefix.run_updater(screenshot=shot, screenshot_when="파일 수신 중")
+        run = self.prefix.run_updater(screenshot=shot, screenshot_when="초 남음")
         self.assertNoUnansweredBoxes(run)
         self.assertIn("파일 수신 중...", run.texts(1017))
         self.assertIn("one.pak", run.texts(1015))
