@@ -11,6 +11,7 @@ GATEWAY_FAILED = "최종 버전을 가져오는 데 실패했습니다!"
 RUNNING_DIALOG = "다음 파일이 실행 중입니다"
 RUNNING_PROGRAM = "실행 중인 프로그램이 있습니다."
 LENGTH_MISMATCH = "파일 길이가 일치하지 않습니다."
+FIREWALL_FAILED = "방화벽에 등록할 목록을 처리하는 중 문제가 발생하였습니다!"
 
 
 class Failures(Scenario):
@@ -82,7 +83,7 @@ class Failures(Scenario):
         self.assertIn(DONE, run.texts(1017))
         self.assertSameFile("2026a", "data/held.pak")
 
-    def test_cancelling_the_retry_dialog_fails_the_run(self):
+    def test_cancelling_the_retry_dialog_fails_the_run_and_still_runs_the_installation_steps(self):
         self.write_home("data/held.pak", "old")
         self.publish("2026a", {"data/held.pak": os.urandom(4000)})
         ready = os.path.join(self.prefix.dir, "held.ready")
@@ -92,12 +93,19 @@ class Failures(Scenario):
             if os.path.exists(ready):
                 break
             time.sleep(0.05)
-        run = self.prefix.run_updater(answers=[RUNNING_DIALOG + "=2", RUNNING_PROGRAM + "=1"])
+        # After a failure the installation steps still run, and their failures are shown.
+        self.write_home("firewall.ini", "Arkenfel.exe|Arkenfel\r\n")
+        copy_fixture("fixture_sleeper.exe", self.home_file("recorder.exe"))
+        self.write_home("Arkenfel_Update.ini", "recorder.exe|$WAIT$:10000\r\n")
+        run = self.prefix.run_updater(answers=[RUNNING_DIALOG + "=2", RUNNING_PROGRAM + "=1",
+                                               FIREWALL_FAILED + "=1"])
         holder.wait(timeout=60)
         self.assertNoUnansweredBoxes(run)
-        self.assertEqual([RUNNING_PROGRAM + RETRY_LATER], run.boxes())
+        self.assertEqual([RUNNING_PROGRAM + RETRY_LATER, FIREWALL_FAILED], [b.strip() for b in run.boxes()])
         self.assertEqual(b"old", self.read_home("data/held.pak"))
         self.assertFalse(os.path.exists(self.home_file("data/held.pak_")), "nothing is fetched")
+        self.assertTrue(os.path.exists(self.home_file("recorder.exe.record")), "the script ran")
+        self.assertEqual([], self.client_runs())
 
 
 if __name__ == "__main__":
