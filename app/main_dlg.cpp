@@ -136,11 +136,10 @@ LRESULT CMainDlg::OnRegisterProgress(LPARAM lParam) {
     return 0;
 }
 
+// Every static draws over the background without a brush of its own; the
+// labels of the run write in white.
 INT_PTR CMainDlg::OnCtlColor(HDC dc, HWND control) {
-    if (IsWhiteLabel(::GetDlgCtrlID(control))) {
-        ::SetBkMode(dc, TRANSPARENT);
-        ::SetTextColor(dc, RGB(255, 255, 255));
-    }
+    if (IsWhiteLabel(::GetDlgCtrlID(control))) ::SetTextColor(dc, RGB(255, 255, 255));
     ::SetBkMode(dc, TRANSPARENT);
     return reinterpret_cast<INT_PTR>(::GetStockObject(NULL_BRUSH));
 }

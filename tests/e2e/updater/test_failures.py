@@ -1,10 +1,10 @@
 """Runs that cannot finish at once: no gateway, a server that breaks off every
 transfer (and the next run that resumes), and a file held by a running program."""
 import os
-import threading
 import time
 import unittest
 
+import harness
 from scenario import DONE, RETRY_LATER, Scenario, copy_fixture, fixture
 
 GATEWAY_FAILED = "최종 버전을 가져오는 데 실패했습니다!"
@@ -27,6 +27,20 @@ class Failures(Scenario):
             return []
         with open(record, encoding="cp949") as f:
             return [line.strip() for line in f if line.strip()]
+
+    def release_held_file_after(self, milliseconds):
+        """Publishes a release that replaces data/held.pak while another program
+        holds that file open; returns the holding program once it holds it."""
+        self.write_home("data/held.pak", "old")
+        self.publish("2026a", {"data/held.pak": os.urandom(4000)})
+        ready = os.path.join(self.prefix.dir, "held.ready")
+        holder = self.prefix.spawn([fixture("fixture_holdfile.exe"), "C:\\ARKENFEL\\data\\held.pak",
+                                    str(milliseconds), harness.win_path(ready)])
+        for _ in range(200):
+            if os.path.exists(ready):
+                break
+            time.sleep(0.05)
+        return holder
 
     def test_a_missing_gateway_starts_the_client(self):
         self.release.put("2026a", "readme.txt", "x")  # a release, but no gateway.ini
@@ -65,15 +79,7 @@ class Failures(Scenario):
         self.assertFalse(os.path.exists(self.home_file("data/big.$ver$")))
 
     def test_a_held_file_asks_for_retry_until_the_program_ends(self):
-        self.write_home("data/held.pak", "old")
-        self.publish("2026a", {"data/held.pak": os.urandom(4000)})
-        ready = os.path.join(self.prefix.dir, "held.ready")
-        holder = self.prefix.spawn([fixture("fixture_holdfile.exe"), "C:\\ARKENFEL\\data\\held.pak", "4000",
-                                    "Z:" + ready.replace("/", "\\")])
-        for _ in range(200):
-            if os.path.exists(ready):
-                break
-            time.sleep(0.05)
+        holder = self.release_held_file_after(4000)
         run = self.prefix.run_updater(answers=[RUNNING_DIALOG + "=1004"], reads=["*:1017,1002"])
         holder.wait(timeout=60)
         self.assertNoUnansweredBoxes(run)
@@ -84,15 +90,7 @@ class Failures(Scenario):
         self.assertSameFile("2026a", "data/held.pak")
 
     def test_cancelling_the_retry_dialog_fails_the_run_and_still_runs_the_installation_steps(self):
-        self.write_home("data/held.pak", "old")
-        self.publish("2026a", {"data/held.pak": os.urandom(4000)})
-        ready = os.path.join(self.prefix.dir, "held.ready")
-        holder = self.prefix.spawn([fixture("fixture_holdfile.exe"), "C:\\ARKENFEL\\data\\held.pak", "8000",
-                                    "Z:" + ready.replace("/", "\\")])
-        for _ in range(200):
-            if os.path.exists(ready):
-                break
-            time.sleep(0.05)
+        holder = self.release_held_file_after(8000)
         # After a failure the installation steps still run, and their failures are shown.
         self.write_home("firewall.ini", "Arkenfel.exe|Arkenfel\r\n")
         copy_fixture("fixture_sleeper.exe", self.home_file("recorder.exe"))
