@@ -25,5 +25,5 @@ status=0
 
 big="$bench/big.bin"
 head -c "$((file_mib * 1048576))" /dev/urandom >"$big"
-"$src/tests/wine/run.sh" "$bench" "$build/bin/fingerprint_bench.exe" "Z:${big//\//\\}" 3 || status=1
+"$src/tests/wine/run.sh" "$bench" "$build/bin/fingerprint_bench.exe" "Z:${big//\//\\}" 5 || status=1
 exit $status

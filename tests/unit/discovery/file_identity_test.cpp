@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <string>
 
+#include "discovery/batched_md5.h"
 #include "discovery/file_identity.h"
 #include "discovery/md5.h"
 #include "tests/support/test_env.h"
@@ -82,6 +83,34 @@ TEST(Md5, GivesTheSameDigestWhateverTheUpdatePieces) {
     EXPECT_EQ("900150983cd24fb0d6963f7d28e17f72", Hex(pieces.Finish()));
 }
 
+// Several background batches, committed in pieces of changing size, some
+// of them empty; and no input at all.
+TEST(BatchedMd5, GivesTheDigestOfTheWholeInputInBothModes) {
+    const std::string text = Pattern(3 * 1024 * 1024 + 777);
+    for (bool background : {false, true}) {
+        const size_t maxPiece = 70000;
+        discovery::BatchedMd5 batched(maxPiece, background);
+        for (size_t offset = 0, step = 0; offset < text.size(); offset += step, step = (step * 7 + 4099) % maxPiece) {
+            step = std::min(step, text.size() - offset);
+            std::copy_n(text.data() + offset, step, batched.Room());
+            batched.Commit(step);
+        }
+        EXPECT_EQ(Md5Hex(text), Hex(batched.Finish())) << background;
+
+        discovery::BatchedMd5 nothing(16, background);
+        EXPECT_EQ(Md5Hex(""), Hex(nothing.Finish())) << background;
+    }
+}
+
+// A caller that gives up half way (a read error) must not leave the hashing
+// thread waiting for input.
+TEST(BatchedMd5, EndsItsThreadWhenDroppedUnfinished) {
+    const std::string text = Pattern(1536 * 1024);
+    discovery::BatchedMd5 batched(text.size(), true);
+    std::copy(text.begin(), text.end(), batched.Room());
+    batched.Commit(text.size());
+}
+
 class FingerprintTest : public ::testing::Test {
 protected:
     std::string Write(const std::string& name, const std::string& content) {
@@ -131,7 +160,8 @@ TEST_F(FingerprintTest, SamplesEightBytesPerFullBlockAndTheWholeTail) {
 
 TEST_F(FingerprintTest, KeepsBlockBoundariesAcrossLargeReads) {
     // Larger than the routine's read buffer, with a tail that is not a block.
-    for (size_t size : {size_t(2) * 1024 * 1024 + 1000, size_t(3) * 1024 * 1024}) {
+    // The largest is hashed while it is read.
+    for (size_t size : {size_t(2) * 1024 * 1024 + 1000, size_t(3) * 1024 * 1024, size_t(160) * 1024 * 1024 + 1000}) {
         const std::string content = Pattern(size);
         EXPECT_EQ(FingerprintOfInput(SampledInput(content)), Fingerprint(Write("large.bin", content))) << size;
     }
