@@ -78,25 +78,12 @@ std::string ToLower(std::string text) {
 }  // namespace installtest
 
 namespace installtest {
-ProgressWindow::ProgressWindow() {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = &Proc;
-    wc.hInstance = ::GetModuleHandleA(nullptr);
-    wc.lpszClassName = "ArkenfelTestProgress";
-    ::RegisterClassA(&wc);
-    hwnd = ::CreateWindowA("ArkenfelTestProgress", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
-    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-}
-
-ProgressWindow::~ProgressWindow() { ::DestroyWindow(hwnd); }
-
-LRESULT CALLBACK ProgressWindow::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<ProgressWindow*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (self && message == UM_REGISTER_PROGRESS) {
-        auto* progress = reinterpret_cast<RegisterProgress*>(lParam);
-        if (progress == self->expected) self->seen.push_back(progress->current * 100 + progress->count);
-        return 0;
-    }
-    return ::DefWindowProcA(window, message, wParam, lParam);
-}
+ProgressWindow::ProgressWindow()
+    : window([this](UINT message, WPARAM, LPARAM lParam) {
+          if (message != UM_REGISTER_PROGRESS) return false;
+          auto* progress = reinterpret_cast<RegisterProgress*>(lParam);
+          if (progress == expected) seen.push_back(progress->current * 100 + progress->count);
+          return true;
+      }),
+      hwnd(window.hwnd()) {}
 }  // namespace installtest

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/window_protocol.h"
+#include "tests/support/message_window.h"
 
 namespace installtest {
 
@@ -48,20 +49,14 @@ std::string ToLower(std::string text);
 }  // namespace installtest
 
 namespace installtest {
-// A message-only window that records every UM_REGISTER_PROGRESS carrying
-// `expected`, as current * 100 + count at the moment it arrived.
-class ProgressWindow {
-public:
+// Records every UM_REGISTER_PROGRESS sent to `hwnd` that carries `expected`,
+// as current * 100 + count at the moment it arrived.
+struct ProgressWindow {
     ProgressWindow();
-    ~ProgressWindow();
-    ProgressWindow(const ProgressWindow&) = delete;
-    ProgressWindow& operator=(const ProgressWindow&) = delete;
 
-    HWND hwnd = nullptr;
     RegisterProgress* expected = nullptr;
     std::vector<int32_t> seen;
-
-private:
-    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    testenv::MessageWindow window;  // last: its handler uses the members above
+    const HWND hwnd;
 };
 }  // namespace installtest

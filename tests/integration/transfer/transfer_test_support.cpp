@@ -1,7 +1,5 @@
 #include "tests/integration/transfer/transfer_test_support.h"
 
-#include <stdexcept>
-
 #include "base/window_protocol.h"
 
 namespace transfertest {
@@ -24,34 +22,12 @@ std::string Pattern(size_t size, unsigned seed) {
                                          << expected.size() << ", first difference at offset " << at;
 }
 
-namespace {
-const char kClassName[] = "ArkenfelProgressRecorder";
-}
-
-ProgressRecorder::ProgressRecorder() {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = &ProgressRecorder::Procedure;
-    wc.hInstance = ::GetModuleHandleA(nullptr);
-    wc.lpszClassName = kClassName;
-    ::RegisterClassA(&wc);  // a second registration fails harmlessly
-    window_ = ::CreateWindowExA(0, kClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, this);
-    if (!window_) throw std::runtime_error("cannot create the progress window");
-}
-
-ProgressRecorder::~ProgressRecorder() { ::DestroyWindow(window_); }
-
-LRESULT CALLBACK ProgressRecorder::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-        ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<ProgressRecorder*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (message == UM_TRANSFER_PROGRESS && self) {
-        auto* record = reinterpret_cast<const transfer::TransferProgress*>(lParam);
-        self->reports_.push_back({*record, record});
-        return 0;
-    }
-    return ::DefWindowProcA(window, message, wParam, lParam);
-}
+ProgressRecorder::ProgressRecorder()
+    : window_([this](UINT message, WPARAM, LPARAM lParam) {
+          if (message != UM_TRANSFER_PROGRESS) return false;
+          auto* record = reinterpret_cast<const transfer::TransferProgress*>(lParam);
+          reports_.push_back({*record, record});
+          return true;
+      }) {}
 
 }  // namespace transfertest

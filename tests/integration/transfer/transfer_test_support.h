@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/message_window.h"
 #include "transfer/transfer_records.h"
 
 namespace transfertest {
@@ -25,21 +26,17 @@ struct ProgressReport {
     const transfer::TransferProgress* sent;  // the record the message pointed to
 };
 
-// A message-only window on the test's thread; the transfer routines call it
-// synchronously, so no message loop is needed.
+// Records every progress report sent to its window (on the test's thread;
+// the transfer routines send synchronously, so no message loop is needed).
 class ProgressRecorder {
 public:
     ProgressRecorder();
-    ~ProgressRecorder();
-    ProgressRecorder(const ProgressRecorder&) = delete;
-    ProgressRecorder& operator=(const ProgressRecorder&) = delete;
-    HWND window() const { return window_; }
+    HWND window() const { return window_.hwnd(); }
     const std::vector<ProgressReport>& reports() const { return reports_; }
 
 private:
-    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    HWND window_ = nullptr;
     std::vector<ProgressReport> reports_;
+    testenv::MessageWindow window_;  // last: its handler uses reports_
 };
 
 }  // namespace transfertest
