@@ -2,6 +2,9 @@
 # in the bench prefix (one process start per program, not per test case).
 set(BENCH_DIR ${CMAKE_BINARY_DIR}/winebench CACHE INTERNAL "")
 set(BENCH_RUN ${CMAKE_SOURCE_DIR}/tests/wine/run.sh CACHE INTERNAL "")
+# Every test that runs a Windows program passes this on, so that the Wine
+# scripts pick the loader and prefix of this build's architecture.
+set(WINE_TEST_ENV "ARKENFEL_ARCH=${ARKENFEL_ARCH}" CACHE INTERNAL "")
 
 # arkenfel_add_gtest(NAME n SOURCES ... [LIBRARIES ...] [TIMEOUT s] [DEPENDS targets...]
 #                    [ENVIRONMENT VAR=value...] [RESOURCE_LOCK names...])
@@ -22,7 +25,7 @@ function(arkenfel_add_gtest)
   set_tests_properties(${T_NAME} PROPERTIES
     FIXTURES_REQUIRED wine_bench
     TIMEOUT ${T_TIMEOUT}
-    ENVIRONMENT "ARKENFEL_SOURCE_DIR=${CMAKE_SOURCE_DIR};ARKENFEL_BINARY_DIR=${CMAKE_BINARY_DIR};ARKENFEL_BENCH_DIR=${BENCH_DIR};${T_ENVIRONMENT}")
+    ENVIRONMENT "${WINE_TEST_ENV};ARKENFEL_SOURCE_DIR=${CMAKE_SOURCE_DIR};ARKENFEL_BINARY_DIR=${CMAKE_BINARY_DIR};ARKENFEL_BENCH_DIR=${BENCH_DIR};${T_ENVIRONMENT}")
   if(T_RESOURCE_LOCK)
     set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK "${T_RESOURCE_LOCK}")
   endif()

@@ -3,9 +3,13 @@
 # for a local update server, publishes a sample release, serves it with the
 # reference nginx server over HTTPS and lets the updater install it in a Wine
 # prefix. Run it again: everything is up to date. Usage: tools/demo.sh [--fresh]
+# Runs in the mode of tests/wine/mode.sh, like the tests.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-build="$root/build-demo"
+. "$root/tests/wine/mode.sh"
+arkenfel_choose_arch
+echo "mode: $(arkenfel_describe_arch "$ARKENFEL_ARCH"): $ARKENFEL_ARCH_WHY"
+build="$root/build-demo-$ARKENFEL_ARCH"
 "$root/tools/configure-local.sh" "$build"
 cmake --build "$build" -j "$(nproc)" --target Arkenfel_Update UpdateHelper arkenfel_release_list \
       uidriver trust_test_ca fixture_sleeper discovery_version_1005 >/dev/null

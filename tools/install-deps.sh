@@ -1,11 +1,25 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on Debian 12, as root, and only what
-# is missing: the 32-bit MinGW-w64 toolchain, 32-bit Wine, Xvfb, the Korean
-# locale sources and fonts, GoogleTest's sources, OpenSSL, nginx, curl, ImageMagick
-# (window pictures) and xdotool (keys typed into the window by the tests).
+# is missing. ARKENFEL_ARCH (tests/wine/mode.sh; chosen here when unset) says
+# which Wine the tests run under:
+#   i686    32-bit Wine (wine32 from the i386 architecture);
+#   x86_64  64-bit Wine only, and the x86_64 MinGW-w64 toolchain.
+# Both build the shipped 32-bit programs, so both get the i686 toolchain. The
+# rest: Xvfb, the Korean locale sources and fonts, GoogleTest's sources,
+# OpenSSL, nginx, curl, ImageMagick (window pictures) and xdotool (keys typed
+# into the window by the tests).
 set -euo pipefail
-packages=(cmake make g++-mingw-w64-i686 mingw-w64-tools wine wine32:i386 wine64 xvfb xauth
+root="$(cd "$(dirname "$0")/.." && pwd)"
+if [ -z "${ARKENFEL_ARCH:-}" ]; then
+  . "$root/tests/wine/mode.sh"
+  arkenfel_choose_arch
+fi
+packages=(cmake make g++-mingw-w64-i686 mingw-w64-tools wine64 xvfb xauth
           fonts-nanum locales googletest python3 openssl nginx-light curl imagemagick xdotool)
+case "$ARKENFEL_ARCH" in
+  i686) packages+=(wine32:i386) ;;
+  x86_64) packages+=(g++-mingw-w64-x86-64) ;;
+esac
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
@@ -16,6 +30,8 @@ if [ "$(id -u)" -ne 0 ]; then
   exit 1
 fi
 echo "install-deps: installing ${missing[*]}"
-dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+if [ "$ARKENFEL_ARCH" = i686 ]; then
+  dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+fi
 apt-get update -q
 DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
 # One command: install what is missing, build everything, run every test under
-# Wine. Usage: tools/test.sh [build-folder]   (default: build-test)
+# Wine. Usage: tools/test.sh [build-folder]   (default: build-test-<mode>)
+# The mode (tests/wine/mode.sh) is i686 where this host runs 32-bit programs
+# and x86_64 where it cannot; ARKENFEL_TEST_ARCH=i686|x86_64 forces one.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-build="${1:-$root/build-test}"
+. "$root/tests/wine/mode.sh"
+arkenfel_choose_arch
+echo "mode: $(arkenfel_describe_arch "$ARKENFEL_ARCH"): $ARKENFEL_ARCH_WHY"
+build="${1:-$root/build-test-$ARKENFEL_ARCH}"
 "$root/tools/configure-local.sh" "$build"
 cmake --build "$build" -j "$(nproc)"
 cd "$build"

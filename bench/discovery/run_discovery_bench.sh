@@ -7,6 +7,8 @@ build="$(cd "$1" && pwd)"
 small="${2:-2000}"
 file_mib="${3:-1024}"
 src="$(cd "$(dirname "$0")/../.." && pwd)"
+. "$src/tests/wine/mode.sh"
+arkenfel_use_build_arch "$build"
 bench="$build/discoverybench"
 for exe in list_bench fingerprint_bench; do
   [ -f "$build/bin/$exe.exe" ] || { echo "build the targets list_bench and fingerprint_bench first" >&2; exit 2; }

@@ -9,7 +9,7 @@ here="$(cd "$(dirname "$0")" && pwd)"
 [ -d "$BENCH_DIR/prefix" ] || { echo "run: the Wine bench is not set up ($BENCH_DIR)" >&2; exit 2; }
 . "$here/env.sh"
 log="$(mktemp "$BENCH_DIR/run.XXXXXX")"
-wine "$@" >"$log.out" 2>"$log.err" </dev/null
+"$ARKENFEL_WINE" "$@" >"$log.out" 2>"$log.err" </dev/null
 rc=$?
 cat "$log.out"; cat "$log.err" >&2
 rm -f "$log" "$log.out" "$log.err"

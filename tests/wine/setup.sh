@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Prepares the Wine test bench: Korean locale, display, a fresh 32-bit prefix
-# with the virtual desktop switched on, trust for the test CA (when one is
+# Prepares the Wine test bench: Korean locale, display, a fresh prefix of the
+# mode's bitness (ARKENFEL_ARCH, see mode.sh) with the virtual desktop switched on, trust for the test CA (when one is
 # given) and a persistent wineserver. Usage: setup.sh BENCH_DIR [CA_TOOL [CA_CERT]]
 # With CA_TOOL alone, a fresh test CA and localhost certificate are made in
 # BENCH_DIR/tls (tests/server/make_test_ca.sh) and that CA is trusted.
@@ -30,11 +30,12 @@ else
 fi
 
 . "$here/env.sh"
-wineboot -i >"$BENCH_DIR/wineboot.log" 2>&1
+echo "$ARKENFEL_ARCH" > "$BENCH_DIR/arch"
+"$ARKENFEL_WINE" wineboot -i >"$BENCH_DIR/wineboot.log" 2>&1
 # The virtual desktop spares the ~2 s wait Wine makes on every hidden top-level
 # window when no window manager runs.
-wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+"$ARKENFEL_WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+"$ARKENFEL_WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
 ca_tool="${2:-}"
 ca_cert="${3:-}"
 if [ -n "$ca_tool" ] && [ ! -f "$ca_tool" ]; then
@@ -48,9 +49,9 @@ if [ -n "$ca_tool" ] && [ -z "$ca_cert" ]; then
   ca_cert="$BENCH_DIR/tls/ca.der"
 fi
 if [ -n "$ca_tool" ]; then
-  wine "$ca_tool" "$(winepath -w "$ca_cert")" >"$BENCH_DIR/trust.log" 2>&1 || {
+  "$ARKENFEL_WINE" "$ca_tool" "Z:${ca_cert//\//\\}" >"$BENCH_DIR/trust.log" 2>&1 || {
     echo "setup: trusting the test CA failed" >&2; cat "$BENCH_DIR/trust.log" >&2; exit 1; }
 fi
-wineserver -w
-wineserver -p >/dev/null 2>&1 </dev/null &
-echo "bench ready: WINEPREFIX=$WINEPREFIX DISPLAY=$DISPLAY"
+"$ARKENFEL_WINESERVER" -w
+"$ARKENFEL_WINESERVER" -p >/dev/null 2>&1 </dev/null &
+echo "bench ready ($ARKENFEL_ARCH): WINEPREFIX=$WINEPREFIX DISPLAY=$DISPLAY"

@@ -18,7 +18,7 @@ import tempfile
 import time
 
 SOURCE_DIR = os.environ.get("ARKENFEL_SOURCE_DIR") or os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..", ".."))
-BINARY_DIR = os.environ.get("ARKENFEL_BINARY_DIR") or os.path.join(SOURCE_DIR, "build-test")
+BINARY_DIR = os.environ.get("ARKENFEL_BINARY_DIR") or os.path.join(SOURCE_DIR, "build-test-i686")
 BIN = os.path.join(BINARY_DIR, "bin")
 E2E_DIR = os.path.join(BINARY_DIR, "e2e")
 WINE_DIR = os.path.join(SOURCE_DIR, "tests", "wine")
@@ -70,13 +70,27 @@ def display():
 
 # --- prefixes ------------------------------------------------------------------
 
+def build_arch():
+    """The mode this build was configured for: i686 or x86_64 (tests/wine/mode.sh)."""
+    with open(os.path.join(BINARY_DIR, "CMakeCache.txt"), encoding="utf-8") as cache:
+        for line in cache:
+            if line.startswith("ARKENFEL_ARCH:"):
+                return line.split("=", 1)[1].strip()
+    raise RuntimeError("this build records no ARKENFEL_ARCH: configure it again")
+
+
+_envs = {}
+
+
 def _bench_env(bench_dir):
-    env = dict(os.environ)
-    env.update(WINEPREFIX=os.path.join(bench_dir, "prefix"), WINEARCH="win32",
-               WINEDEBUG=os.environ.get("ARKENFEL_E2E_WINEDEBUG", "-all"),
-               WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d", LOCPATH=os.path.join(bench_dir, "locale"),
-               LC_ALL="ko_KR.UTF-8", DISPLAY=display())
-    return env
+    """The environment in which tests/wine/env.sh runs Windows programs for a
+    bench folder: that script is the one place that decides it."""
+    if bench_dir not in _envs:
+        base = dict(os.environ, BENCH_DIR=bench_dir, ARKENFEL_ARCH=build_arch(), DISPLAY=display())
+        made = subprocess.run(["bash", "-c", '. "$0" && env -0', os.path.join(WINE_DIR, "env.sh")], env=base,
+                              stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, check=True)
+        _envs[bench_dir] = dict(item.split("=", 1) for item in made.stdout.decode().split("\0") if "=" in item)
+    return _envs[bench_dir]
 
 
 def _template_dir():
@@ -87,7 +101,7 @@ def _template_dir():
         fcntl.flock(lock, fcntl.LOCK_EX)
         if not os.path.exists(os.path.join(template, "ready")):
             shutil.rmtree(template, ignore_errors=True)
-            env = dict(os.environ, DISPLAY=display())
+            env = dict(os.environ, DISPLAY=display(), ARKENFEL_ARCH=build_arch())
             subprocess.run([os.path.join(WINE_DIR, "setup.sh"), template, os.path.join(BIN, "trust_test_ca.exe")],
                            env=env, check=True, stdout=subprocess.DEVNULL, stdin=subprocess.DEVNULL)
             subprocess.run([os.path.join(WINE_DIR, "teardown.sh"), template], env=env,
@@ -110,7 +124,7 @@ class Prefix:
             self._create_from_template()
         self.env = _bench_env(self.dir)
         self.tls = os.path.join(self.dir, "tls")
-        self._server = subprocess.Popen(["wineserver", "-p", "-f"], env=self.env, stdin=subprocess.DEVNULL,
+        self._server = subprocess.Popen([self.env["ARKENFEL_WINESERVER"], "-p", "-f"], env=self.env, stdin=subprocess.DEVNULL,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
 
     def _create_from_template(self):
@@ -147,7 +161,7 @@ class Prefix:
         """Runs a Windows program to its end; its output goes to files first (Wine
         processes may outlive the call and hold pipes open)."""
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-            proc = subprocess.run(["wine"] + list(args), env=self.env, stdin=subprocess.DEVNULL, stdout=out,
+            proc = subprocess.run([self.env["ARKENFEL_WINE"]] + list(args), env=self.env, stdin=subprocess.DEVNULL, stdout=out,
                                   stderr=err, timeout=timeout)
             out.seek(0)
             err.seek(0)
@@ -233,13 +247,13 @@ class Prefix:
 
     def spawn(self, args):
         """Starts a Windows program in the background; close() ends it with the prefix."""
-        return subprocess.Popen(["wine"] + list(args), env=self.env, stdin=subprocess.DEVNULL,
+        return subprocess.Popen([self.env["ARKENFEL_WINE"]] + list(args), env=self.env, stdin=subprocess.DEVNULL,
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
 
     def close_wineserver(self):
         if os.path.isdir(os.path.join(self.dir, "prefix")):
             env = _bench_env(self.dir)
-            subprocess.run(["wineserver", "-k"], env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+            subprocess.run([env["ARKENFEL_WINESERVER"], "-k"], env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                            stderr=subprocess.DEVNULL, timeout=30)
 
     def close(self, keep=False):
