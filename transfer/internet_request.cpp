@@ -8,13 +8,6 @@
 namespace transfer {
 namespace {
 
-// Always TLS, never from or into the cache, no redirects followed:
-// RELOAD | EXISTING_CONNECT | NO_CACHE_WRITE | SECURE | NO_AUTO_REDIRECT | TRANSFER_BINARY.
-constexpr DWORD kRequestFlags = 0xA4A00002;
-static_assert(kRequestFlags == (INTERNET_FLAG_RELOAD | INTERNET_FLAG_EXISTING_CONNECT |
-                                INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_SECURE |
-                                INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_TRANSFER_BINARY),
-              "request flags");
 constexpr DWORD_PTR kContext = 1;
 
 void SetDwordOption(HINTERNET session, DWORD option, DWORD value) {

@@ -20,6 +20,14 @@ struct InternetHandleTraits {
 };
 using UniqueInternetHandle = base::UniqueHandle<InternetHandleTraits>;
 
+// Always TLS, never from or into the cache, no redirects followed:
+// RELOAD | EXISTING_CONNECT | NO_CACHE_WRITE | SECURE | NO_AUTO_REDIRECT | TRANSFER_BINARY.
+constexpr DWORD kRequestFlags = 0xA4A00002;
+static_assert(kRequestFlags == (INTERNET_FLAG_RELOAD | INTERNET_FLAG_EXISTING_CONNECT |
+                                INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_SECURE |
+                                INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_TRANSFER_BINARY),
+              "request flags");
+
 // Time-outs (ms) and connect retries of one kind of request.
 struct SessionSettings {
     DWORD timeoutMs;
