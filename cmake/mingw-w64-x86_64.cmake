@@ -1,5 +1,7 @@
 # Cross-compiling for 64-bit Windows with the posix-thread MinGW-w64 drivers
-# (the win32 thread model lacks std::mutex, which GoogleTest needs).
+# (the win32 thread model lacks std::mutex, which GoogleTest needs). This build
+# runs the tests on hosts that cannot execute 32-bit programs; what ships is
+# always the i686 build.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
