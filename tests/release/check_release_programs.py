@@ -141,8 +141,12 @@ def main():
     manifest = manifest_of(resources)
     if 'level="requireAdministrator"' not in manifest or "Microsoft.Windows.Common-Controls" not in manifest:
         problems.append("Arkenfel_Update.exe: the manifest does not ask for administrator rights and common controls v6")
-    if 'level="asInvoker"' not in manifest_of(helper.resources()):
+    helper_manifest = manifest_of(helper.resources())
+    if 'level="asInvoker"' not in helper_manifest:
         problems.append("UpdateHelper.exe: the manifest does not run it as the invoker")
+    for name, text in (("Arkenfel_Update.exe", manifest), ("UpdateHelper.exe", helper_manifest)):
+        if 'processorArchitecture="x86"' not in text or "amd64" in text:
+            problems.append("%s: the manifest does not name the x86 architecture throughout" % name)
 
     for problem in problems:
         print(problem)
