@@ -208,11 +208,20 @@ void ProcessTree::Poll() {
         Adopt(it->first, e ? e->parent : 0, exe, "job");
         it = pending_.erase(it);
     }
-    // Repeat until stable: a child and its grandchild may both be new.
+    // Repeat until stable: a child and its grandchild may both be new. A
+    // child listed before its image is known (Wine lists a starting process
+    // without a name for a moment) waits with the unnamed job members, so
+    // that its "process" record names it.
     for (bool grew = true; grew;) {
         grew = false;
-        for (const SnapshotEntry& e : snapshot)
-            if (FindAny(e.parent) && Adopt(e.pid, e.parent, e.exe, "parent")) grew = true;
+        for (const SnapshotEntry& e : snapshot) {
+            if (!FindAny(e.parent) || pending_.count(e.pid)) continue;
+            if (e.exe.empty()) {
+                if (!IsLive(e.pid) && !IsBaseline(e.pid, 0)) pending_.emplace(e.pid, 0);
+            } else if (Adopt(e.pid, e.parent, e.exe, "parent")) {
+                grew = true;
+            }
+        }
     }
     for (Tracked& t : tracked_) {
         const SnapshotEntry* e = snapshotEntry(t.pid);
