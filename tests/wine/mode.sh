@@ -50,9 +50,11 @@ arkenfel_choose_arch() {
   export ARKENFEL_ARCH ARKENFEL_ARCH_WHY
 }
 
-# The mode of an existing build folder, as its configuration recorded it.
+# The mode of a build folder as its configuration recorded it; nothing for a
+# folder not configured yet.
 arkenfel_arch_of_build() {
-  sed -n 's/^ARKENFEL_ARCH:[A-Z]*=//p' "$1/CMakeCache.txt" 2>/dev/null
+  [ -f "$1/CMakeCache.txt" ] || return 0
+  sed -n 's/^ARKENFEL_ARCH:[A-Z]*=//p' "$1/CMakeCache.txt"
 }
 
 arkenfel_describe_arch() {
