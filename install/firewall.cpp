@@ -6,6 +6,7 @@
 
 #include "base/ansi_text.h"
 #include "base/split_string.h"
+#include "base/usable_path.h"
 #include "base/version_info.h"
 #include "install/list_file.h"
 #include "install/register_progress.h"
@@ -31,6 +32,7 @@ bool AddListLine(const std::string& listPath, const std::string& line) {
     base::StringList fields;
     base::SplitString(line, "|", fields);
     const std::string programPath = ListItemPath(listPath, base::Trim(base::GetListItem(fields, 0)));
+    if (!base::IsUsablePath(programPath)) return false;
     std::string displayName = base::Trim(base::GetListItem(fields, 1));
     if (displayName.empty()) GetProductName(programPath, displayName);
     return AddAuthorizedApplication(programPath, displayName);
