@@ -6,6 +6,7 @@
 #include "base/message_box.h"
 #include "base/module_path.h"
 #include "base/split_string.h"
+#include "base/usable_path.h"
 #include "install/process_launch.h"
 #include "install/registry.h"
 #include "install/script_keywords.h"
@@ -78,7 +79,7 @@ bool RunPostUpdateScript(const std::string& scriptPath, const std::string& insta
     if (ok) {
         for (const std::string& line : ScriptLines(text)) {
             if (RunLine(line, installFolder)) continue;
-            base::ShowMessageBox(base::FormatText("%s\n해당 라인을 처리할 수 없습니다!", line.c_str()),
+            base::ShowMessageBox(base::FormatText("%s\n해당 라인을 처리할 수 없습니다!", base::EchoInBox(line).c_str()),
                                  MB_OK | MB_ICONERROR);
             ok = false;
             break;
@@ -95,6 +96,8 @@ DWORD RunScriptLine(const std::string& path, const char* arguments, DWORD waitMi
     const std::string value = base::Trim(regValue);
     const std::string fileName = ::PathFindFileNameA(path.c_str());
     const bool fontLine = base::EqualsNoCase(::PathFindExtensionA(path.c_str()), ".TTF");
+    // The font functions do not come back from a name that cannot be a file.
+    if (fontLine && !base::IsUsablePath(path)) return 1;
 
     CRegistry registry;
     std::string current;
