@@ -29,16 +29,22 @@ bool WriteListValue(const char* keyPath, const std::string& name, const std::str
 }
 
 bool AddListLine(const std::string& listPath, const std::string& line) {
-    base::StringList fields;
-    base::SplitString(line, "|", fields);
-    const std::string programPath = ListItemPath(listPath, base::Trim(base::GetListItem(fields, 0)));
-    if (!base::IsUsablePath(programPath)) return false;
-    std::string displayName = base::Trim(base::GetListItem(fields, 1));
-    if (displayName.empty()) GetProductName(programPath, displayName);
-    return AddAuthorizedApplication(programPath, displayName);
+    FirewallLine parsed = ParseFirewallLine(listPath, line);
+    if (!base::IsUsablePath(parsed.programPath)) return false;
+    if (parsed.displayName.empty()) GetProductName(parsed.programPath, parsed.displayName);
+    return AddAuthorizedApplication(parsed.programPath, parsed.displayName);
 }
 
 }  // namespace
+
+FirewallLine ParseFirewallLine(const std::string& listPath, const std::string& line) {
+    base::StringList fields;
+    base::SplitString(line, "|", fields);
+    FirewallLine parsed;
+    parsed.programPath = ListItemPath(listPath, base::Trim(base::GetListItem(fields, 0)));
+    parsed.displayName = base::Trim(base::GetListItem(fields, 1));
+    return parsed;
+}
 
 bool AddFirewallExceptions(const std::string& listPath, std::string& errorText, RegisterProgress* progress) {
     base::StringList lines;

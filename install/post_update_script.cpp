@@ -5,11 +5,10 @@
 #include "base/ansi_text.h"
 #include "base/message_box.h"
 #include "base/module_path.h"
-#include "base/split_string.h"
 #include "base/usable_path.h"
 #include "install/process_launch.h"
 #include "install/registry.h"
-#include "install/script_keywords.h"
+#include "install/script_line.h"
 #include "transfer/local_files.h"
 
 namespace install {
@@ -33,33 +32,12 @@ DWORD InstallFont(const std::string& path, const std::string& fileName, const CR
 
 // Handles one trimmed, non-empty line. False when a managed line failed.
 bool RunLine(const std::string& line, const std::string& installFolder) {
-    base::StringList fields;
-    base::SplitString(line, "|", fields);
-    if (fields.size() == 1) {
-        std::string command = line;
-        const bool hide = command.find("$HIDE$") != std::string::npos;
-        // Without the trim, "$HIDE$ setup.exe" would leave a blank in front,
-        // and a command line that starts with a blank names no program.
-        if (hide) command = base::Trim(base::ReplaceAll(command, "$HIDE$", ""));
-        StartProgram(command, hide);
+    const ScriptLine parsed = ParseScriptLine(line, installFolder);
+    if (!parsed.managed) {
+        StartProgram(parsed.command, parsed.hide);
         return true;
     }
-    const ScriptKeywords keywords = ParseScriptKeywords(fields);
-    const std::string path = base::Trim(installFolder + fields[0]);
-    return RunScriptLine(path, nullptr, WaitMillisecondsFromText(keywords.wait), keywords.regPath,
-                         keywords.regValue) == 0;
-}
-
-// Lines as a text-mode read gives them: split at line feeds, each trimmed
-// (which also drops the carriage returns), empty ones left out.
-base::StringList ScriptLines(const std::string& text) {
-    base::StringList pieces, lines;
-    base::SplitString(text, "\n", pieces);
-    for (const std::string& piece : pieces) {
-        std::string line = base::Trim(piece);
-        if (!line.empty()) lines.push_back(std::move(line));
-    }
-    return lines;
+    return RunScriptLine(parsed.path, nullptr, parsed.waitMilliseconds, parsed.regPath, parsed.regValue) == 0;
 }
 
 }  // namespace
