@@ -266,6 +266,23 @@ TEST_F(Download, AWholeFileAnswerIsTakenOnlyAtTheQueriedSizeAndOnlyByASinkThatRe
     EXPECT_EQ(plain.bytes().size(), 0u);
 }
 
+// Names from a list or a gateway that cannot be a file or an address.
+TEST_F(Download, ATargetOrAnAddressThatCannotBeUsedFailsBeforeAnyRequest) {
+    testenv::CapturedBoxes boxes;
+    TransferBuffer buffer;
+    EXPECT_EQ(transfer::DownloadFileResumable(nullptr, buffer, site_.Url("data.bin"),
+                                              scratch_ / (std::string(300, 'a') + "_"), "v1", 10),
+              0);
+    for (const std::string& url : {site_.Url("data.bin") + "\r\nX-Injected: 1", site_.Url(std::string(3000, 'd'))}) {
+        std::string text;
+        TransferProgress record;
+        EXPECT_EQ(transfer::HttpGetFile(&text, &record, buffer, url, "", false), 0);
+        EXPECT_EQ(0u, text.find("AfxParseURL: ")) << text.substr(0, 100);
+    }
+    EXPECT_EQ(site_.Requests().size(), 0u);
+    EXPECT_EQ(boxes.count(), 0u);
+}
+
 TEST_F(Download, AStalledAnswerTimesOutAndTheNextAttemptFinishes) {
     site_.SetFaults({{"data.bin", "range", {1}, "stall", 7}});
     testenv::CapturedBoxes boxes;
