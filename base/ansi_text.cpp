@@ -77,6 +77,17 @@ std::string RemoveAll(std::string text, char ch) {
     return out;
 }
 
+std::string CutText(const std::string& text, size_t maxBytes, const std::string& mark) {
+    if (text.size() <= maxBytes) return text;
+    size_t end = 0;
+    while (end < text.size()) {
+        const size_t next = ::IsDBCSLeadByte(static_cast<BYTE>(text[end])) ? end + 2 : end + 1;
+        if (next > maxBytes) break;
+        end = next;
+    }
+    return text.substr(0, end) + mark;
+}
+
 std::string FormatTextV(const char* format, va_list args) {
     va_list copy;
     va_copy(copy, args);

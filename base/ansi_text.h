@@ -20,6 +20,11 @@ std::string Trim(const std::string& text);
 std::string ReplaceAll(std::string text, const std::string& from, const std::string& to);
 std::string RemoveAll(std::string text, char ch);
 
+// The text cut to at most `maxBytes` bytes followed by `mark` when it is
+// longer; the cut never falls between the two bytes of a double-byte
+// character. Texts that fit come back unchanged.
+std::string CutText(const std::string& text, size_t maxBytes, const std::string& mark);
+
 // printf-style formatting into a string of any length.
 std::string FormatText(const char* format, ...) __attribute__((format(__MINGW_PRINTF_FORMAT, 1, 2)));
 std::string FormatTextV(const char* format, va_list args);

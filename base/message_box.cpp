@@ -8,6 +8,14 @@
 namespace base {
 namespace {
 
+// The system's ANSI box converts its text into a counted string whose byte
+// length is 16-bit: from 32 KiB on the conversion fails, and Wine then shows
+// and frees an uninitialised string, which can kill the program after the
+// box. Boxes stay far below that.
+constexpr size_t kEchoLimit = 300;
+constexpr size_t kBoxTextLimit = 4096;
+const char kCutMark[] = " ...";
+
 std::atomic<HWND> g_mainWindow{nullptr};
 MessageBoxHandler g_handler;
 
@@ -25,7 +33,10 @@ HWND GetMainWindow() { return g_mainWindow; }
 
 void SetMessageBoxHandler(MessageBoxHandler handler) { g_handler = std::move(handler); }
 
-int ShowMessageBox(const std::string& text, UINT type) {
+std::string EchoInBox(const std::string& text) { return CutText(text, kEchoLimit, kCutMark); }
+
+int ShowMessageBox(const std::string& fullText, UINT type) {
+    const std::string text = CutText(fullText, kBoxTextLimit, kCutMark);
     if (g_handler) return g_handler(text, type);
     HWND owner = g_mainWindow;
     if (owner && !::IsWindow(owner)) owner = nullptr;

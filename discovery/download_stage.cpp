@@ -1,6 +1,7 @@
 #include "discovery/download_stage.h"
 
 #include "base/ansi_text.h"
+#include "base/usable_path.h"
 #include "base/window_protocol.h"
 #include "discovery/download_updates.h"
 #include "discovery/server_files.h"
@@ -80,12 +81,15 @@ int DownloadPendingFiles(UpdateState& state) {
     progress.hWnd = state.hWnd;
     for (const auto& item : state.m_mapPending) {
         const ListEntry& entry = item.second;
+        const std::string staged = FullPath(entry, state.m_strInstallFolder) + "_";
+        // An entry whose name cannot be a file fails the run before any of
+        // its folders is made or any request is sent.
+        if (!base::IsUsablePath(staged)) return kFailed;
         CreateFolderOf(state, entry);
         base::SetControlText(state.hWnd, kFileNameLabel, base::FileNamePart(entry.localPath));
         base::SetControlText(state.hWnd, kStatusLabel, "파일 수신 중...");
 
         const std::string url = MakeServerUrl(state, entry.remoteName);
-        const std::string staged = FullPath(entry, state.m_strInstallFolder) + "_";
         progress.lastChunk = 0;
         progress.done = 0;
         progress.remaining = progress.total = entry.size;

@@ -22,9 +22,7 @@ base::StringList ReadNulList(const std::function<DWORD(char*, DWORD)>& call, uns
         count = call(buffer.data(), size);
         if (count < size - 2) break;
     }
-    base::StringList items;
-    for (const char* p = buffer.data(); *p; p += std::strlen(p) + 1) items.emplace_back(p);
-    return items;
+    return SplitNulList(buffer.data(), buffer.size());
 }
 
 // Profile values lose one pair of enclosing quotes, as GetPrivateProfileString does.
@@ -35,6 +33,41 @@ std::string Unquote(std::string value) {
 }
 
 }  // namespace
+
+base::StringList SplitNulList(const char* data, size_t size) {
+    base::StringList items;
+    for (size_t at = 0; at < size && data[at];) {
+        const void* nul = std::memchr(data + at, '\0', size - at);
+        const size_t end = nul ? static_cast<size_t>(static_cast<const char*>(nul) - data) : size;
+        items.emplace_back(data + at, end - at);
+        at = end + 1;
+    }
+    return items;
+}
+
+base::StringList ParseSectionKeys(const base::StringList& lines, const std::string& separator) {
+    base::StringList keys;
+    for (const std::string& line : lines) {
+        if (separator.empty()) {
+            keys.push_back(line);
+            continue;
+        }
+        const size_t pos = line.find(separator);
+        if (pos != std::string::npos && pos >= 1) keys.push_back(line.substr(0, pos));
+    }
+    return keys;
+}
+
+std::map<std::string, std::string> ParseSectionValues(const base::StringList& lines) {
+    std::map<std::string, std::string> values;
+    for (const std::string& line : lines) {
+        const size_t pos = line.find('=');
+        if (pos == std::string::npos) continue;
+        const std::string key = base::ToLowerAnsi(base::Trim(line.substr(0, pos)));
+        values.emplace(key, Unquote(base::Trim(line.substr(pos + 1))));
+    }
+    return values;
+}
 
 CIniReader::CIniReader(std::string path) : path_(std::move(path)) {}
 
@@ -54,17 +87,9 @@ base::StringList CIniReader::ReadSectionLines(const std::string& section) {
 }
 
 const base::StringList& CIniReader::GetIniSectionKeys(const std::string& section, const std::string& separator) {
-    keys_.clear();
     const base::StringList lines = ReadSectionLines(section);
     StoreValues(section, lines);
-    for (const std::string& line : lines) {
-        if (separator.empty()) {
-            keys_.push_back(line);
-            continue;
-        }
-        const size_t pos = line.find(separator);
-        if (pos != std::string::npos && pos >= 1) keys_.push_back(line.substr(0, pos));
-    }
+    keys_ = ParseSectionKeys(lines, separator);
     return keys_;
 }
 
@@ -74,13 +99,7 @@ void CIniReader::LoadValues(const std::string& section) {
 }
 
 void CIniReader::StoreValues(const std::string& section, const base::StringList& lines) {
-    values_.clear();
-    for (const std::string& line : lines) {
-        const size_t pos = line.find('=');
-        if (pos == std::string::npos) continue;
-        const std::string key = base::ToLowerAnsi(base::Trim(line.substr(0, pos)));
-        values_.emplace(key, Unquote(base::Trim(line.substr(pos + 1))));
-    }
+    values_ = ParseSectionValues(lines);
     valuesSection_ = section;
     valuesLoaded_ = true;
 }

@@ -11,6 +11,16 @@
 
 namespace discovery {
 
+// The parsing half of the reader, on what the profile functions return.
+// The non-empty NUL-terminated items of a list that ends with an empty one
+// (or with the end of the `size` bytes).
+base::StringList SplitNulList(const char* data, size_t size);
+// The keys of a section's lines: see GetIniSectionKeys.
+base::StringList ParseSectionKeys(const base::StringList& lines, const std::string& separator);
+// Lower-cased, trimmed key -> trimmed value without one pair of enclosing
+// quotes; the first line of a key wins; lines without "=" are left out.
+std::map<std::string, std::string> ParseSectionValues(const base::StringList& lines);
+
 class CIniReader {
 public:
     explicit CIniReader(std::string path);

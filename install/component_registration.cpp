@@ -7,6 +7,7 @@
 #include "base/split_string.h"
 #include "base/system_error.h"
 #include "base/unique_handle.h"
+#include "base/usable_path.h"
 #include "install/list_file.h"
 #include "install/process_launch.h"
 #include "install/register_progress.h"
@@ -90,7 +91,10 @@ bool RegisterComponents(const std::string& listPath, const std::map<std::string,
     BeginProgress(progress, lines.size());
     for (const std::string& line : lines) {
         const std::string path = ListItemPath(listPath, line);
-        if (NeedsRegistration(line, path, updatedFiles, sameFolder) && !RegisterInProcess(path))
+        // A name that cannot be a file fails at once: the type-library loader
+        // overruns a fixed buffer with it.
+        if (base::IsUsablePath(path) && NeedsRegistration(line, path, updatedFiles, sameFolder) &&
+            !RegisterInProcess(path))
             RunAndWait("regsvr32 /s", ("\"" + path + "\"").c_str());
         AdvanceProgress(progress);
     }

@@ -6,6 +6,7 @@
 
 #include "base/ansi_text.h"
 #include "base/split_string.h"
+#include "base/usable_path.h"
 #include "base/version_info.h"
 #include "install/list_file.h"
 #include "install/register_progress.h"
@@ -28,15 +29,22 @@ bool WriteListValue(const char* keyPath, const std::string& name, const std::str
 }
 
 bool AddListLine(const std::string& listPath, const std::string& line) {
-    base::StringList fields;
-    base::SplitString(line, "|", fields);
-    const std::string programPath = ListItemPath(listPath, base::Trim(base::GetListItem(fields, 0)));
-    std::string displayName = base::Trim(base::GetListItem(fields, 1));
-    if (displayName.empty()) GetProductName(programPath, displayName);
-    return AddAuthorizedApplication(programPath, displayName);
+    FirewallLine parsed = ParseFirewallLine(listPath, line);
+    if (!base::IsUsablePath(parsed.programPath)) return false;
+    if (parsed.displayName.empty()) GetProductName(parsed.programPath, parsed.displayName);
+    return AddAuthorizedApplication(parsed.programPath, parsed.displayName);
 }
 
 }  // namespace
+
+FirewallLine ParseFirewallLine(const std::string& listPath, const std::string& line) {
+    base::StringList fields;
+    base::SplitString(line, "|", fields);
+    FirewallLine parsed;
+    parsed.programPath = ListItemPath(listPath, base::Trim(base::GetListItem(fields, 0)));
+    parsed.displayName = base::Trim(base::GetListItem(fields, 1));
+    return parsed;
+}
 
 bool AddFirewallExceptions(const std::string& listPath, std::string& errorText, RegisterProgress* progress) {
     base::StringList lines;

@@ -10,6 +10,14 @@
 
 namespace install {
 
+// One line of the list: the program's path (below the list's folder) and
+// the display name it gives, empty when it gives none.
+struct FirewallLine {
+    std::string programPath;
+    std::string displayName;
+};
+FirewallLine ParseFirewallLine(const std::string& listPath, const std::string& line);
+
 // True when every line was entered; false when the list cannot be read or a
 // line failed (the other lines are still entered), with `errorText` set.
 bool AddFirewallExceptions(const std::string& listPath, std::string& errorText, RegisterProgress* progress);

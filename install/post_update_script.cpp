@@ -5,10 +5,10 @@
 #include "base/ansi_text.h"
 #include "base/message_box.h"
 #include "base/module_path.h"
-#include "base/split_string.h"
+#include "base/usable_path.h"
 #include "install/process_launch.h"
 #include "install/registry.h"
-#include "install/script_keywords.h"
+#include "install/script_line.h"
 #include "transfer/local_files.h"
 
 namespace install {
@@ -32,33 +32,12 @@ DWORD InstallFont(const std::string& path, const std::string& fileName, const CR
 
 // Handles one trimmed, non-empty line. False when a managed line failed.
 bool RunLine(const std::string& line, const std::string& installFolder) {
-    base::StringList fields;
-    base::SplitString(line, "|", fields);
-    if (fields.size() == 1) {
-        std::string command = line;
-        const bool hide = command.find("$HIDE$") != std::string::npos;
-        // Without the trim, "$HIDE$ setup.exe" would leave a blank in front,
-        // and a command line that starts with a blank names no program.
-        if (hide) command = base::Trim(base::ReplaceAll(command, "$HIDE$", ""));
-        StartProgram(command, hide);
+    const ScriptLine parsed = ParseScriptLine(line, installFolder);
+    if (!parsed.managed) {
+        StartProgram(parsed.command, parsed.hide);
         return true;
     }
-    const ScriptKeywords keywords = ParseScriptKeywords(fields);
-    const std::string path = base::Trim(installFolder + fields[0]);
-    return RunScriptLine(path, nullptr, WaitMillisecondsFromText(keywords.wait), keywords.regPath,
-                         keywords.regValue) == 0;
-}
-
-// Lines as a text-mode read gives them: split at line feeds, each trimmed
-// (which also drops the carriage returns), empty ones left out.
-base::StringList ScriptLines(const std::string& text) {
-    base::StringList pieces, lines;
-    base::SplitString(text, "\n", pieces);
-    for (const std::string& piece : pieces) {
-        std::string line = base::Trim(piece);
-        if (!line.empty()) lines.push_back(std::move(line));
-    }
-    return lines;
+    return RunScriptLine(parsed.path, nullptr, parsed.waitMilliseconds, parsed.regPath, parsed.regValue) == 0;
 }
 
 }  // namespace
@@ -78,7 +57,7 @@ bool RunPostUpdateScript(const std::string& scriptPath, const std::string& insta
     if (ok) {
         for (const std::string& line : ScriptLines(text)) {
             if (RunLine(line, installFolder)) continue;
-            base::ShowMessageBox(base::FormatText("%s\n해당 라인을 처리할 수 없습니다!", line.c_str()),
+            base::ShowMessageBox(base::FormatText("%s\n해당 라인을 처리할 수 없습니다!", base::EchoInBox(line).c_str()),
                                  MB_OK | MB_ICONERROR);
             ok = false;
             break;
@@ -95,6 +74,8 @@ DWORD RunScriptLine(const std::string& path, const char* arguments, DWORD waitMi
     const std::string value = base::Trim(regValue);
     const std::string fileName = ::PathFindFileNameA(path.c_str());
     const bool fontLine = base::EqualsNoCase(::PathFindExtensionA(path.c_str()), ".TTF");
+    // The font functions do not come back from a name that cannot be a file.
+    if (fontLine && !base::IsUsablePath(path)) return 1;
 
     CRegistry registry;
     std::string current;

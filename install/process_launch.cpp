@@ -6,6 +6,7 @@
 #include "base/message_box.h"
 #include "base/system_error.h"
 #include "base/unique_handle.h"
+#include "base/usable_path.h"
 
 namespace install {
 namespace {
@@ -16,6 +17,10 @@ std::string JoinArguments(const std::string& commandLine, const char* arguments)
 
 // CreateProcessA may write into the command line, so it gets its own copy.
 bool Launch(const std::string& commandLine, STARTUPINFOA& startup, base::ProcessHandles& out) {
+    if (!base::IsUsableCommandLine(commandLine)) {
+        ::SetLastError(commandLine.find('\0') == std::string::npos ? ERROR_FILENAME_EXCED_RANGE : ERROR_INVALID_NAME);
+        return false;
+    }
     std::vector<char> buffer(commandLine.begin(), commandLine.end());
     buffer.push_back('\0');
     PROCESS_INFORMATION info = {};
@@ -41,7 +46,7 @@ bool StartProgram(const std::string& commandLine, bool hide, const char* argumen
 
     const DWORD error = ::GetLastError();
     if (error != ERROR_FILE_NOT_FOUND) {
-        base::ShowMessageBox(base::FormatText("%s\r\nRun Error: [%lu] %s", line.c_str(), error,
+        base::ShowMessageBox(base::FormatText("%s\r\nRun Error: [%lu] %s", base::EchoInBox(line).c_str(), error,
                                               base::SystemErrorText(error).c_str()),
                              MB_OK);
     }

@@ -1,5 +1,6 @@
 #include "transfer/http_transfer.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "base/ansi_text.h"
@@ -75,24 +76,34 @@ FileResult GetFile(TransferProgress* progress, TransferBuffer& buffer, const std
     return out;
 }
 
+enum class Answer {
+    Range,      // the requested bytes
+    WholeFile,  // 200 with the whole file (as the size query knew it) instead
+    Other,      // anything else: nothing of it may be written
+};
+
 // Before anything is written: is this answer the requested bytes? A 206
 // must say it starts where asked; a 200 carries the whole file, which is
-// the requested range only when the range starts at byte 0 (a resumed
-// request answered with the whole file would otherwise append the file's
-// beginning after the bytes already present). A length the server announces
-// must be the requested one.
-bool AnswersRange(const InternetRequest& request, DWORD status, uint64_t first, uint64_t last) {
+// the requested range only when the range starts at byte 0. A length the
+// server announces must be the requested one. A 200 for another range is
+// the whole file only when it announces the file's size: appended after the
+// bytes already present it would corrupt the file, so it is told apart.
+Answer ClassifyAnswer(const InternetRequest& request, DWORD status, uint64_t first, uint64_t last,
+                      uint64_t fileSize) {
     const uint64_t expected = last - first + 1;
     std::string lengthText;
-    if (request.QueryHeader(HTTP_QUERY_CONTENT_LENGTH, lengthText) &&
-        static_cast<uint64_t>(ParseDecimal(lengthText)) != expected)
-        return false;
-    if (status == HTTP_STATUS_OK) return first == 0;
+    const bool announced = request.QueryHeader(HTTP_QUERY_CONTENT_LENGTH, lengthText);
+    const uint64_t length = announced ? static_cast<uint64_t>(ParseDecimal(lengthText)) : 0;
+    if (status == HTTP_STATUS_OK) {
+        if (first == 0 && (!announced || length == expected)) return Answer::Range;
+        return announced && length == fileSize && fileSize > 0 ? Answer::WholeFile : Answer::Other;
+    }
+    if (announced && length != expected) return Answer::Other;
     std::string range;
-    if (!request.QueryHeader(HTTP_QUERY_CONTENT_RANGE, range)) return false;
+    if (!request.QueryHeader(HTTP_QUERY_CONTENT_RANGE, range)) return Answer::Other;
     unsigned long long from = 0, to = 0;
-    if (std::sscanf(range.c_str(), "bytes %llu-%llu", &from, &to) != 2) return false;
-    return from == first && to == last;
+    if (std::sscanf(range.c_str(), "bytes %llu-%llu", &from, &to) != 2) return Answer::Other;
+    return from == first && to == last ? Answer::Range : Answer::Other;
 }
 
 }  // namespace
@@ -114,14 +125,30 @@ int HttpGetRange(TransferProgress* progress, TransferBuffer& buffer, const std::
     if (request.Send(url, kRangeSettings, headers, unused) != InternetRequest::OpenResult::Sent) return 0;
     const DWORD status = request.StatusCode();
     if (status != HTTP_STATUS_OK && status != HTTP_STATUS_PARTIAL_CONTENT) return 0;
-    const uint64_t expected = last - first + 1;
+    uint64_t expected = last - first + 1;
     if (progress) {
         progress->total = fileSize;
         progress->remaining = expected;
     }
     const std::string path = sink.FilePath();
     if (!path.empty() && !CreateDirectories(FolderOf(path))) return 0;
-    if (!AnswersRange(request, status, first, last)) throw CMyException();
+    // Bytes of this file the window has already counted: a body that starts
+    // the file over counts only once it passes them.
+    const uint64_t counted = progress ? progress->done : 0;
+    switch (ClassifyAnswer(request, status, first, last, fileSize)) {
+    case Answer::Range:
+        break;
+    case Answer::WholeFile:
+        if (!sink.Restart()) throw WholeFileAnswer();
+        expected = fileSize;
+        if (progress) {
+            progress->done = 0;
+            progress->remaining = fileSize;
+        }
+        break;
+    case Answer::Other:
+        throw CMyException();
+    }
 
     uint64_t count = 0;
     char* const block = buffer.data.get();
@@ -136,9 +163,10 @@ int HttpGetRange(TransferProgress* progress, TransferBuffer& buffer, const std::
         }
         sink.Write(block, n);
         if (progress) {
+            const uint64_t before = progress->done;
             progress->remaining -= n;
-            progress->lastChunk = n;
             progress->done += n;
+            progress->lastChunk = progress->done > counted ? progress->done - std::max(before, counted) : 0;
             ReportProgress(*progress);
         }
         count += n;

@@ -26,11 +26,14 @@ int HttpGetFile(std::string* diagnostic, TransferProgress* progress, TransferBuf
 // answer does not carry exactly the requested bytes; InternetException and
 // FileException pass through. `received` gets the byte count on success.
 // Only bytes of the requested range ever reach the sink: an answer that says
-// it carries other bytes (200 with the whole file for a range that does not
-// start at 0, a 206 for another range, an announced length that is not the
-// range's) writes nothing, and a body running past the range loses the
-// blocks that would not fit. A body that ends early leaves its bytes written,
-// so the next attempt continues after them.
+// it carries other bytes (a 206 for another range, an announced length that
+// is not the range's) writes nothing, and a body running past the range
+// loses the blocks that would not fit. A body that ends early leaves its
+// bytes written, so the next attempt continues after them. The one
+// exception: a 200 announcing `fileSize` bytes for a range that is not the
+// whole file (a server or proxy that ignores Range) is the whole file; a
+// sink that can restart takes it from byte 0 (progress `done` starts over),
+// any other sink makes it throw WholeFileAnswer.
 int HttpGetRange(TransferProgress* progress, TransferBuffer& buffer, const std::string& url,
                  TransferSink& sink, uint64_t fileSize, uint64_t& received, uint64_t first,
                  uint64_t last);

@@ -31,7 +31,18 @@ struct ParsedUrl {
     INTERNET_PORT port = 0;
 };
 
+// An address WinINet can take: within its length limit and free of control
+// characters, which would end the request line early. Parts of it (the
+// version folder, a list entry's name) come from the server.
+bool IsUsableUrl(const std::string& url) {
+    if (url.size() > INTERNET_MAX_URL_LENGTH) return false;
+    for (char c : url)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return false;
+    return true;
+}
+
 bool ParseUrl(const std::string& url, ParsedUrl& parsed) {
+    if (!IsUsableUrl(url)) return false;
     URL_COMPONENTSA parts = {};
     parts.dwStructSize = sizeof(parts);
     parts.dwHostNameLength = 1;  // ask for pointers into `url`

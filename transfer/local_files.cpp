@@ -63,7 +63,10 @@ int WriteStringToFile(const std::string& path, const std::string& text) {
 
 int ReadLines(const std::string& path, base::StringList& lines) {
     std::string text;
-    if (!ReadFileToString(path, text)) return 0;
+    return ReadFileToString(path, text) ? SplitLines(text, lines) : 0;
+}
+
+int SplitLines(const std::string& text, base::StringList& lines) {
     base::StringList pieces;
     base::SplitString(text, "\r\n", pieces);
     int added = 0;

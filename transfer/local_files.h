@@ -16,6 +16,8 @@ int WriteStringToFile(const std::string& path, const std::string& text);
 // Appends the file's lines, split only at CR LF, trimmed, empty ones left out.
 // 1 if at least one line was added, else 0.
 int ReadLines(const std::string& path, base::StringList& lines);
+// The same for a text already read.
+int SplitLines(const std::string& text, base::StringList& lines);
 // Puts a copy of `existingPath` at `newPath`, overwriting it. Up to 15
 // attempts 300 ms apart cover a target that is briefly locked. The copy is
 // written under a temporary name beside the target and then moved over it in

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "base/message_box.h"
+#include "base/usable_path.h"
 #include "transfer/http_transfer.h"
 #include "transfer/local_files.h"
 #include "transfer/transfer_errors.h"
@@ -33,6 +34,25 @@ std::string ReadLocalSample(DiskFileSink& file, uint64_t length, uint64_t head, 
     sample.resize(got);
     return sample;
 }
+
+// The download target. When a server or proxy ignores Range and answers a
+// resumed request with the whole file, the file starts over from byte 0 with
+// that body, under a freshly written marker.
+class StagedFile : public DiskFileSink {
+public:
+    StagedFile(std::string markerPath, const char* markerText)
+        : markerPath_(std::move(markerPath)), markerText_(markerText) {}
+    bool Restart() override {
+        Seek(0);
+        Truncate();
+        if (markerText_) WriteStringToFile(markerPath_, markerText_);
+        return true;
+    }
+
+private:
+    std::string markerPath_;
+    const char* markerText_;
+};
 
 // Opens the download target. A partial file kept under a matching marker is
 // continued when it checks out, otherwise emptied; anything else is created
@@ -95,6 +115,9 @@ int HttpGetRangeRetry(TransferProgress* progress, TransferBuffer& buffer, const 
             const int result = HttpGetRange(&record, buffer, url, sink, fileSize, received, start, last);
             received = record.done;
             return result;
+        } catch (const WholeFileAnswer&) {
+            received = record.done;
+            throw;  // asking again brings the whole file again
         } catch (const TransferException& e) {
             start = first + record.done;
             message = e.message();
@@ -133,6 +156,9 @@ int VerifyPartialFile(TransferBuffer& buffer, const std::string& url, DiskFileSi
 
 int DownloadFileResumable(TransferProgress* progress, TransferBuffer& buffer, const std::string& url,
                           const std::string& target, const char* markerText, int attempts) {
+    // A target that cannot be a file (a list entry's name can be anything)
+    // fails before any request, as one that cannot be created would.
+    if (!base::IsUsablePath(target)) return 0;
     uint64_t remoteSize = 0;
     if (!GetRemoteFileSize(url, remoteSize, attempts) || remoteSize == 0) return 0;
 
@@ -140,7 +166,7 @@ int DownloadFileResumable(TransferProgress* progress, TransferBuffer& buffer, co
     const bool markerMatches = markerText && MarkerMatches(markerPath, markerText);
     if (markerText && !markerMatches) WriteStringToFile(markerPath, markerText);
 
-    DiskFileSink file;
+    StagedFile file(markerPath, markerText);
     uint64_t offset = 0;
     const bool resume = markerMatches && ::PathFileExistsA(target.c_str());
     if (!OpenTarget(file, target, resume, buffer, url, attempts, offset)) return 0;

@@ -20,19 +20,24 @@ int GetRemoteFileSize(const std::string& url, uint64_t& size, int attempts);
 // Bytes first..last into `sink`, continuing after the bytes already written
 // when an attempt breaks off. `progress` lends only its window. `received`
 // gets every byte written by all attempts. Error box after the last attempt.
+// WholeFileAnswer passes through without a retry or a box.
 int HttpGetRangeRetry(TransferProgress* progress, TransferBuffer& buffer, const std::string& url,
                       TransferSink& sink, uint64_t fileSize, uint64_t& received, uint64_t first,
                       uint64_t last, int attempts);
 
 // 1 when the open local file is the beginning of the remote file: its first
 // and last `sample` bytes (the whole file when short) equal the remote ones.
+// 0 at once when the server answers a sample with the whole file: a server
+// that ignores Range cannot continue the file anyway.
 int VerifyPartialFile(TransferBuffer& buffer, const std::string& url, DiskFileSink& file,
                       int32_t sample, int attempts);
 
 // Brings the remote file to `target`. With a marker text, a partial file
 // left by an earlier call with the same text is checked and continued; the
 // marker (the target's path without extension plus ".$ver$") is removed
-// once the download has ended. 1 when the target holds the whole remote file.
+// once the download has ended. A resumed request answered with the whole
+// file (200 with the size the size query gave) starts the file over with
+// that body. 1 when the target holds the whole remote file.
 int DownloadFileResumable(TransferProgress* progress, TransferBuffer& buffer, const std::string& url,
                           const std::string& target, const char* markerText, int attempts);
 

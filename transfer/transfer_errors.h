@@ -27,6 +27,10 @@ public:
     CMyException();
 };
 
+// The whole file came instead of the requested range, and the sink could
+// not take it. Asking again gets the same answer.
+class WholeFileAnswer : public CMyException {};
+
 // A WinINet call failed (connection, TLS, time-out...). The text is WinINet's own.
 class InternetException : public TransferException {
 public:

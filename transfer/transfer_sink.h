@@ -18,6 +18,10 @@ public:
     virtual void Write(const char* data, size_t count) = 0;
     // The file's path; empty for a memory sink.
     virtual std::string FilePath() const = 0;
+    // A server or proxy that ignores Range answers with the whole file. A
+    // sink that can take it empties itself and returns true, so that the
+    // body is written from byte 0; the others refuse it.
+    virtual bool Restart() { return false; }
 };
 
 // An open disk file. Open failures are reported by Open's result (callers

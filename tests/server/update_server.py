@@ -7,6 +7,7 @@ line, and injects faults that a per-folder plan file asks for. See README.md.
 import argparse
 import json
 import os
+import re
 import socket
 import ssl
 import sys
@@ -38,8 +39,10 @@ class Plans:
         except OSError:
             return ""
 
-    def next_request(self, folder, rel, kind):
-        """Counts the request and returns (nth of this kind, nth overall, rule or None)."""
+    def next_request(self, folder, rel, kind, resumed=False):
+        """Counts the request and returns (nth of this kind, nth overall, rule or None).
+        `resumed`: a range that does not start at byte 0, which rules of kind
+        "resumed" match (counted with the ranges)."""
         text = self._read(folder)
         with self.lock:
             if self.texts.get(folder) != text:
@@ -55,7 +58,8 @@ class Plans:
         for rule in rules:
             if rule.get("file", rel) != rel:
                 continue
-            if rule.get("kind", kind) != kind:
+            wanted = rule.get("kind", kind)
+            if wanted != kind and not (wanted == "resumed" and resumed):
                 continue
             nth = by_kind if "kind" in rule else overall
             want = rule.get("nth")
@@ -105,7 +109,9 @@ class Handler(BaseHTTPRequestHandler):
         rel_fn = fn.strip("/")
         folder, _, rel = rel_fn.partition("/")
         kind = "range" if self.record["range"] else "whole"
-        nth, overall, rule = self.server.plans.next_request(folder, rel, kind)
+        first = re.match(r"\s*bytes\s*=\s*(\d+)\s*-", self.record["range"])
+        resumed = bool(first) and int(first.group(1)) > 0
+        nth, overall, rule = self.server.plans.next_request(folder, rel, kind, resumed)
         self.record.update(folder=folder, file=rel, kind=kind, attempt=nth, nth=overall)
         fault = rule.get("fault", "") if rule else ""
         self.record["fault"] = fault

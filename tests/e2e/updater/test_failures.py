@@ -78,6 +78,32 @@ class Failures(Scenario):
         self.assertEqual(["bytes=0-1023", "bytes=198976-199999", "bytes=200000-599999"], ranges)
         self.assertFalse(os.path.exists(self.home_file("data/big.$ver$")))
 
+    def test_a_server_that_answers_resumed_ranges_with_the_whole_file_installs_in_one_run(self):
+        files = {"data/big.pak": os.urandom(300000), "small.dat": os.urandom(5000)}
+        self.publish("2026a", files)
+        # Partial files under their markers, as broken-off runs leave them: the
+        # big one is checked with a resumed tail sample, the small one whole.
+        for rel, length in (("data/big.pak", 200000), ("small.dat", 1000)):
+            self.write_home(rel + "_", files[rel][:length])
+            self.write_home(rel.rsplit(".", 1)[0] + ".$ver$", self.list_fingerprint("2026a", rel))
+        self.server.plan("vantero", [{"kind": "resumed", "fault": "ignore_range"}])
+        run = self.prefix.run_updater()
+        self.assertNoUnansweredBoxes(run)
+        self.assertEqual([], run.boxes())
+        self.assertIn(DONE, run.texts(1017))
+        for rel in files:
+            self.assertEqual(files[rel], self.read_home(rel), rel)
+        self.assertEqual([], [name for name in os.listdir(self.prefix.home) + os.listdir(self.home_file("data"))
+                              if name.endswith(("_", ".$ver$"))])
+
+    def list_fingerprint(self, version, rel):
+        with open(os.path.join(self.release.folder(version), "Arkenfel_List.ini"), encoding="cp949") as listing:
+            for line in listing:
+                key, _, value = line.strip().partition("=")
+                if key.split("|")[0] == rel:
+                    return value.split("|")[2]
+        self.fail("%s is not in the list" % rel)
+
     def test_a_held_file_asks_for_retry_until_the_program_ends(self):
         holder = self.release_held_file_after(4000)
         run = self.prefix.run_updater(answers=[RUNNING_DIALOG + "=1004"], reads=["*:1017,1002"])

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <shlwapi.h>
 
 #include <algorithm>
 #include <atomic>
@@ -208,6 +209,21 @@ TEST_F(DownloadUpdatesTest, ThirdOfFiveTransfersFailingStopsTheRun) {
     EXPECT_EQ("v/f2.dat", requested.back());
     EXPECT_EQ(0u, state_.m_mapUpdatedFiles.count("f2.dat"));
     EXPECT_GE(boxes_.count(), 1u);  // the transfer layer's own error box
+}
+
+// A list entry whose name cannot be a file ends the run at its turn: no
+// folder of it is made and it is never requested.
+TEST_F(DownloadUpdatesTest, AnEntryWhoseNameCannotBeAFileFailsTheRunAtItsTurn) {
+    site_.PutFile("gateway.ini", "v\r\n");
+    const std::string a = Content("a", 100), b = Content("b", 200);
+    site_.PutFile("v/a.dat", a);
+    site_.PutFile("v/b.dat", b);
+    site_.PutFile("v/Arkenfel_List.ini", "[Client]\r\na.dat=" + ListValue(a) + "\r\nb.dat|sub/" +
+                                             std::string(300, 'b') + ".dat=" + ListValue(b) + "\r\n");
+    EXPECT_EQ(discovery::kFailed, Run());
+    ASSERT_EQ(1u, state_.m_mapFetched.size());
+    EXPECT_EQ("v/a.dat", RequestedFiles().back());
+    EXPECT_FALSE(::PathIsDirectoryA((install_ / "sub").c_str()));
 }
 
 // Answers the retry dialog of the running-file check with "cancel", should it appear.

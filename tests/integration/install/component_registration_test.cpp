@@ -105,6 +105,14 @@ TEST_F(Components, MissingDllIsSilentAndTheNextLineStillRuns) {
     EXPECT_FALSE(install::FindRegisteredCoClass(dir_ / "missing.dll", clsid, progId, error));
 }
 
+// Found in this folder before (sameFolder), a name is looked up in its type
+// library: with 10,000 characters the loader overran its stack. It fails at
+// once now, without regsvr32, and the next line is still registered.
+TEST_F(Components, ANameThatCannotBeAFileFailsAtOnceAndTheNextLineStillRuns) {
+    EXPECT_TRUE(Register(std::string(10000, 'a') + ".dll\r\nplain.dll\r\n", true));
+    EXPECT_EQ(1, Registrations("plain.dll"));
+}
+
 TEST_F(Components, BlankLinesAndSurroundingBlanksChangeNothing) {
     installtest::ProgressWindow window;
     RegisterProgress progress{window.hwnd, 5, 9};

@@ -114,6 +114,15 @@ TEST_F(Firewall, MissingKeyFailsEachLineButEveryLineIsAttempted) {
                                              KEY_READ, &created));
 }
 
+TEST_F(Firewall, AProgramNameThatCannotBeAFileFailsItsLineOnly) {
+    CreateKey("DomainProfile");
+    CreateKey("StandardProfile");
+    EXPECT_FALSE(Add(std::string(10000, 'a') + ".exe|Long\r\nbad<name>.exe|Bad\r\nClient.exe|Client\r\n"));
+    EXPECT_EQ(kFailedText, error_);
+    ExpectEntry("Client.exe", "Client");
+    EXPECT_EQ("<missing>", ReadValue("DomainProfile", Program("bad<name>.exe")).data);
+}
+
 TEST_F(Firewall, ProgressCountsEveryLineFailedOrNot) {
     CreateKey("DomainProfile");
     installtest::ProgressWindow window;

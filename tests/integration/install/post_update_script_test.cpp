@@ -150,6 +150,42 @@ TEST_F(Script, FailedLineStopsTheRestAndTheScriptIsGone) {
     EXPECT_FALSE(FileExists(script_));
 }
 
+// The box echoes a few hundred bytes of the line: the system's box cannot
+// carry 32 KiB, and a Korean character is never cut in half.
+TEST_F(Script, AFailedLineOfThousandsOfFieldsIsEchoedCut) {
+    std::string line = "nosuch.exe";
+    for (int i = 0; i < 5000; ++i) line += "|$WAIT$:1";
+    std::string korean = "없는프로그램.exe|" + std::string(199, 'x') + "|";
+    for (int i = 0; i < 4; ++i) korean += "가나다라마바사아자차카타파하";
+    EXPECT_FALSE(Run(line + "\r\n"));
+    EXPECT_FALSE(Run(korean + "\r\n"));
+    ASSERT_EQ(2u, boxes_.count());
+    const std::string mark = " ..." + std::string(kFailedLine);
+    for (const std::string& text : {boxes_.boxes()[0].text, boxes_.boxes()[1].text}) {
+        ASSERT_GT(text.size(), mark.size());
+        EXPECT_LE(text.size(), 300 + mark.size());
+        EXPECT_EQ(mark, text.substr(text.size() - mark.size()));
+    }
+    EXPECT_EQ(0u, line.find(boxes_.boxes()[0].text.substr(0, 300)));
+    // 217 single bytes before the Korean field: byte 300 is a lead byte.
+    EXPECT_EQ(korean.substr(0, 299) + mark, boxes_.boxes()[1].text);
+}
+
+// Names that cannot be files fail at once: the font functions never come
+// back from one, and CreateProcess takes no command line over 32767.
+TEST_F(Script, NamesThatCannotBeFilesFailAtOnce) {
+    const std::string font = std::string(10000, 'f') + ".ttf|$REG_PATH$:HKEY_CURRENT_USER\\Software\\X\\F";
+    const std::string program = "nosuch.exe " + std::string(40000, 'p') + "|$WAIT$:-1";
+    EXPECT_FALSE(Run(font + "\r\n"));
+    EXPECT_FALSE(Run(program + "\r\n"));
+    ASSERT_EQ(2u, boxes_.count());
+    EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONERROR), boxes_.boxes()[1].type);
+    EXPECT_FALSE(install::StartProgram(std::string(40000, 's'), false));
+    ASSERT_EQ(3u, boxes_.count());
+    EXPECT_NE(std::string::npos, boxes_.boxes()[2].text.find("Run Error: [206]"));
+    EXPECT_LT(boxes_.boxes()[2].text.size(), 1000u);
+}
+
 TEST_F(Script, MissingScriptFailsSilently) {
     EXPECT_FALSE(install::RunPostUpdateScript(script_, dir_.path()));
     EXPECT_EQ(0u, boxes_.count());
@@ -253,3 +289,4 @@ TEST(StartProgram, HideFlagStartsHiddenAndTheScriptMarkerSetsIt) {
 }
 
 }  // namespace
+

@@ -10,6 +10,7 @@
 #include "tests/server/update_server_client.h"
 #include "tests/support/captured_boxes.h"
 #include "tests/support/test_env.h"
+#include "transfer/http_transfer.h"
 #include "transfer/transfer_errors.h"
 
 namespace {
@@ -197,28 +198,89 @@ TEST_F(Download, ARefusedRangeFailsSilentlyAndDropsTheMarker) {
     EXPECT_FALSE(testenv::FileExists(marker()));
 }
 
-TEST_F(Download, AResumedRangeAnsweredWithTheWholeFileNeverAppendsIt) {
+TEST_F(Download, AResumedRangeAnsweredWithTheWholeFileStartsTheFileOverWithIt) {
     LeavePartial(10000, "v1");
-    // Ranged requests 1 and 2 are the head and tail check; the download's
-    // first attempt gets the whole file.
+    // Ranged requests 1 and 2 are the head and tail check; the resumed
+    // request gets the whole file, which is taken from byte 0 in that attempt.
     site_.SetFaults({{"data.bin", "range", {3}, "ignore_range"}});
     testenv::CapturedBoxes boxes;
-    EXPECT_EQ(Run("v1"), 1);
+    transfertest::ProgressRecorder recorder;
+    TransferProgress record;
+    record.hWnd = recorder.window();
+    EXPECT_EQ(Run("v1", &record), 1);
     EXPECT_TRUE(SameBytes(testenv::ReadFileBytes(target()), kData));
-    const std::vector<std::string> expected = {RangeOf(0, 1023), RangeOf(8976, 9999), RangeOf(10000, kSize - 1),
-                                               RangeOf(10000, kSize - 1)};
+    const std::vector<std::string> expected = {RangeOf(0, 1023), RangeOf(8976, 9999), RangeOf(10000, kSize - 1)};
     EXPECT_EQ(Ranges(ranged()), expected);
     EXPECT_EQ(boxes.count(), 0u);
+    EXPECT_FALSE(testenv::FileExists(marker()));
+    // The window counts every byte of the file once: the 10000 it was told
+    // were present are not counted again when the body rewrites them.
+    uint64_t counted = 0;
+    for (const auto& report : recorder.reports()) counted += report.record.lastChunk;
+    EXPECT_EQ(counted, kSize);
+    EXPECT_EQ(recorder.reports().back().record.done, kSize);
 
-    // A server that never honours ranges: the attempts run out, and the
-    // partial file still holds exactly its correct bytes.
+    // A server that never honours ranges: the check's first sample already
+    // comes whole, so the file starts over at once, without retries or a box.
     LeavePartial(10000, "v1");
-    site_.SetFaults({{"data.bin", "range", {3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, "ignore_range"}});
-    EXPECT_EQ(Run("v1"), 0);
-    ASSERT_EQ(boxes.count(), 1u);
-    EXPECT_EQ(boxes.boxes()[0].text, kLengthMismatch);
-    EXPECT_TRUE(SameBytes(testenv::ReadFileBytes(target()), kData.substr(0, 10000)));
-    EXPECT_EQ(testenv::ReadFileBytes(marker()), "v1");
+    site_.SetFaults({{"data.bin", "range", {}, "ignore_range"}});
+    EXPECT_EQ(Run("v1"), 1);
+    EXPECT_TRUE(SameBytes(testenv::ReadFileBytes(target()), kData));
+    EXPECT_EQ(Ranges(ranged()), std::vector<std::string>({RangeOf(0, 1023), RangeOf(0, kSize - 1)}));
+    EXPECT_EQ(boxes.count(), 0u);
+}
+
+// A sink that can take the whole file, as the download target can.
+class RestartableSink : public transfer::MemorySink {
+public:
+    bool Restart() override {
+        ++restarts;
+        return true;
+    }
+    int restarts = 0;
+};
+
+TEST_F(Download, AWholeFileAnswerIsTakenOnlyAtTheQueriedSizeAndOnlyByASinkThatRestarts) {
+    site_.SetFaults({{"data.bin", "range", {}, "ignore_range"}});
+    TransferBuffer buffer;
+    uint64_t received = 0;
+    RestartableSink restartable;
+    EXPECT_EQ(transfer::HttpGetRange(nullptr, buffer, site_.Url("data.bin"), restartable, kSize, received, 5000,
+                                     kSize - 1),
+              1);
+    EXPECT_EQ(restartable.restarts, 1);
+    EXPECT_EQ(received, kSize);
+    EXPECT_TRUE(SameBytes(restartable.bytes(), kData));
+
+    // Another length than the size query gave is no whole file: nothing is written.
+    RestartableSink other;
+    EXPECT_THROW(transfer::HttpGetRange(nullptr, buffer, site_.Url("data.bin"), other, kSize + 1, received, 5000,
+                                        kSize),
+                 transfer::CMyException);
+    EXPECT_EQ(other.restarts, 0);
+    EXPECT_EQ(other.bytes().size(), 0u);
+
+    transfer::MemorySink plain;
+    EXPECT_THROW(transfer::HttpGetRange(nullptr, buffer, site_.Url("data.bin"), plain, kSize, received, 0, 1023),
+                 transfer::WholeFileAnswer);
+    EXPECT_EQ(plain.bytes().size(), 0u);
+}
+
+// Names from a list or a gateway that cannot be a file or an address.
+TEST_F(Download, ATargetOrAnAddressThatCannotBeUsedFailsBeforeAnyRequest) {
+    testenv::CapturedBoxes boxes;
+    TransferBuffer buffer;
+    EXPECT_EQ(transfer::DownloadFileResumable(nullptr, buffer, site_.Url("data.bin"),
+                                              scratch_ / (std::string(300, 'a') + "_"), "v1", 10),
+              0);
+    for (const std::string& url : {site_.Url("data.bin") + "\r\nX-Injected: 1", site_.Url(std::string(3000, 'd'))}) {
+        std::string text;
+        TransferProgress record;
+        EXPECT_EQ(transfer::HttpGetFile(&text, &record, buffer, url, "", false), 0);
+        EXPECT_EQ(0u, text.find("AfxParseURL: ")) << text.substr(0, 100);
+    }
+    EXPECT_EQ(site_.Requests().size(), 0u);
+    EXPECT_EQ(boxes.count(), 0u);
 }
 
 TEST_F(Download, AStalledAnswerTimesOutAndTheNextAttemptFinishes) {

@@ -1,0 +1,231 @@
+// Every parser of a text the update server delivers (gateway, update list,
+// post-update script, setup.bat, firewall.ini), driven in process with
+// seeded hostile inputs. Each input must end without a crash, in bounded time
+// and with output bounded by its size. The seed is printed; set
+// ARKENFEL_FUZZ_SEED to replay a run (ARKENFEL_FUZZ_INPUTS sets the count).
+#include <windows.h>
+#include <psapi.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+
+#include "base/ansi_text.h"
+#include "base/message_box.h"
+#include "base/usable_path.h"
+#include "discovery/gateway.h"
+#include "discovery/ini_reader.h"
+#include "discovery/list_entry.h"
+#include "install/firewall.h"
+#include "install/list_file.h"
+#include "install/script_line.h"
+#include "tests/support/test_env.h"
+#include "tests/unit/parsers/fuzz_inputs.h"
+#include "transfer/local_files.h"
+
+namespace {
+
+const std::string kFolder = "C:\\ARKENFEL\\";
+constexpr double kMaxMillisecondsPerInput = 500;
+constexpr SIZE_T kMaxMemory = 512u << 20;
+
+// What one parser made of one input, in bytes: must stay in proportion to it.
+using Parser = std::function<size_t(const std::string& input)>;
+
+size_t ParseGatewayText(const std::string& text) {
+    std::string value;
+    size_t out = 0;
+    for (const char* key : {"", "abc"}) {
+        if (discovery::ParseGateway(text, value, key)) out += value.size();
+    }
+    return out;
+}
+
+// The list as the profile functions hand it over: NUL-separated lines.
+size_t ParseListSection(const std::string& buffer) {
+    const base::StringList lines = discovery::SplitNulList(buffer.data(), buffer.size());
+    const auto values = discovery::ParseSectionValues(lines);
+    size_t out = 0;
+    for (const std::string& key : discovery::ParseSectionKeys(lines, "=")) {
+        discovery::ListEntry entry;
+        discovery::ParseListKey(key, entry);
+        const auto value = values.find(base::ToLowerAnsi(base::Trim(key)));
+        if (value != values.end()) discovery::ParseListValue(value->second, entry);
+        base::IsUsablePath(discovery::FullPath(entry, kFolder) + "_");
+        // The folder an entry is put in is not the input's doing.
+        out += entry.remoteName.size() + (entry.isSystemPath ? 0 : entry.localPath.size()) + entry.version.size() +
+               entry.fingerprint.size() + entry.revision.size();
+    }
+    return out;
+}
+
+size_t ParseScript(const std::string& text) {
+    size_t out = 0;
+    for (const std::string& line : install::ScriptLines(text)) {
+        const install::ScriptLine parsed = install::ParseScriptLine(line, kFolder);
+        base::IsUsablePath(parsed.path);
+        base::IsUsableCommandLine(parsed.managed ? parsed.path : parsed.command);
+        const std::string echo = base::EchoInBox(line);
+        EXPECT_LE(echo.size(), 304u);
+        out += parsed.command.size() + parsed.regPath.size() + parsed.regValue.size() +
+               (parsed.managed ? parsed.path.size() - std::min(parsed.path.size(), kFolder.size()) : 0);
+    }
+    return out;
+}
+
+size_t ParseSetupBat(const std::string& text) {
+    base::StringList lines;
+    transfer::SplitLines(text, lines);
+    size_t out = 0;
+    for (const std::string& line : lines) {
+        const std::string path = install::ListItemPath(kFolder + "setup.bat", line);
+        base::IsUsablePath(path);
+        out += line.size();
+    }
+    return out;
+}
+
+size_t ParseFirewallList(const std::string& text) {
+    base::StringList lines;
+    transfer::SplitLines(text, lines);
+    size_t out = 0;
+    for (const std::string& line : lines) {
+        const install::FirewallLine parsed = install::ParseFirewallLine(kFolder + "firewall.ini", line);
+        base::IsUsablePath(parsed.programPath);
+        out += parsed.programPath.size() - std::min(parsed.programPath.size(), kFolder.size()) +
+               parsed.displayName.size();
+    }
+    return out;
+}
+
+SIZE_T MemoryInUse() {
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof(counters);
+    ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof(counters));
+    return counters.PagefileUsage;
+}
+
+struct Outcome {
+    size_t inputs = 0;
+    double slowestMs = 0;
+    double seconds = 0;
+};
+
+// Runs the parser on the generator's inputs; stops at the first input that
+// breaks a bound and prints it in a form that can be kept as a test case.
+Outcome Drive(const char* name, const Parser& parse, fuzz::InputGenerator& inputs) {
+    using Clock = std::chrono::steady_clock;
+    Outcome outcome;
+    const auto start = Clock::now();
+    for (size_t i = 0; i < fuzz::InputsPerParser(); ++i) {
+        const std::string input = inputs.Next();
+        const auto before = Clock::now();
+        const size_t out = parse(input);
+        const double ms = std::chrono::duration<double, std::milli>(Clock::now() - before).count();
+        outcome.slowestMs = std::max(outcome.slowestMs, ms);
+        const bool memoryOk = i % 1000 != 0 || MemoryInUse() < kMaxMemory;
+        if (ms > kMaxMillisecondsPerInput || out > 2 * input.size() + 1024 || !memoryOk) {
+            ADD_FAILURE() << name << " input " << i << " (" << input.size() << " bytes): " << ms << " ms, output "
+                          << out << " bytes, memory ok " << memoryOk;
+            testenv::WriteFileBytes(testenv::BinDir() + "fuzz_failure_" + name + ".bin", input);
+            break;
+        }
+        ++outcome.inputs;
+    }
+    outcome.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    std::printf("%-12s %zu inputs in %.1f s, slowest %.1f ms\n", name, outcome.inputs, outcome.seconds,
+                outcome.slowestMs);
+    return outcome;
+}
+
+class ParserFuzz : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        seed_ = fuzz::RunSeed();
+        std::printf("fuzz seed %u (replay with ARKENFEL_FUZZ_SEED=%u)\n", seed_, seed_);
+    }
+    void Check(const char* name, const Parser& parse, std::vector<std::string> samples,
+               std::vector<std::string> tokens) {
+        fuzz::InputGenerator inputs(seed_, std::move(samples), std::move(tokens));
+        EXPECT_EQ(Drive(name, parse, inputs).inputs, fuzz::InputsPerParser());
+    }
+    static uint32_t seed_;
+};
+uint32_t ParserFuzz::seed_ = 0;
+
+TEST_F(ParserFuzz, Gateway) {
+    Check("gateway", ParseGatewayText, {"2026a\r\n", " 1.0.3 \r\nabc = 2017b\r\n=x\r\n", "a=x\r\na=y\r\n"},
+          {"=", "abc=", "\r\n"});
+}
+
+TEST_F(ParserFuzz, UpdateList) {
+    using namespace std::string_literals;
+    Check("list", ParseListSection,
+          {"bin/a.dll=1, 0, 0, 5|77112|0123456789abcdef|\0readme.txt=|34|fedcba9876543210|r2\0\0"s,
+           "a.dat|$SYSTEM$\\a.dat=|1500|0011223344556677\0\0"s},
+          {"$system$", "|", "="});
+}
+
+TEST_F(ParserFuzz, PostUpdateScript) {
+    Check("script", ParseScript,
+          {"abc.exe|$WAIT$:-1\r\n$HIDE$ setup.exe /q\r\n",
+           "abc.exe|$WAIT$:5000|$REG_PATH$:HKEY_LOCAL_MACHINE\\SOFTWARE\\X\\Version|$REG_VALUE$:1.2.0.0\r\n"
+           "Nanum.ttf|$REG_PATH$:HKEY_CURRENT_USER\\Software\\X\\Font|$REG_VALUE$:1\r\n"},
+          {"$WAIT$:", "$REG_PATH$:", "$REG_VALUE$:", "$HIDE$", "|"});
+}
+
+TEST_F(ParserFuzz, SetupBat) {
+    Check("setup.bat", ParseSetupBat, {"fixture_component.dll\r\n\r\n bin\\x.dll \r\n"}, {"\r\n", ".dll"});
+}
+
+TEST_F(ParserFuzz, FirewallIni) {
+    Check("firewall", ParseFirewallList, {"Arkenfel.exe|Arkenfel\r\nbin\\launcher.exe\r\nx.exe|y|z\r\n"},
+          {"|", "\r\n", ".exe"});
+}
+
+// The same list texts as files, through the profile functions and the
+// reader's growing buffers: fewer inputs, as each is a file.
+TEST_F(ParserFuzz, UpdateListFiles) {
+    testenv::ScratchDir dir("listfuzz");
+    const std::string path = dir / "Arkenfel_List.ini_";
+    fuzz::InputGenerator inputs(seed_, {"[a]\r\nbin/a.dll=1, 0, 0, 5|77112|0123456789abcdef|\r\n[b]\r\nx=|1|2|3\r\n"},
+                                {"[", "]", "=", "|", "\r\n"});
+    for (int i = 0; i < 300; ++i) {
+        const std::string text = inputs.Next();
+        testenv::WriteFileBytes(path, text);
+        discovery::CIniReader reader(path);
+        size_t out = 0;
+        for (const std::string& section : reader.GetIniSectionNames()) {
+            for (const std::string& key : reader.GetIniSectionKeys(section)) out += reader.ReadIniField(section, key, 1).size();
+        }
+        ASSERT_LE(out, text.size()) << "input " << i;
+    }
+}
+
+// What the fuzzing and the hostile-text reports found, kept as plain cases.
+TEST(ParserRegressions, HostileTextsFound) {
+    // A component name of 10,000 characters (the type-library loader overran its stack).
+    EXPECT_FALSE(base::IsUsablePath(install::ListItemPath(kFolder + "setup.bat", std::string(10000, 'a') + ".dll")));
+    // A font name the font functions never come back from.
+    EXPECT_FALSE(base::IsUsablePath(kFolder + std::string(300, 'f') + ".ttf"));
+    EXPECT_TRUE(base::IsUsablePath(kFolder + "bin\\가나다.dll"));
+    EXPECT_FALSE(base::IsUsablePath(kFolder + "a\rb.dll"));
+    EXPECT_FALSE(base::IsUsablePath(kFolder + "a:b.dll"));
+    // A script line of 5000 fields: the box echoes 300 bytes of it.
+    std::string line = "nosuch.exe";
+    for (int i = 0; i < 5000; ++i) line += "|$WAIT$:1";
+    EXPECT_EQ(line.substr(0, 300) + " ...", base::EchoInBox(line));
+    // A list buffer without its closing NULs ends at its last byte.
+    const std::string unterminated = "a=1|2";
+    EXPECT_EQ(base::StringList({"a=1|2"}), discovery::SplitNulList(unterminated.data(), unterminated.size()));
+    // A lone CR does not end a gateway line: it stays in the folder (and the
+    // address that holds it is refused before any request).
+    std::string folder;
+    EXPECT_TRUE(discovery::ParseGateway("2026a\rabc\r\n", folder, "abc"));
+    EXPECT_EQ("2026a\rabc", folder);
+}
+
+}  // namespace
