@@ -3,6 +3,7 @@
 #include "base/ansi_text.h"
 #include "base/window_protocol.h"
 #include "discovery/download_updates.h"
+#include "discovery/release_check.h"
 #include "discovery/server_files.h"
 #include "discovery/update_rules.h"
 #include "transfer/directories.h"
@@ -74,6 +75,7 @@ int DownloadPendingFiles(UpdateState& state) {
     base::SetBarRange(state.hWnd, kTotalProgressBar, 0, 100);
     base::SetBarPos(state.hWnd, kTotalProgressBar, 0);
     state.m_dwStartTick = ::GetTickCount();
+    if (ChecksReleases(state) && !PendingFilesAreSigned(state)) return kFailed;
 
     transfer::TransferBuffer buffer(kWorkBufferSize);
     transfer::TransferProgress progress;
@@ -96,6 +98,7 @@ int DownloadPendingFiles(UpdateState& state) {
         } else {
             ReportStagedFile(progress, entry.size);
         }
+        if (ChecksReleases(state) && !StagedFileIsSigned(state, entry, staged)) return kFailed;
         state.m_mapFetched[item.first] = entry;
         state.m_mapUpdatedFiles[entry.localPath] = entry.localPath;
     }
