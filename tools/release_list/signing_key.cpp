@@ -128,6 +128,9 @@ std::string Pem(const std::string& der, const char* label) {
 }  // namespace
 
 void MakeKeyPair(const std::string& privateKeyPath, const std::string& publicKeyPath) {
+    for (const std::string& path : {privateKeyPath, publicKeyPath})
+        if (::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES)
+            throw ReleaseListError(path + " exists already; an existing key file is never overwritten");
     integrity::UniqueCryptProvider provider = integrity::AcquireProvider();
     if (!provider) throw CryptError("the platform offers no RSA provider");
     integrity::UniqueCryptKey key;
@@ -138,8 +141,13 @@ void MakeKeyPair(const std::string& privateKeyPath, const std::string& publicKey
     const std::string privateDer = Pkcs1PrivateKey(ExportKey(key.get(), PRIVATEKEYBLOB));
     const std::vector<uint8_t> publicDer = SubjectPublicKeyInfo(ExportKey(key.get(), PUBLICKEYBLOB));
     const std::string publicPem = Pem(std::string(publicDer.begin(), publicDer.end()), integrity::kPublicKeyLabel);
-    WriteNewFile(publicKeyPath, publicPem);
     WriteNewFile(privateKeyPath, Pem(privateDer, integrity::kPrivateKeyLabel));
+    try {
+        WriteNewFile(publicKeyPath, publicPem);
+    } catch (const ReleaseListError&) {
+        ::DeleteFileA(privateKeyPath.c_str());  // half a key pair is of no use
+        throw;
+    }
 }
 
 SigningKey::SigningKey(const std::string& privateKeyPath) {
