@@ -180,7 +180,6 @@ PublishSummary PublishRelease(const ReleaseOptions& options) {
         manifest = DescribeSignedFiles(plan, problems);
         ThrowIfAny(problems);
         manifest.folder = summary.signedFolder = SignedFolderName(release, summary.version);
-        manifest.serial = summary.serial = options.serial ? options.serial : SerialFromClock();
     }
 
     // The gateway text is settled first: a gateway file it cannot update
@@ -204,7 +203,11 @@ PublishSummary PublishRelease(const ReleaseOptions& options) {
     if (key) {
         summary.signaturePath = release + "\\" + integrity::kSignatureFileName;
         StagedFile staged(summary.signaturePath);
-        staged.Write(SignRelease(*key, std::move(manifest), ReadExistingFile(summary.listPath), options.includeList));
+        const SignedRelease signedRelease =
+            SignRelease(*key, std::move(manifest), ReadExistingFile(summary.listPath), options.includeList,
+                        options.serial, ReadExistingFile(summary.signaturePath));
+        summary.serial = signedRelease.serial;
+        staged.Write(signedRelease.text);
         staged.Commit();
     }
 

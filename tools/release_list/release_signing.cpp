@@ -18,6 +18,15 @@ integrity::SignedFile DescribeBytes(const std::string& bytes) {
     return file;
 }
 
+// The serial of a published signature file for the same folder, list and
+// files; 0 when there is none.
+uint32_t PublishedSerial(const std::string& published, integrity::ReleaseManifest manifest) {
+    integrity::SignatureFile file;
+    if (!integrity::ParseSignatureFile(published, file)) return 0;
+    manifest.serial = file.manifest.serial;
+    return integrity::ManifestText(manifest) == file.signedText ? file.manifest.serial : 0;
+}
+
 }  // namespace
 
 uint32_t SerialFromClock() {
@@ -42,14 +51,16 @@ integrity::ReleaseManifest DescribeSignedFiles(const ReleasePlan& plan, base::St
     return manifest;
 }
 
-std::string SignRelease(const SigningKey& key, integrity::ReleaseManifest manifest, const std::string& listBytes,
-                        bool listNamesItself) {
+SignedRelease SignRelease(const SigningKey& key, integrity::ReleaseManifest manifest, const std::string& listBytes,
+                          bool listNamesItself, uint32_t serial, const std::string& publishedSignature) {
     const integrity::SignedFile list = DescribeBytes(listBytes);
     manifest.listSha256 = list.sha256;
     // The updater stages its local list like any other listed file.
     if (listNamesItself) manifest.files[kListFileName] = list;
+    if (serial == 0) serial = PublishedSerial(publishedSignature, manifest);
+    manifest.serial = serial ? serial : SerialFromClock();
     const std::string text = integrity::ManifestText(manifest);
-    return integrity::SignatureFileText(text, key.Sign(text));
+    return {integrity::SignatureFileText(text, key.Sign(text)), manifest.serial};
 }
 
 }  // namespace release_list

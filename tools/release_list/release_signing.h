@@ -19,9 +19,17 @@ uint32_t SerialFromClock();
 // read (or changed size since they were described) are added to `problems`.
 integrity::ReleaseManifest DescribeSignedFiles(const ReleasePlan& plan, base::StringList& problems);
 
+struct SignedRelease {
+    std::string text;  // the signature file
+    uint32_t serial = 0;
+};
+
 // Adds the list as written (exact bytes), and the list's entry for itself
-// when it has one, then signs. Returns the signature file text.
-std::string SignRelease(const SigningKey& key, integrity::ReleaseManifest manifest, const std::string& listBytes,
-                        bool listNamesItself);
+// when it has one, then signs. `serial` 0 keeps the serial of
+// `publishedSignature` when that signs exactly this release (so publishing
+// the same folder again, e.g. for another gateway key, changes nothing that
+// mirrors may have cached), and otherwise takes SerialFromClock().
+SignedRelease SignRelease(const SigningKey& key, integrity::ReleaseManifest manifest, const std::string& listBytes,
+                          bool listNamesItself, uint32_t serial, const std::string& publishedSignature);
 
 }  // namespace release_list

@@ -273,14 +273,14 @@ protected:
         PutRelease("v", files);
         integrity::ReleaseManifest manifest;
         manifest.folder = signedFolder;
-        manifest.serial = serial;
         for (const auto& file : files) {
             manifest.files[file.first].size = static_cast<uint32_t>(file.second.size());
             integrity::HashBytes(file.second, manifest.files[file.first].sha256);
         }
         const std::string list = testenv::ReadFileBytes(site_.ServedPath("v/Arkenfel_List.ini"));
         site_.PutFile("v/Arkenfel_Release.sig",
-                      release_list::SignRelease(release_list::SigningKey(KeyPath(key)), manifest, list, false));
+                      release_list::SignRelease(release_list::SigningKey(KeyPath(key)), manifest, list, false, serial, "")
+                          .text);
     }
     std::vector<std::string> StagedNames() const {
         std::vector<std::string> names;
