@@ -2,7 +2,7 @@
 # The local demo in one command: installs what is missing, builds the updater
 # for a local update server, publishes a sample release, serves it with the
 # reference nginx server over HTTPS and lets the updater install it in a Wine
-# prefix. The release is signed with a demo key made at the first run. Run it again: everything is up to date. Usage: tools/demo.sh [--fresh]
+# prefix. Run it again: everything is up to date. Usage: tools/demo.sh [--fresh]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build-demo"
