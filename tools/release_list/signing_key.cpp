@@ -9,22 +9,13 @@
 #include "base/unique_handle.h"
 #include "integrity/key_text.h"
 #include "tools/release_list/release_error.h"
+#include "transfer/local_files.h"
 
 namespace release_list {
 namespace {
 
 ReleaseListError CryptError(const std::string& what) {
     return ReleaseListError(what + ": " + base::SystemErrorText(::GetLastError()));
-}
-
-std::string ReadKeyFile(const std::string& path) {
-    base::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!file) throw CryptError("cannot read the key file " + path);
-    std::string bytes;
-    char buffer[4096];
-    DWORD got = 0;
-    while (::ReadFile(file.get(), buffer, sizeof(buffer), &got, nullptr) && got > 0) bytes.append(buffer, got);
-    return bytes;
 }
 
 void WriteNewFile(const std::string& path, const std::string& bytes) {
@@ -151,8 +142,10 @@ void MakeKeyPair(const std::string& privateKeyPath, const std::string& publicKey
 }
 
 SigningKey::SigningKey(const std::string& privateKeyPath) {
+    std::string file;
+    if (!transfer::ReadFileToString(privateKeyPath, file)) throw CryptError("cannot read the key file " + privateKeyPath);
     std::vector<uint8_t> der;
-    if (!integrity::DecodeKeyText(ReadKeyFile(privateKeyPath), integrity::kPrivateKeyLabel, der))
+    if (!integrity::DecodeKeyText(file, integrity::kPrivateKeyLabel, der))
         throw ReleaseListError("the key file " + privateKeyPath + " is not an RSA private key (PEM \"RSA PRIVATE KEY\" or DER)");
     BYTE* blob = nullptr;
     DWORD size = 0;
