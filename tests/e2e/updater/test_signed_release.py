@@ -62,6 +62,14 @@ class SignedReleaseInstalls(SignedReleaseScenario):
                                     os.path.join(tmp, "sig"), os.path.join(tmp, "body")], capture_output=True)
         self.assertEqual(b"Verified OK\n", check.stdout, check.stderr)
 
+        # Key files the tool makes are what openssl reads and writes.
+        made = os.path.join(self.prefix.dir, "made")
+        self.prefix.wine([os.path.join(harness.BIN, "arkenfel_release_list.exe"), "--make-key",
+                          harness.win_path(made + ".pem"), harness.win_path(made + ".pub.pem")])
+        for args in (["rsa", "-check", "-noout", "-in", made + ".pem"],
+                     ["pkey", "-pubin", "-noout", "-in", made + ".pub.pem"]):
+            self.assertEqual(0, subprocess.run(["openssl"] + args, capture_output=True).returncode, args)
+
         self.prefix.install_updater(exe_name=SIGNED_BUILD)
         run = self.prefix.run_updater()
         self.assertNoUnansweredBoxes(run)
