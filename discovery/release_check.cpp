@@ -77,7 +77,7 @@ bool VerifyServerRelease(UpdateState& state, const std::string& folder) {
     return true;
 }
 
-bool PendingFilesAreSigned(UpdateState& state) {
+bool PendingFilesAreSigned(const UpdateState& state) {
     for (const auto& item : state.m_mapPending) {
         const ListEntry& entry = item.second;
         if (state.m_mapSignedFiles.count(entry.remoteName)) continue;
@@ -87,7 +87,7 @@ bool PendingFilesAreSigned(UpdateState& state) {
     return true;
 }
 
-bool StagedFileIsSigned(UpdateState& state, const ListEntry& entry, const std::string& staged) {
+bool StagedFileIsSigned(const UpdateState& state, const ListEntry& entry, const std::string& staged) {
     const auto known = state.m_mapSignedFiles.find(entry.remoteName);
     if (known != state.m_mapSignedFiles.end() && integrity::FileMatches(staged, known->second)) return true;
     ::DeleteFileA(staged.c_str());

@@ -19,9 +19,9 @@ inline bool ChecksReleases(const UpdateState& state) { return !state.m_strReleas
 // deleted.
 bool VerifyServerRelease(UpdateState& state, const std::string& folder);
 // Every pending file must be part of the signed release.
-bool PendingFilesAreSigned(UpdateState& state);
+bool PendingFilesAreSigned(const UpdateState& state);
 // The staged file must have the signed size and SHA-256; otherwise it and
 // its marker are deleted so that the next run fetches it again.
-bool StagedFileIsSigned(UpdateState& state, const ListEntry& entry, const std::string& staged);
+bool StagedFileIsSigned(const UpdateState& state, const ListEntry& entry, const std::string& staged);
 
 }  // namespace discovery
