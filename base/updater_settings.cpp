@@ -53,6 +53,24 @@ bool WriteInstallPath(const char* text) { return WriteValue("InstallPath", text)
 bool ReadRunOnce(std::string& text) { return ReadValue("RunOnce", text); }
 bool ReadInstallPath(std::string& text) { return ReadValue("InstallPath", text); }
 
+uint32_t ReadReleaseSerial() {
+    UniqueRegKey key;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kUpdaterKey, 0, KEY_READ, key.put()) != ERROR_SUCCESS) return 0;
+    DWORD type = 0, value = 0, size = sizeof(value);
+    if (::RegQueryValueExA(key.get(), "ReleaseSerial", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
+            ERROR_SUCCESS ||
+        type != REG_DWORD || size != sizeof(value))
+        return 0;
+    return value;
+}
+
+bool WriteReleaseSerial(uint32_t serial) {
+    UniqueRegKey key = OpenOrCreateUpdaterKey();
+    const DWORD value = serial;
+    return key && ::RegSetValueExA(key.get(), "ReleaseSerial", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                                   sizeof(value)) == ERROR_SUCCESS;
+}
+
 bool StoreExecArgument() {
     if (__argc < 2) return false;
     std::string value;

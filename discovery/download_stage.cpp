@@ -4,6 +4,7 @@
 #include "base/usable_path.h"
 #include "base/window_protocol.h"
 #include "discovery/download_updates.h"
+#include "discovery/release_check.h"
 #include "discovery/server_files.h"
 #include "discovery/update_rules.h"
 #include "transfer/directories.h"
@@ -75,6 +76,7 @@ int DownloadPendingFiles(UpdateState& state) {
     base::SetBarRange(state.hWnd, kTotalProgressBar, 0, 100);
     base::SetBarPos(state.hWnd, kTotalProgressBar, 0);
     state.m_dwStartTick = ::GetTickCount();
+    if (ChecksReleases(state) && !PendingFilesAreSigned(state)) return kFailed;
 
     transfer::TransferBuffer buffer(kWorkBufferSize);
     transfer::TransferProgress progress;
@@ -100,6 +102,7 @@ int DownloadPendingFiles(UpdateState& state) {
         } else {
             ReportStagedFile(progress, entry.size);
         }
+        if (ChecksReleases(state) && !StagedFileIsSigned(state, entry, staged)) return kFailed;
         state.m_mapFetched[item.first] = entry;
         state.m_mapUpdatedFiles[entry.localPath] = entry.localPath;
     }

@@ -18,6 +18,8 @@ base::StringList PendingFilePaths(const UpdateState& state);
 // Fetches every pending file into its staged name, reusing a staged file
 // that is already complete and current. 1 when all are staged; -1 at the
 // first failed transfer (the files staged before it stay in m_mapFetched).
+// For a signed release every staged file, fetched or reused, must match its
+// signed size and SHA-256, or the run fails there.
 int DownloadPendingFiles(UpdateState& state);
 
 }  // namespace discovery

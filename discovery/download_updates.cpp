@@ -6,6 +6,7 @@
 #include "discovery/compare_lists.h"
 #include "discovery/download_stage.h"
 #include "discovery/gateway.h"
+#include "discovery/release_check.h"
 #include "discovery/server_files.h"
 #include "install/running_programs.h"
 #include "transfer/local_files.h"
@@ -21,7 +22,7 @@ void ShowStatus(const UpdateState& state, const char* text) {
 
 // Fetches the gateway file and appends "/" + the chosen version folder to
 // the server URL. kFetched when the folder is known, else kFailed.
-int SelectVersionFolder(UpdateState& state, const std::string& gatewayKey) {
+int SelectVersionFolder(UpdateState& state, const std::string& gatewayKey, std::string& folder) {
     ShowStatus(state, "최종 버전을 가져오고 있습니다...");
     if (!FetchServerFile(state, kGatewayName)) {
         ShowStatus(state, "최종 버전을 가져오는 데 실패했습니다!");
@@ -38,7 +39,6 @@ int SelectVersionFolder(UpdateState& state, const std::string& gatewayKey) {
     ::DeleteFileA(copy.c_str());
     // Without a line for the key, any folder would be a guess: requesting the
     // list below the whole gateway text can never succeed.
-    std::string folder;
     if (!ParseGateway(text, folder, gatewayKey)) {
         ShowStatus(state, "최종 버전 확인에 실패했습니다!");
         return kFailed;
@@ -64,13 +64,15 @@ int DownloadUpdates(UpdateState& state, const std::string& serverUrl, const std:
         ShowStatus(state, "서버 점검으로 스킵합니다!");
         return kServerDisabled;
     }
-    if (SelectVersionFolder(state, gatewayKey) != kFetched) return kFailed;
+    std::string folder;
+    if (SelectVersionFolder(state, gatewayKey, folder) != kFetched) return kFailed;
 
     ShowStatus(state, "업데이트 목록을 가져오고 있습니다...");
     if (!FetchServerFile(state, kListName)) {
         ShowStatus(state, "업데이트 목록을 가져오는 데 실패했습니다!");
         return kFailed;
     }
+    if (ChecksReleases(state) && !VerifyServerRelease(state, folder)) return kFailed;
     ShowStatus(state, "업데이트 대상을 확인하고 있습니다...");
     state.m_nTotalBytes = state.m_nRemainingBytes = CompareLists(state);
     state.m_nFileCount = static_cast<uint32_t>(state.m_mapPending.size());

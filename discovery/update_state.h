@@ -11,12 +11,13 @@
 #include <string>
 
 #include "discovery/list_entry.h"
+#include "integrity/release_signature.h"
 
 namespace discovery {
 
 struct UpdateState {
     // Takes the install folder and the updater's own file name from the
-    // running executable; tests overwrite both.
+    // running executable, and the built-in release key; tests overwrite them.
     UpdateState();
 
     std::string m_strServerUrl;      // server URL; "/" + version folder appended once per run
@@ -31,6 +32,11 @@ struct UpdateState {
     DWORD m_dwStartTick = 0;         // GetTickCount when the downloads begin
     BOOL m_bSelfUpdate = FALSE;      // this run fetches only the updater's own files
     HWND hWnd = nullptr;             // the main window, or null (no labels, bars or reports)
+    // The publisher's public key file compiled into the program; empty: no
+    // release is checked and no signature file is asked for.
+    std::string m_strReleaseKey;
+    // Remote name -> size and SHA-256, of the release whose signature held.
+    std::map<std::string, integrity::SignedFile> m_mapSignedFiles;
 };
 
 }  // namespace discovery

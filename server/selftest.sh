@@ -58,6 +58,13 @@ if [ "$status" = 200 ] && cmp -s "$work/body" "$root/2026.12a/data/blob.bin" &&
    [ "$(header Content-Length)" = 70000 ]; then pass "whole file: 200 with Content-Length 70000"
 else fail "whole file: status $status, Content-Length $(header Content-Length)"; fi
 
+if [ "$(header Cache-Control)" = "public, max-age=31536000, immutable" ]; then
+  pass "version folder file: cacheable for ever"
+else fail "version folder file: Cache-Control $(header Cache-Control)"; fi
+get vantero/gateway.ini
+if [ "$(header Cache-Control)" = "public, max-age=60" ]; then pass "gateway.ini: cacheable briefly"
+else fail "gateway.ini: Cache-Control $(header Cache-Control)"; fi
+
 get vantero/2026.12a/data/blob.bin -H 'Range: bytes=1000-33767'
 if [ "$status" = 206 ] && cmp -s "$work/body" <(tail -c +1001 "$root/2026.12a/data/blob.bin" | head -c 32768) &&
    [ "$(header Content-Range)" = "bytes 1000-33767/70000" ]; then pass "range: 206 with exactly the bytes asked for"
@@ -74,7 +81,8 @@ else fail "name with +()~: status $status"; fi
 
 for fn in vantero/2026.12a/missing.dll vantero/2026.12a/data vantero/nope/gateway.ini; do
   get "$fn"
-  if [ "$status" = 404 ]; then pass "404 for $fn"; else fail "$fn: status $status, want 404"; fi
+  if [ "$status" = 404 ] && [ -z "$(header Cache-Control)" ]; then pass "404 for $fn, not cacheable"
+  else fail "$fn: status $status, want 404 without Cache-Control (got '$(header Cache-Control)')"; fi
 done
 
 # Names that leave the root or that the server does not accept: refused,

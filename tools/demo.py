@@ -21,6 +21,7 @@ import harness  # noqa: E402
 
 VERSION = "2026.12a"
 STATUS = 1017
+DEMO_KEY = os.path.join(BUILD_DIR, "demo-key", "release.pem")
 
 
 def sample_release(release):
@@ -40,7 +41,7 @@ def fetched_files(access_log):
     for line in access_log:
         match = re.search(r'"GET /fs_c_get\.php\?fn=vantero/(\S+) HTTP/[\d.]+" (\d+) (\d+) range="([^"]*)"', line)
         if match and match.group(2) == "206" and match.group(1) != VERSION + "/Arkenfel_List.ini" \
-                and not match.group(1).endswith("gateway.ini"):
+                and match.group(1) != VERSION + "/Arkenfel_Release.sig" and not match.group(1).endswith("gateway.ini"):
             files.append((match.group(1).split("/", 1)[1], int(match.group(3))))
     return files
 
@@ -49,11 +50,15 @@ def main():
     fresh = "--fresh" in sys.argv[2:]
     prefix = harness.Prefix("demo", reuse=not fresh)
     release = harness.Release(os.path.join(prefix.dir, "release"))
-    if not os.path.exists(os.path.join(release.folder(VERSION), "Arkenfel_List.ini")):
-        print("publishing the sample release %s with arkenfel_release_list.exe ..." % VERSION)
+    signature = os.path.join(release.folder(VERSION), "Arkenfel_Release.sig")
+    if not os.path.exists(signature):
+        print("publishing the sample release %s, signed with the demo key, with arkenfel_release_list.exe ..."
+              % VERSION)
         sample_release(release)
-        release.publish(prefix, VERSION)
-    if not os.path.exists(prefix.c("C:\\ARKENFEL\\Arkenfel_Update.exe")):
+        release.publish(prefix, VERSION, ["--sign", harness.win_path(DEMO_KEY)])
+    installed = prefix.c("C:\\ARKENFEL\\Arkenfel_Update.exe")
+    if not os.path.exists(installed) or open(installed, "rb").read() != open(
+            os.path.join(harness.BIN, "Arkenfel_Update.exe"), "rb").read():
         prefix.install_updater()
 
     server = harness.NginxServer(release.top, prefix.tls, os.path.join(prefix.dir, "nginx"))
@@ -77,6 +82,9 @@ def main():
     for name, size in fetched:
         print("  %-28s %10d bytes" % (name, size))
     print("bytes fetched:   %d" % sum(size for _, size in fetched))
+    with open(signature, "rb") as f:
+        serial = re.search(rb"^serial (\d+)\r$", f.read(), re.M).group(1).decode()
+    print("signature:       Arkenfel_Release.sig, serial %s, checked by the updater's built-in demo key" % serial)
     print("time:            %.1f s" % elapsed)
     print("status texts:    " + " → ".join(dict.fromkeys(statuses)))
     print("final status:    %s" % (statuses[-1] if statuses else "(none)"))

@@ -11,6 +11,15 @@ arkenfel_choose_arch
 echo "mode: $(arkenfel_describe_arch "$ARKENFEL_ARCH"): $ARKENFEL_ARCH_WHY"
 build="$root/build-demo-$ARKENFEL_ARCH"
 "$root/tools/configure-local.sh" "$build"
+# The demo's own release key, made here once and never committed: the demo
+# build carries its public half and the demo signs its release with the other.
+keys="$build/demo-key"
+if [ ! -s "$keys/release.pub.pem" ]; then
+  mkdir -p "$keys"
+  openssl genrsa -traditional -out "$keys/release.pem" 3072 2>/dev/null
+  openssl rsa -in "$keys/release.pem" -pubout -out "$keys/release.pub.pem" 2>/dev/null
+fi
+cmake "$build" -DARKENFEL_RELEASE_PUBLIC_KEY="$keys/release.pub.pem" >/dev/null
 cmake --build "$build" -j "$(nproc)" --target Arkenfel_Update UpdateHelper arkenfel_release_list \
       uidriver trust_test_ca fixture_sleeper discovery_version_1005 >/dev/null
 /usr/bin/python3 "$root/tools/demo.py" "$build" "$@"

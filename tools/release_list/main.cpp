@@ -9,6 +9,7 @@
 #include "tools/release_list/console_text.h"
 #include "tools/release_list/publish_release.h"
 #include "tools/release_list/release_error.h"
+#include "tools/release_list/signing_key.h"
 
 namespace {
 
@@ -45,8 +46,23 @@ void PrintSummary(const release_list::PublishSummary& summary) {
     for (const auto& section : summary.sections)
         PrintAnsi(base::FormatText("  [%s] %u files", section.first.c_str(), static_cast<unsigned>(section.second)));
     if (summary.namesItself) PrintAnsi("  and an entry for the list itself, at the end");
+    if (!summary.signaturePath.empty())
+        PrintAnsi("wrote " + summary.signaturePath + ": folder \"" + summary.signedFolder + "\", serial " +
+                  std::to_string(summary.serial));
     if (!summary.gatewayPath.empty())
         PrintAnsi("wrote " + summary.gatewayPath + ": version folder \"" + summary.version + "\"");
+}
+
+int MakeKey(const std::string& privateKey, const std::string& publicKey) {
+    try {
+        release_list::MakeKeyPair(privateKey, publicKey);
+        release_list::PrintAnsi("wrote " + privateKey + " (private key: keep it offline) and " + publicKey +
+                                " (public key: build the updater with it)");
+        return 0;
+    } catch (const release_list::ReleaseListError& error) {
+        release_list::PrintAnsi(std::string("error: ") + error.what(), true);
+        return kExitFailure;
+    }
 }
 
 }  // namespace
@@ -54,7 +70,10 @@ void PrintSummary(const release_list::PublishSummary& summary) {
 int main() {
     release_list::ReleaseOptions options;
     try {
-        if (!release_list::ParseArguments(AnsiArguments(), options)) {
+        const base::StringList args = AnsiArguments();
+        std::string privateKey, publicKey;
+        if (release_list::ParseMakeKey(args, privateKey, publicKey)) return MakeKey(privateKey, publicKey);
+        if (!release_list::ParseArguments(args, options)) {
             release_list::PrintAnsi(release_list::UsageText());
             return 0;
         }

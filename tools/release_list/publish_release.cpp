@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "base/ansi_text.h"
 #include "base/system_error.h"
 #include "base/unique_handle.h"
@@ -11,6 +13,7 @@
 #include "tools/release_list/list_text.h"
 #include "tools/release_list/release_error.h"
 #include "tools/release_list/release_plan.h"
+#include "tools/release_list/release_signing.h"
 #include "tools/release_list/staged_file.h"
 
 namespace release_list {
@@ -136,6 +139,16 @@ std::string ReadExistingFile(const std::string& path) {
     return bytes;
 }
 
+// The folder the gateway names: below the server root when one is given,
+// else the release folder's own name.
+std::string SignedFolderName(const std::string& release, const std::string& version) {
+    if (!version.empty()) return version;
+    const std::string name = base::FileNamePart(release);
+    const std::string problem = CheckRemoteName(name);
+    if (!problem.empty()) throw ReleaseListError("the version folder name \"" + name + "\" " + problem);
+    return name;
+}
+
 }  // namespace
 
 PublishSummary PublishRelease(const ReleaseOptions& options) {
@@ -151,6 +164,10 @@ PublishSummary PublishRelease(const ReleaseOptions& options) {
         }
     }
 
+    // A key that cannot be used stops the run before anything is read or written.
+    std::unique_ptr<SigningKey> key;
+    if (!options.signingKey.empty()) key = std::make_unique<SigningKey>(options.signingKey);
+
     ScanResult scan = ScanRelease(release);
     base::StringList problems = scan.problems;
     if (scan.files.empty() && problems.empty()) problems.push_back("the release folder " + release + " holds no files");
@@ -158,6 +175,12 @@ PublishSummary PublishRelease(const ReleaseOptions& options) {
     ThrowIfAny(problems);
     const std::vector<PublishedSection> sections = DescribeRelease(plan, problems);
     ThrowIfAny(problems);
+    integrity::ReleaseManifest manifest;
+    if (key) {
+        manifest = DescribeSignedFiles(plan, problems);
+        ThrowIfAny(problems);
+        manifest.folder = summary.signedFolder = SignedFolderName(release, summary.version);
+    }
 
     // The gateway text is settled first: a gateway file it cannot update
     // stops the run before anything is written.
@@ -174,6 +197,18 @@ PublishSummary PublishRelease(const ReleaseOptions& options) {
         summary.sections.emplace_back(section.name, section.entries.size());
         summary.fileCount += section.entries.size();
         for (const PublishedEntry& entry : section.entries) summary.totalBytes += entry.size;
+    }
+
+    // The signature covers the list exactly as written.
+    if (key) {
+        summary.signaturePath = release + "\\" + integrity::kSignatureFileName;
+        StagedFile staged(summary.signaturePath);
+        const SignedRelease signedRelease =
+            SignRelease(*key, std::move(manifest), ReadExistingFile(summary.listPath), options.includeList,
+                        options.serial, ReadExistingFile(summary.signaturePath));
+        summary.serial = signedRelease.serial;
+        staged.Write(signedRelease.text);
+        staged.Commit();
     }
 
     // Written after the list, so the gateway never names a folder without one.

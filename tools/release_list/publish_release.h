@@ -21,6 +21,9 @@ struct PublishSummary {
     uint64_t totalBytes = 0;
     bool namesItself = false;  // the list has an entry for itself (not counted above)
     std::vector<std::pair<std::string, size_t>> sections;  // name, entry count
+    std::string signaturePath;  // empty when the release was not signed
+    std::string signedFolder;   // the version folder the signature names
+    uint32_t serial = 0;
 };
 
 // Throws ReleaseListError, naming every problem found, when the list cannot

@@ -1,5 +1,7 @@
 #include "tools/release_list/release_options.h"
 
+#include <cstdlib>
+
 #include "tools/release_list/release_error.h"
 
 namespace release_list {
@@ -12,7 +14,23 @@ NamedRule SplitRule(const std::string& option, const std::string& text) {
     return {text.substr(0, equals), text.substr(equals + 1)};
 }
 
+uint32_t ParseSerial(const std::string& text) {
+    char* end = nullptr;
+    const unsigned long long value = std::strtoull(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || text[0] < '1' || text[0] > '9' || value > 0xFFFFFFFFull)
+        throw ReleaseListError("--serial needs a number from 1 to 4294967295, got \"" + text + "\"");
+    return static_cast<uint32_t>(value);
+}
+
 }  // namespace
+
+bool ParseMakeKey(const base::StringList& args, std::string& privateKey, std::string& publicKey) {
+    if (args.empty() || args[0] != "--make-key") return false;
+    if (args.size() != 3) throw ReleaseListError("--make-key needs exactly two file names: <private-key-file> <public-key-file>");
+    privateKey = args[1];
+    publicKey = args[2];
+    return true;
+}
 
 const char* UsageText() {
     return "usage: arkenfel_release_list.exe --release <folder> [options]\n"
@@ -31,7 +49,15 @@ const char* UsageText() {
            "                              (the release folder must be below <server-root>)\n"
            "  --key <key>                 gateway key to set (repeatable; \"\" is the plain line,\n"
            "                              which is the default)\n"
+           "  --sign <private-key-file>   sign the release: write Arkenfel_Release.sig beside the list\n"
+           "  --serial <number>           release serial for the signature (1..4294967295; default:\n"
+           "                              seconds since 1970, UTC); must grow from release to release\n"
            "  --help                      show this text\n"
+           "\n"
+           "       arkenfel_release_list.exe --make-key <private-key-file> <public-key-file>\n"
+           "\n"
+           "Makes a new 3072-bit RSA key pair for signing releases (PEM files, as openssl\n"
+           "writes them). Existing files are never overwritten.\n"
            "\n"
            "Patterns: '*' and '?' stay within one folder; a pattern without '/' matches file\n"
            "names in any folder; 'folder/' (or a folder name) matches everything below it.\n"
@@ -64,6 +90,10 @@ bool ParseArguments(const base::StringList& args, ReleaseOptions& options) {
             options.gatewayRoot = value;
         } else if (option == "--key") {
             options.gatewayKeys.push_back(value);
+        } else if (option == "--sign") {
+            options.signingKey = value;
+        } else if (option == "--serial") {
+            options.serial = ParseSerial(value);
         } else {
             throw ReleaseListError("unknown option: " + option);
         }
@@ -71,6 +101,7 @@ bool ParseArguments(const base::StringList& args, ReleaseOptions& options) {
     if (options.releaseFolder.empty()) throw ReleaseListError("--release <folder> is required");
     if (!options.gatewayKeys.empty() && options.gatewayRoot.empty())
         throw ReleaseListError("--key needs --gateway");
+    if (options.serial != 0 && options.signingKey.empty()) throw ReleaseListError("--serial needs --sign");
     if (options.gatewayKeys.empty()) options.gatewayKeys.push_back(std::string());
     return true;
 }

@@ -1,6 +1,7 @@
 // What the operator asks for on the command line.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -24,7 +25,13 @@ struct ReleaseOptions {
     bool includeList = false;           // the list names itself (see README)
     std::string gatewayRoot;            // empty: gateway.ini is not written
     base::StringList gatewayKeys;       // empty key: the plain line
+    std::string signingKey;             // private key file; empty: the release is not signed
+    uint32_t serial = 0;                // release serial; 0: taken from the clock
 };
+
+// The second command: "--make-key <private-key-file> <public-key-file>".
+// True (and the two paths) when `args` is that command.
+bool ParseMakeKey(const base::StringList& args, std::string& privateKey, std::string& publicKey);
 
 // Throws ReleaseListError on a usage mistake. `args` excludes the program
 // name. Returns false when help was asked for.

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "base/ansi_text.h"
+#include "integrity/release_signature.h"
 #include "tools/release_list/list_names.h"
 #include "tools/release_list/list_text.h"
 #include "tools/release_list/name_pattern.h"
@@ -77,7 +78,8 @@ void CheckInstallPaths(const std::vector<PlannedFile>& files, base::StringList& 
         owners[identity] = planned.file.remoteName;
     }
     const std::string reserved[] = {base::ToLowerAnsi(kListFileName), base::ToLowerAnsi(kListFileName + "_"),
-                                    base::ToLowerAnsi(kGatewayFileName + "_")};
+                                    base::ToLowerAnsi(kGatewayFileName + "_"),
+                                    base::ToLowerAnsi(std::string(integrity::kSignatureFileName) + "_")};
     for (const auto& owner : owners) {
         for (const std::string& name : reserved) {
             if (owner.first == name)

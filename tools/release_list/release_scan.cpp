@@ -5,6 +5,7 @@
 #include "base/ansi_text.h"
 #include "base/system_error.h"
 #include "base/unique_handle.h"
+#include "integrity/release_signature.h"
 #include "tools/release_list/list_names.h"
 #include "tools/release_list/list_text.h"
 
@@ -88,7 +89,9 @@ private:
 }  // namespace
 
 bool IsReservedTopLevelName(const std::string& name) {
+    const std::string signature = integrity::kSignatureFileName;
     return base::EqualsNoCase(name, kListFileName) || base::EqualsNoCase(name, kListFileName + kPartialSuffix) ||
+           base::EqualsNoCase(name, signature) || base::EqualsNoCase(name, signature + kPartialSuffix) ||
            base::EqualsNoCase(name, kGatewayFileName) || base::EqualsNoCase(name, kGatewayFileName + kPartialSuffix);
 }
 

@@ -18,7 +18,8 @@ struct ScanResult {
 };
 
 // Files at the top of the release that are the publication's own and never
-// entries: the list itself, its temporary copy and a stray gateway file.
+// entries: the list, the release signature, their temporary copies and a
+// stray gateway file.
 bool IsReservedTopLevelName(const std::string& name);
 
 // `folder` is an existing folder (ANSI path, no trailing "\"). Names are read

@@ -8,9 +8,11 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
 #include <thread>
 
 #include "base/unique_handle.h"
+#include "base/updater_settings.h"
 #include "base/window_protocol.h"
 #include "discovery/download_updates.h"
 #include "discovery/file_identity.h"
@@ -18,6 +20,7 @@
 #include "tests/support/captured_boxes.h"
 #include "tests/support/test_env.h"
 #include "tests/unit/discovery/recording_window.h"
+#include "tools/release_list/release_signing.h"
 
 namespace {
 
@@ -265,6 +268,127 @@ TEST_F(DownloadUpdatesTest, FileHeldByARunningProgramStopsBeforeAnyTransfer) {
     EXPECT_EQ(discovery::kFilesHeld, Run());
     EXPECT_EQ((std::vector<std::string>{"gateway.ini", "v/Arkenfel_List.ini"}), RequestedFiles());
     EXPECT_TRUE(state_.m_mapFetched.empty());
+}
+
+// With a release key: releases signed with openssl-made test keys (see
+// tests/fixtures/integrity), signed here through the release tool's code.
+class SignedReleaseTest : public DownloadUpdatesTest {
+protected:
+    SignedReleaseTest() {
+        state_.m_strReleaseKey = testenv::ReadFileBytes(KeyPath("test_release_key.pub.pem"));
+        base::WriteReleaseSerial(0);
+    }
+    ~SignedReleaseTest() override { base::WriteReleaseSerial(0); }
+    static std::string KeyPath(const std::string& name) {
+        return testenv::BinaryDir() + "fixtures\\integrity\\" + name;
+    }
+    // Gateway naming "v", the release below it, and its signature.
+    void PublishSigned(const std::vector<std::pair<std::string, std::string>>& files, uint32_t serial,
+                       const std::string& signedFolder = "v", const std::string& key = "test_release_key.pem") {
+        site_.PutFile("gateway.ini", "v\r\n");
+        PutRelease("v", files);
+        integrity::ReleaseManifest manifest;
+        manifest.folder = signedFolder;
+        for (const auto& file : files) {
+            manifest.files[file.first].size = static_cast<uint32_t>(file.second.size());
+            integrity::HashBytes(file.second, manifest.files[file.first].sha256);
+        }
+        const std::string list = testenv::ReadFileBytes(site_.ServedPath("v/Arkenfel_List.ini"));
+        site_.PutFile("v/Arkenfel_Release.sig",
+                      release_list::SignRelease(release_list::SigningKey(KeyPath(key)), manifest, list, false, serial, "")
+                          .text);
+    }
+    std::vector<std::string> StagedNames() const {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAA data;
+        base::UniqueFind find(::FindFirstFileA((install_ / "*_").c_str(), &data));
+        if (find.valid()) do names.push_back(data.cFileName);
+            while (::FindNextFileA(find.get(), &data));
+        return names;
+    }
+    const std::vector<std::pair<std::string, std::string>> files_{{"a.dat", Content("a", 3000)},
+                                                                   {"b.dat", Content("b", 40)}};
+};
+
+TEST_F(SignedReleaseTest, SignatureIsCheckedRightAfterTheListAndItsSerialIsKept) {
+    PublishSigned(files_, 500);
+    ASSERT_EQ(discovery::kFetched, Run());
+    EXPECT_EQ((std::vector<std::string>{"gateway.ini", "v/Arkenfel_List.ini", "v/Arkenfel_Release.sig", "v/a.dat",
+                                        "v/b.dat"}),
+              RequestedFiles());
+    EXPECT_EQ(0u, boxes_.count());
+    EXPECT_EQ(500u, base::ReadReleaseSerial());
+    EXPECT_EQ(files_[0].second, testenv::ReadFileBytes(install_ / "a.dat_"));
+    EXPECT_FALSE(testenv::FileExists(install_ / "Arkenfel_Release.sig_"));
+    // The same release again: an equal serial is no replay.
+    ::DeleteFileA((install_ / "a.dat_").c_str());
+    EXPECT_EQ(discovery::kFetched, Run());
+}
+
+TEST_F(SignedReleaseTest, EveryRefusalFetchesNoFileAndAcceptsNoSerial) {
+    const std::string notInstalled = "\n서명이 확인되지 않은 업데이트는 설치하지 않습니다.";
+    struct Case {
+        const char* name;
+        std::function<void()> setUp;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {"missing signature", [&] { PublishSigned(files_, 500); site_.PutFile("v/Arkenfel_Release.sig", ""); },
+         "업데이트 서명 파일을 받을 수 없습니다."},
+        {"tampered list",
+         [&] {
+             PublishSigned(files_, 500);
+             site_.PutFile("v/Arkenfel_List.ini", testenv::ReadFileBytes(site_.ServedPath("v/Arkenfel_List.ini")) +
+                                                      "c.dat=|3|x|\r\n");
+         },
+         "업데이트 목록이 서명과 일치하지 않습니다."},
+        {"wrong key", [&] { PublishSigned(files_, 500, "v", "other_release_key.pem"); },
+         "업데이트 서명이 올바르지 않습니다."},
+        {"replayed older serial", [&] { PublishSigned(files_, 499); }, "이미 설치한 업데이트보다 오래된 업데이트입니다."},
+        {"other folder", [&] { PublishSigned(files_, 600, "w"); }, "업데이트 서명이 다른 버전 폴더의 것입니다."},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        base::WriteReleaseSerial(500);
+        site_.SetFaults({});
+        test.setUp();
+        const size_t boxesBefore = boxes_.count();
+        EXPECT_EQ(discovery::kFailed, Run());
+        EXPECT_EQ((std::vector<std::string>{"gateway.ini", "v/Arkenfel_List.ini", "v/Arkenfel_Release.sig"}),
+                  RequestedFiles());
+        EXPECT_EQ(std::vector<std::string>{}, StagedNames());
+        EXPECT_EQ("업데이트 서명 확인에 실패했습니다!", Status());
+        ASSERT_LT(boxesBefore, boxes_.count());
+        EXPECT_EQ(test.reason + notInstalled, boxes_.boxes().back().text);
+        EXPECT_EQ(500u, base::ReadReleaseSerial());
+    }
+}
+
+TEST_F(SignedReleaseTest, StagedFileThatDiffersFromTheSignatureIsDeletedAndFetchedAgainNextRun) {
+    PublishSigned(files_, 500);
+    std::string tampered = files_[0].second;
+    tampered[100] ^= 1;  // a byte the sampled fingerprint does not look at
+    site_.PutFile("v/a.dat", tampered);
+    EXPECT_EQ(discovery::kFailed, Run());
+    ASSERT_EQ(1u, boxes_.count());
+    EXPECT_EQ(0u, boxes_.boxes()[0].text.find("[a.dat] 파일이 업데이트 서명과 일치하지 않습니다."));
+    EXPECT_EQ(std::vector<std::string>{"Arkenfel_List.ini_"}, StagedNames());
+    EXPECT_FALSE(testenv::FileExists(install_ / "a.$ver$"));
+    EXPECT_TRUE(state_.m_mapFetched.empty());
+
+    // A complete staged copy that the disk check takes as current is checked too.
+    site_.PutFile("v/a.dat", files_[0].second);
+    testenv::WriteFileBytes(install_ / "a.dat_", tampered);
+    site_.SetFaults({});
+    EXPECT_EQ(discovery::kFailed, Run());
+    EXPECT_EQ((std::vector<std::string>{"gateway.ini", "v/Arkenfel_List.ini", "v/Arkenfel_Release.sig"}),
+              RequestedFiles());
+    EXPECT_FALSE(testenv::FileExists(install_ / "a.dat_"));
+
+    site_.SetFaults({});
+    ASSERT_EQ(discovery::kFetched, Run());
+    EXPECT_EQ(files_[0].second, testenv::ReadFileBytes(install_ / "a.dat_"));
+    EXPECT_EQ(2u, state_.m_mapFetched.size());
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "discovery/file_identity.h"
 #include "discovery/gateway.h"
 #include "discovery/update_rules.h"
+#include "integrity/release_verification.h"
 #include "tests/integration/release_list/release_fixture.h"
 #include "tools/release_list/publish_release.h"
 
@@ -156,6 +157,48 @@ TEST(PublishRelease, GatewayForANestedVersionFolderUsesSlashes) {
     options.gatewayKeys = {""};
     EXPECT_EQ("2026a/hotfix", release_list::PublishRelease(options).version);
     EXPECT_EQ("2026a/hotfix\r\n", testenv::ReadFileBytes(folder.Root() + "\\gateway.ini"));
+}
+
+TEST(PublishRelease, SignedReleaseVerifiesAndPublishingItAgainKeepsItsSignature) {
+    ReleaseFolder folder("release_list_signed");
+    folder.Write("Arkenfel_Release.sig", "stray");  // a signature is never listed
+    release_list::ReleaseOptions options = release_test::OptionsFor(folder);
+    options.gatewayRoot = folder.Root();
+    options.includeList = true;
+    options.signingKey = testenv::BinaryDir() + "fixtures\\integrity\\test_release_key.pem";
+    const release_list::PublishSummary first = release_list::PublishRelease(options);
+    EXPECT_EQ(folder.Path("Arkenfel_Release.sig"), first.signaturePath);
+    EXPECT_EQ("2026a", first.signedFolder);
+    const std::string signature = testenv::ReadFileBytes(first.signaturePath);
+
+    integrity::PublicKey key;
+    ASSERT_TRUE(key.Load(testenv::ReadFileBytes(testenv::BinaryDir() + "fixtures\\integrity\\test_release_key.pub.pem")));
+    integrity::ReleaseManifest release;
+    ASSERT_EQ(integrity::ReleaseCheck::kVerified,
+              integrity::VerifyRelease(signature, key, "2026a", first.serial, testenv::ReadFileBytes(folder.ListPath()),
+                                       release));
+    EXPECT_EQ(5u, release.files.size());  // four files and the list itself
+    EXPECT_TRUE(integrity::FileMatches(folder.Path("data\\blob.bin"), release.files["data/blob.bin"]));
+    EXPECT_TRUE(integrity::FileMatches(folder.ListPath(), release.files["Arkenfel_List.ini"]));
+
+    // The same release again (another gateway key): byte for byte the same signature.
+    options.gatewayKeys = {"beta"};
+    EXPECT_EQ(first.serial, release_list::PublishRelease(options).serial);
+    EXPECT_EQ(signature, testenv::ReadFileBytes(first.signaturePath));
+    // A changed release, or a serial given, signs anew.
+    options.serial = first.serial + 5;
+    EXPECT_EQ(first.serial + 5, release_list::PublishRelease(options).serial);
+    folder.Write("readme.txt", "changed");
+    options.serial = 0;
+    EXPECT_GE(release_list::PublishRelease(options).serial, first.serial);
+    ASSERT_EQ(integrity::ReleaseCheck::kVerified,
+              integrity::VerifyRelease(testenv::ReadFileBytes(first.signaturePath), key, "2026a", first.serial,
+                                       testenv::ReadFileBytes(folder.ListPath()), release));
+    EXPECT_TRUE(integrity::FileMatches(folder.Path("readme.txt"), release.files["readme.txt"]));
+
+    options.signingKey = folder.ListPath();
+    const std::string error = release_test::PublishError(options);
+    EXPECT_NE(std::string::npos, error.find("is not an RSA private key")) << error;
 }
 
 }  // namespace

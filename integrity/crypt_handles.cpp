@@ -1,0 +1,12 @@
+#include "integrity/crypt_handles.h"
+
+namespace integrity {
+
+UniqueCryptProvider AcquireProvider() {
+    UniqueCryptProvider provider;
+    if (!::CryptAcquireContextA(provider.put(), nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT))
+        provider.release();
+    return provider;
+}
+
+}  // namespace integrity

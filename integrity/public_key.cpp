@@ -1,0 +1,55 @@
+#include "integrity/public_key.h"
+
+#include <algorithm>
+
+#include "integrity/key_text.h"
+
+namespace integrity {
+namespace {
+
+struct DecodedInfo {
+    ~DecodedInfo() { ::LocalFree(info); }
+    CERT_PUBLIC_KEY_INFO* info = nullptr;
+};
+
+}  // namespace
+
+bool PublicKey::Load(const std::string& file) {
+    key_.reset();
+    std::vector<uint8_t> der;
+    if (!DecodeKeyText(file, kPublicKeyLabel, der)) return false;
+    DecodedInfo decoded;
+    DWORD size = 0;
+    if (!::CryptDecodeObjectEx(X509_ASN_ENCODING, X509_PUBLIC_KEY_INFO, der.data(), static_cast<DWORD>(der.size()),
+                               CRYPT_DECODE_ALLOC_FLAG, nullptr, &decoded.info, &size))
+        return false;
+    if (std::string(decoded.info->Algorithm.pszObjId) != szOID_RSA_RSA) return false;
+    provider_ = AcquireProvider();
+    if (!provider_) return false;
+    if (!::CryptImportPublicKeyInfo(provider_.get(), X509_ASN_ENCODING, decoded.info, key_.put())) key_.release();
+    return loaded();
+}
+
+DWORD PublicKey::Bits() const {
+    DWORD bits = 0, size = sizeof(bits);
+    if (!loaded() || !::CryptGetKeyParam(key_.get(), KP_KEYLEN, reinterpret_cast<BYTE*>(&bits), &size, 0)) return 0;
+    return bits;
+}
+
+bool PublicKey::Verify(const std::string& message, const std::vector<uint8_t>& signature) const {
+    if (!loaded() || signature.empty()) return false;
+    UniqueCryptHash hash;
+    if (!::CryptCreateHash(provider_.get(), CALG_SHA_256, 0, 0, hash.put())) {
+        hash.release();
+        return false;
+    }
+    if (!::CryptHashData(hash.get(), reinterpret_cast<const BYTE*>(message.data()),
+                         static_cast<DWORD>(message.size()), 0))
+        return false;
+    // CryptoAPI keeps signatures least significant byte first.
+    std::vector<uint8_t> reversed(signature.rbegin(), signature.rend());
+    return ::CryptVerifySignatureA(hash.get(), reversed.data(), static_cast<DWORD>(reversed.size()), key_.get(),
+                                   nullptr, 0) != FALSE;
+}
+
+}  // namespace integrity

@@ -1,0 +1,29 @@
+// The publisher's public key and the check of a signature made with its
+// private key: RSA, PKCS #1 v1.5 padding, SHA-256.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "integrity/crypt_handles.h"
+
+namespace integrity {
+
+class PublicKey {
+public:
+    // From a public key file's bytes (see key_text.h). False when it holds no
+    // usable RSA public key.
+    bool Load(const std::string& file);
+    bool loaded() const { return key_.valid(); }
+    DWORD Bits() const;
+    // `signature` in the byte order OpenSSL writes (most significant byte
+    // first). False for a wrong signature, and when no key is loaded.
+    bool Verify(const std::string& message, const std::vector<uint8_t>& signature) const;
+
+private:
+    UniqueCryptProvider provider_;
+    UniqueCryptKey key_;
+};
+
+}  // namespace integrity

@@ -1,0 +1,54 @@
+// The release signature file, "Arkenfel_Release.sig", published in the
+// version folder beside the update list. CR LF lines of ASCII:
+//
+//   ARKENFEL RELEASE SIGNATURE 1
+//   folder <version folder as the gateway names it>
+//   serial <release serial, decimal 1..4294967295>
+//   list <SHA-256 of the exact bytes of Arkenfel_List.ini>
+//   file <size> <SHA-256> <remote name>        one line per remote file, sorted by name
+//   signature <RSA signature, hex, most significant byte first>
+//
+// Digests are 64 lower-case hex digits. The signature (PKCS #1 v1.5,
+// SHA-256) covers every byte before the "signature" line, so the whole
+// release - folder, serial, list and every file - stands under one signature.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "integrity/sha256.h"
+
+namespace integrity {
+
+extern const char kSignatureFileName[];  // "Arkenfel_Release.sig"
+
+struct SignedFile {
+    uint32_t size = 0;
+    Sha256Digest sha256{};
+};
+
+struct ReleaseManifest {
+    std::string folder;
+    uint32_t serial = 0;
+    Sha256Digest listSha256{};
+    std::map<std::string, SignedFile> files;  // by remote name
+};
+
+// The signed part of the file, every line ended by CR LF.
+std::string ManifestText(const ReleaseManifest& manifest);
+// The whole file: the signed part followed by the signature line.
+std::string SignatureFileText(const std::string& manifestText, const std::vector<uint8_t>& signature);
+
+struct SignatureFile {
+    std::string signedText;          // the bytes the signature covers
+    std::vector<uint8_t> signature;  // most significant byte first
+    ReleaseManifest manifest;
+};
+// Strict reading: every line in its place, exact keywords, no duplicate
+// names, nothing after the signature line. False when the text is not such
+// a file.
+bool ParseSignatureFile(const std::string& text, SignatureFile& file);
+
+}  // namespace integrity

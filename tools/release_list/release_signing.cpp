@@ -1,0 +1,66 @@
+#include "tools/release_list/release_signing.h"
+
+#include <windows.h>
+
+#include "tools/release_list/list_text.h"
+#include "tools/release_list/release_error.h"
+
+namespace release_list {
+namespace {
+
+// 100-ns intervals from 1601 to 1970.
+constexpr uint64_t kUnixEpochInFileTime = 116444736000000000ull;
+
+integrity::SignedFile DescribeBytes(const std::string& bytes) {
+    integrity::SignedFile file;
+    file.size = static_cast<uint32_t>(bytes.size());
+    if (!integrity::HashBytes(bytes, file.sha256)) throw ReleaseListError("cannot hash the list");
+    return file;
+}
+
+// The serial of a published signature file for the same folder, list and
+// files; 0 when there is none.
+uint32_t PublishedSerial(const std::string& published, integrity::ReleaseManifest manifest) {
+    integrity::SignatureFile file;
+    if (!integrity::ParseSignatureFile(published, file)) return 0;
+    manifest.serial = file.manifest.serial;
+    return integrity::ManifestText(manifest) == file.signedText ? file.manifest.serial : 0;
+}
+
+}  // namespace
+
+uint32_t SerialFromClock() {
+    FILETIME now = {};
+    ::GetSystemTimeAsFileTime(&now);
+    const uint64_t ticks = (static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    return static_cast<uint32_t>((ticks - kUnixEpochInFileTime) / 10000000ull);
+}
+
+integrity::ReleaseManifest DescribeSignedFiles(const ReleasePlan& plan, base::StringList& problems) {
+    integrity::ReleaseManifest manifest;
+    for (const PlannedFile& planned : plan.files) {
+        integrity::SignedFile file;
+        uint64_t size = 0;
+        if (!integrity::HashFile(planned.file.path, file.sha256, size) || size > 0xFFFFFFFFull) {
+            problems.push_back("\"" + planned.file.remoteName + "\" could not be read to the end for its signature");
+            continue;
+        }
+        file.size = static_cast<uint32_t>(size);
+        manifest.files[planned.file.remoteName] = file;
+    }
+    return manifest;
+}
+
+SignedRelease SignRelease(const SigningKey& key, integrity::ReleaseManifest manifest, const std::string& listBytes,
+                          bool listNamesItself, uint32_t serial, const std::string& publishedSignature) {
+    const integrity::SignedFile list = DescribeBytes(listBytes);
+    manifest.listSha256 = list.sha256;
+    // The updater stages its local list like any other listed file.
+    if (listNamesItself) manifest.files[kListFileName] = list;
+    if (serial == 0) serial = PublishedSerial(publishedSignature, manifest);
+    manifest.serial = serial ? serial : SerialFromClock();
+    const std::string text = integrity::ManifestText(manifest);
+    return {integrity::SignatureFileText(text, key.Sign(text)), manifest.serial};
+}
+
+}  // namespace release_list
