@@ -22,7 +22,11 @@ function(arkenfel_add_gtest)
   endif()
   add_test(NAME ${T_NAME}
            COMMAND ${BENCH_RUN} ${BENCH_DIR} $<TARGET_FILE:${T_NAME}> --gtest_color=no)
+  # Under Wine a program that dies half way may still end with status 0: the
+  # test passes only on GoogleTest's own summary of a run with no failure.
   set_tests_properties(${T_NAME} PROPERTIES
+    PASS_REGULAR_EXPRESSION "\\[  PASSED  \\]"
+    FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\]"
     FIXTURES_REQUIRED wine_bench
     TIMEOUT ${T_TIMEOUT}
     ENVIRONMENT "${WINE_TEST_ENV};ARKENFEL_SOURCE_DIR=${CMAKE_SOURCE_DIR};ARKENFEL_BINARY_DIR=${CMAKE_BINARY_DIR};ARKENFEL_BENCH_DIR=${BENCH_DIR};${T_ENVIRONMENT}")

@@ -8,6 +8,8 @@ build="$(cd "$1" && pwd)"
 small="${2:-2000}"
 file_mib="${3:-1024}"
 src="$(cd "$(dirname "$0")/../.." && pwd)"
+. "$src/tests/wine/mode.sh"
+arkenfel_use_build_arch "$build"
 bench="$build/integritybench"
 for exe in signed_release_bench sha256_bench; do
   [ -f "$build/bin/$exe.exe" ] || { echo "build the targets signed_release_bench and sha256_bench first" >&2; exit 2; }
