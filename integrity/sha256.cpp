@@ -37,6 +37,16 @@ bool Sha256::Finish(Sha256Digest& digest) {
            length == digest.size();
 }
 
+Sha256Hasher::Sha256Hasher() : provider_(AcquireProvider()) {}
+
+bool Sha256Hasher::Digest(const void* data, size_t size, Sha256Digest& digest) const {
+    UniqueCryptHash hash;
+    DWORD length = static_cast<DWORD>(digest.size());
+    return ok() && size < kLargestUpdate && ::CryptCreateHash(provider_.get(), CALG_SHA_256, 0, 0, hash.put()) &&
+           ::CryptHashData(hash.get(), static_cast<const BYTE*>(data), static_cast<DWORD>(size), 0) &&
+           ::CryptGetHashParam(hash.get(), HP_HASHVAL, digest.data(), &length, 0) && length == digest.size();
+}
+
 bool HashBytes(const std::string& bytes, Sha256Digest& digest) {
     Sha256 hash;
     return hash.Update(bytes.data(), bytes.size()) && hash.Finish(digest);

@@ -26,6 +26,18 @@ private:
     bool failed_ = false;
 };
 
+// Digests of many small pieces (blocks of a file) from one provider:
+// acquiring a provider costs more than hashing one piece.
+class Sha256Hasher {
+public:
+    Sha256Hasher();
+    bool ok() const { return provider_.valid(); }
+    bool Digest(const void* data, size_t size, Sha256Digest& digest) const;
+
+private:
+    UniqueCryptProvider provider_;
+};
+
 bool HashBytes(const std::string& bytes, Sha256Digest& digest);
 // Reads the file once from start to end; `size` gets the bytes read. False
 // when it cannot be opened or read.

@@ -1,0 +1,157 @@
+#include "delta/block_matcher.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "delta/old_file_window.h"
+#include "delta/rolling_checksum.h"
+#include "delta/strong_hash.h"
+
+namespace delta {
+namespace {
+
+// The whole blocks of the index by weak checksum, with a bit filter in
+// front: almost every offset of a changed stretch is turned away by one bit
+// test, without a search.
+class WeakTable {
+public:
+    using Entry = std::pair<uint32_t, uint32_t>;  // weak, block
+
+    explicit WeakTable(const BlockIndex& index, size_t wholeBlocks) : filter_(kFilterBits / 64, 0) {
+        entries_.reserve(wholeBlocks);
+        for (size_t i = 0; i < wholeBlocks; ++i) {
+            entries_.emplace_back(index.blocks[i].weak, static_cast<uint32_t>(i));
+            const uint32_t slot = Slot(index.blocks[i].weak);
+            filter_[slot / 64] |= uint64_t(1) << (slot % 64);
+        }
+        std::sort(entries_.begin(), entries_.end());
+    }
+    bool MayHold(uint32_t weak) const {
+        const uint32_t slot = Slot(weak);
+        return (filter_[slot / 64] >> (slot % 64)) & 1;
+    }
+    // The blocks with this weak checksum.
+    std::pair<const Entry*, const Entry*> Find(uint32_t weak) const {
+        const auto range = std::equal_range(entries_.begin(), entries_.end(), Entry(weak, 0),
+                                            [](const Entry& x, const Entry& y) { return x.first < y.first; });
+        return {entries_.data() + (range.first - entries_.begin()), entries_.data() + (range.second - entries_.begin())};
+    }
+
+private:
+    static constexpr uint32_t kFilterBits = 1u << 20;
+    static uint32_t Slot(uint32_t weak) { return (weak * 2654435761u) >> 12; }
+
+    std::vector<Entry> entries_;
+    std::vector<uint64_t> filter_;
+};
+
+class Matcher {
+public:
+    Matcher(const BlockIndex& index, const std::string& oldPath, BlockMatch& match)
+        : index_(index),
+          blockSize_(index.blockSize),
+          wholeBlocks_(index.fileSize % index.blockSize ? index.blocks.size() - 1 : index.blocks.size()),
+          table_(index, wholeBlocks_),
+          window_(oldPath, index.blockSize + 1),
+          match_(match) {
+        match_.source.assign(index.blocks.size(), kNotFound);
+        match_.strongHashes = match_.weakOnlyHits = 0;
+    }
+
+    bool Run() { return window_.ok() && hasher_.ok() && ScanWholeBlocks() && MatchShortTail(); }
+
+private:
+    bool ScanWholeBlocks() {
+        const uint64_t oldSize = window_.size();
+        if (wholeBlocks_ == 0 || oldSize < blockSize_) return true;
+        RollingChecksum sum;
+        bool summed = false;
+        for (uint64_t position = 0; position + blockSize_ <= oldSize;) {
+            const bool hasNext = position + blockSize_ < oldSize;
+            const size_t span = blockSize_ + (hasNext ? 1 : 0);
+            const uint8_t* window = window_.Span(position, span);
+            if (!window) return false;
+            if (!summed) {
+                sum.Reset(window, blockSize_);
+                summed = true;
+            }
+            bool matched = false;
+            if (table_.MayHold(sum.Value()) && !TryWholeBlock(position, window, sum.Value(), matched)) return false;
+            if (matched) {
+                // The next block of an unchanged stretch lies right behind this one.
+                position += blockSize_;
+                summed = false;
+                continue;
+            }
+            if (!hasNext) break;
+            sum.Roll(window[0], window[blockSize_]);
+            ++position;
+        }
+        return true;
+    }
+
+    // Every block with this weak checksum that is still missing and whose
+    // strong hash equals the window's is found here (a file may hold one
+    // block's bytes several times).
+    bool TryWholeBlock(uint64_t position, const uint8_t* window, uint32_t weak, bool& matched) {
+        const auto range = table_.Find(weak);
+        bool hashed = false;
+        StrongHash strong;
+        for (auto entry = range.first; entry != range.second; ++entry) {
+            const uint32_t block = entry->second;
+            if (match_.source[block] != kNotFound) continue;
+            if (!hashed) {
+                if (!hasher_.Hash(window, blockSize_, strong)) return false;
+                hashed = true;
+                ++match_.strongHashes;
+            }
+            if (strong != index_.blocks[block].strong) continue;
+            match_.source[block] = static_cast<int64_t>(position);
+            matched = true;
+        }
+        if (hashed && !matched) ++match_.weakOnlyHits;
+        return true;
+    }
+
+    // A short last block can only be the end of something: it is looked for
+    // at the end of the old file and at its own offset.
+    bool MatchShortTail() {
+        if (wholeBlocks_ == index_.blocks.size()) return true;
+        const size_t last = index_.blocks.size() - 1;
+        const uint32_t length = index_.BlockLength(last);
+        const uint64_t oldSize = window_.size();
+        const uint64_t places[2] = {oldSize >= length ? oldSize - length : oldSize, index_.BlockOffset(last)};
+        for (uint64_t place : places) {
+            if (place + length > oldSize) continue;
+            const uint8_t* bytes = window_.Span(place, length);
+            if (!bytes) return false;
+            if (WeakChecksum(bytes, length) != index_.blocks[last].weak) continue;
+            StrongHash strong;
+            if (!hasher_.Hash(bytes, length, strong)) return false;
+            ++match_.strongHashes;
+            if (strong == index_.blocks[last].strong) {
+                match_.source[last] = static_cast<int64_t>(place);
+                return true;
+            }
+            ++match_.weakOnlyHits;
+        }
+        return true;
+    }
+
+    const BlockIndex& index_;
+    const uint64_t blockSize_;
+    const size_t wholeBlocks_;
+    const WeakTable table_;
+    OldFileWindow window_;
+    const StrongHasher hasher_;
+    BlockMatch& match_;
+};
+
+}  // namespace
+
+bool MatchBlocks(const BlockIndex& index, const std::string& oldPath, BlockMatch& match) {
+    if (index.blocks.empty() || index.blockSize == 0) return false;
+    return Matcher(index, oldPath, match).Run();
+}
+
+}  // namespace delta

@@ -1,0 +1,142 @@
+#include "delta/staged_assembly.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "base/message_box.h"
+#include "base/unique_handle.h"
+#include "transfer/http_transfer.h"
+#include "transfer/local_files.h"
+#include "transfer/resumable_transfer.h"
+#include "transfer/transfer_errors.h"
+#include "transfer/transfer_sink.h"
+
+namespace delta {
+namespace {
+
+const char kAssemblySuffix[] = "|blocks";
+
+uint64_t FileEnd(const AssemblyPlan& plan) {
+    return plan.pieces.empty() ? 0 : plan.pieces.back().offset + plan.pieces.back().length;
+}
+
+// Opens the staged file where an earlier assembly of this version left it,
+// or afresh; `offset` gets its usable length.
+bool OpenStaged(transfer::DiskFileSink& file, const AssemblySource& source, uint64_t fileSize, uint64_t& offset) {
+    offset = 0;
+    const std::string markerPath = transfer::MarkerPath(source.staged);
+    if (AssemblyUnderway(source.staged, source.markerText) &&
+        file.Open(source.staged, transfer::DiskFileSink::Mode::OpenExisting)) {
+        offset = std::min(file.Length(), fileSize);
+        file.Seek(offset);
+        file.Truncate();
+        return true;
+    }
+    transfer::WriteStringToFile(markerPath, AssemblyMarkerText(source.markerText));
+    return file.Open(source.staged, transfer::DiskFileSink::Mode::CreateTruncate);
+}
+
+// Reports the bytes an earlier run left: the file bar moves to `offset`, the
+// totals by the fetched bytes among them.
+void ReportPresent(transfer::TransferProgress& progress, const AssemblyPlan& plan, uint64_t offset) {
+    if (offset == 0) return;
+    uint64_t fetched = 0;
+    for (const Piece& piece : plan.pieces)
+        if (piece.fetched() && piece.offset < offset) fetched += std::min(piece.length, offset - piece.offset);
+    progress.lastChunk = fetched;
+    progress.done = offset;
+    transfer::ReportProgress(progress);
+}
+
+// Old bytes [from, from + length) to the end of the staged file. False when
+// the old file cannot be read.
+bool CopyOld(transfer::TransferProgress& progress, transfer::TransferBuffer& buffer, HANDLE old,
+             transfer::DiskFileSink& staged, uint64_t from, uint64_t length) {
+    LARGE_INTEGER to;
+    to.QuadPart = static_cast<LONGLONG>(from);
+    if (!::SetFilePointerEx(old, to, nullptr, FILE_BEGIN)) return false;
+    while (length > 0) {
+        const DWORD want = static_cast<DWORD>(std::min<uint64_t>(length, static_cast<uint64_t>(buffer.size)));
+        DWORD got = 0;
+        if (!::ReadFile(old, buffer.data.get(), want, &got, nullptr) || got != want) return false;
+        staged.Write(buffer.data.get(), got);
+        length -= got;
+        progress.lastChunk = 0;
+        progress.done += got;
+        transfer::ReportProgress(progress);
+    }
+    return true;
+}
+
+// Bytes from the end of the staged file to `last` of the new file,
+// continued after the bytes written when an attempt breaks off, as a whole
+// download would be.
+AssemblyResult FetchRange(transfer::TransferProgress& progress, transfer::TransferBuffer& buffer,
+                          const AssemblySource& source, transfer::DiskFileSink& staged, uint64_t fileSize,
+                          uint64_t last, int attempts) {
+    std::string message;
+    for (int made = 0; made < attempts; ++made) {
+        try {
+            uint64_t received = 0;
+            const uint64_t start = progress.done;  // the file is written front to back
+            if (!transfer::HttpGetRange(&progress, buffer, source.url, staged, fileSize, received, start, last))
+                return AssemblyResult::kUnusable;
+            return AssemblyResult::kAssembled;
+        } catch (const transfer::WholeFileAnswer&) {
+            return AssemblyResult::kUnusable;  // a server that ignores ranges gives the whole file anyway
+        } catch (const transfer::TransferException& e) {
+            message = e.message();
+        }
+    }
+    base::ShowErrorBox(message);
+    return AssemblyResult::kFailed;
+}
+
+}  // namespace
+
+std::string AssemblyMarkerText(const std::string& markerText) { return markerText + kAssemblySuffix; }
+
+bool AssemblyUnderway(const std::string& staged, const std::string& markerText) {
+    std::string content;
+    return ::GetFileAttributesA(staged.c_str()) != INVALID_FILE_ATTRIBUTES &&
+           transfer::ReadFileToString(transfer::MarkerPath(staged), content) &&
+           content == AssemblyMarkerText(markerText);
+}
+
+AssemblyResult AssembleStagedFile(transfer::TransferProgress& progress, transfer::TransferBuffer& buffer,
+                                  const AssemblySource& source, const AssemblyPlan& plan, int attempts) {
+    const uint64_t fileSize = FileEnd(plan);
+    base::UniqueFile old(::CreateFileA(source.oldPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!old || fileSize == 0) return AssemblyResult::kUnusable;
+    try {
+        transfer::DiskFileSink staged;
+        uint64_t offset = 0;
+        if (!OpenStaged(staged, source, fileSize, offset)) return AssemblyResult::kUnusable;
+        progress.total = fileSize;
+        ReportPresent(progress, plan, offset);
+        progress.done = offset;
+        for (const Piece& piece : plan.pieces) {
+            const uint64_t end = piece.offset + piece.length;
+            if (end <= offset) continue;
+            const uint64_t skip = offset > piece.offset ? offset - piece.offset : 0;
+            if (!piece.fetched()) {
+                if (!CopyOld(progress, buffer, old.get(), staged, static_cast<uint64_t>(piece.source) + skip,
+                             piece.length - skip))
+                    return AssemblyResult::kUnusable;
+            } else {
+                const AssemblyResult fetched =
+                    FetchRange(progress, buffer, source, staged, fileSize, end - 1, attempts);
+                if (fetched != AssemblyResult::kAssembled) return fetched;
+            }
+            offset = end;
+        }
+    } catch (const transfer::TransferException&) {
+        return AssemblyResult::kUnusable;  // the staged file could not be written
+    }
+    ::DeleteFileA(transfer::MarkerPath(source.staged).c_str());
+    return AssemblyResult::kAssembled;
+}
+
+}  // namespace delta
