@@ -1,0 +1,156 @@
+// The block index, the search for blocks in an old copy and the plan made
+// from it, in-process on small files with small blocks.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+#include "delta/assembly_plan.h"
+#include "delta/block_index.h"
+#include "delta/block_matcher.h"
+#include "delta/rolling_checksum.h"
+#include "tests/support/test_env.h"
+
+namespace {
+
+constexpr uint32_t kBlock = 1024;
+
+std::string Noise(size_t size, uint32_t seed) {
+    std::string bytes(size, '\0');
+    uint32_t x = seed * 2654435761u + 1;
+    for (char& c : bytes) {
+        x ^= x << 13;
+        x ^= x >> 17;
+        x ^= x << 5;
+        c = static_cast<char>(x >> 24);
+    }
+    return bytes;
+}
+
+// What the plan makes of the old file: its copied pieces taken from the
+// old bytes, its fetched pieces from the new ones.
+std::string Assemble(const delta::AssemblyPlan& plan, const std::string& oldBytes, const std::string& newBytes) {
+    std::string out;
+    for (const delta::Piece& piece : plan.pieces)
+        out += piece.fetched() ? newBytes.substr(piece.offset, piece.length)
+                               : oldBytes.substr(static_cast<size_t>(piece.source), piece.length);
+    return out;
+}
+
+class BlockMatcherTest : public ::testing::Test {
+protected:
+    delta::AssemblyPlan Plan(const std::string& oldBytes, const std::string& newBytes, size_t maxRanges = 64) {
+        testenv::WriteFileBytes(dir_ / "old", oldBytes);
+        testenv::WriteFileBytes(dir_ / "new", newBytes);
+        delta::BlockIndex built;
+        EXPECT_TRUE(delta::BuildIndex(dir_ / "new", kBlock, built));
+        // The index travels as bytes: what the updater uses is what it parses.
+        EXPECT_TRUE(delta::ParseIndex(delta::SerializeIndex(built), index_));
+        EXPECT_TRUE(delta::MatchBlocks(index_, dir_ / "old", match_));
+        return delta::PlanAssembly(index_, match_, maxRanges);
+    }
+
+    testenv::ScratchDir dir_{"delta_matcher"};
+    delta::BlockIndex index_;
+    delta::BlockMatch match_;
+};
+
+TEST(BlockIndexTest, RollingEqualsFreshSumsAndTheFormatIsReadStrictly) {
+    const std::string bytes = Noise(5000, 1);
+    const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+    delta::RollingChecksum sum;
+    sum.Reset(data, kBlock);
+    for (size_t at = 1; at + kBlock <= bytes.size(); ++at) {
+        sum.Roll(data[at - 1], data[at + kBlock - 1]);
+        ASSERT_EQ(delta::WeakChecksum(data + at, kBlock), sum.Value()) << at;
+    }
+
+    delta::BlockIndex index;
+    index.blockSize = kBlock;
+    index.fileSize = 2 * kBlock + 10;
+    index.blocks.resize(3);
+    index.blocks[2].weak = 0x12345678;
+    index.blocks[2].strong[15] = 0xAB;
+    const std::string text = delta::SerializeIndex(index);
+    EXPECT_EQ(32u + 3 * 20u, text.size());
+    EXPECT_EQ("ARKBLKIX", text.substr(0, 8));
+    delta::BlockIndex back;
+    ASSERT_TRUE(delta::ParseIndex(text, back));
+    EXPECT_EQ(10u, back.BlockLength(2));
+    EXPECT_EQ(0x12345678u, back.blocks[2].weak);
+    EXPECT_EQ(0xAB, back.blocks[2].strong[15]);
+    EXPECT_FALSE(delta::ParseIndex(text.substr(0, text.size() - 1), back));  // cut short
+    EXPECT_FALSE(delta::ParseIndex(text + "x", back));                       // trailing bytes
+    std::string moreBlocks = text;
+    moreBlocks[17] = static_cast<char>(0x10);  // a file size that needs other blocks
+    EXPECT_FALSE(delta::ParseIndex(moreBlocks, back));
+    std::string tinyBlocks = text;
+    tinyBlocks[13] = 0;  // block size 0
+    EXPECT_FALSE(delta::ParseIndex(tinyBlocks, back));
+}
+
+TEST_F(BlockMatcherTest, InsertionsRemovalsAndChangesCostOnlyTheBlocksTheyTouch) {
+    const std::string oldBytes = Noise(200 * kBlock + 300, 7);
+    // Bytes inserted early shift every later block; a removal and an
+    // overwrite further on; the short tail stays.
+    std::string newBytes = oldBytes;
+    newBytes.insert(3 * kBlock + 5, Noise(100, 8));
+    newBytes.erase(80 * kBlock + 17, 2000);
+    newBytes.replace(150 * kBlock, 40, Noise(40, 9));
+    const delta::AssemblyPlan plan = Plan(oldBytes, newBytes);
+
+    EXPECT_EQ(newBytes, Assemble(plan, oldBytes, newBytes));
+    // Each edit spoils at most the two blocks it straddles.
+    EXPECT_LE(plan.fetchBytes, 6u * kBlock);
+    EXPECT_EQ(3u, plan.ranges);
+    EXPECT_EQ(newBytes.size(), plan.fetchBytes + plan.reusedBytes);
+    EXPECT_NE(delta::kNotFound, match_.source.back());  // the short tail, found at the old file's end
+    // A strong hash only where a weak checksum hit.
+    EXPECT_LE(match_.strongHashes, index_.blocks.size() + 2);
+}
+
+TEST_F(BlockMatcherTest, AWeakHitWhoseStrongHashDiffersIsNotReused) {
+    const std::string newBytes = Noise(8 * kBlock, 3);
+    // +1, -2, +1 on three neighbouring bytes leaves both sums of the weak
+    // checksum as they were.
+    std::string oldBytes = newBytes;
+    const size_t at = 4 * kBlock + 100;
+    oldBytes[at] = static_cast<char>(oldBytes[at] + 1);
+    oldBytes[at + 1] = static_cast<char>(oldBytes[at + 1] - 2);
+    oldBytes[at + 2] = static_cast<char>(oldBytes[at + 2] + 1);
+    const auto* block = reinterpret_cast<const uint8_t*>(oldBytes.data()) + 4 * kBlock;
+    const auto* wanted = reinterpret_cast<const uint8_t*>(newBytes.data()) + 4 * kBlock;
+    if (delta::WeakChecksum(block, kBlock) != delta::WeakChecksum(wanted, kBlock))
+        GTEST_SKIP() << "the bytes wrapped; pick another offset";
+
+    const delta::AssemblyPlan plan = Plan(oldBytes, newBytes);
+    EXPECT_EQ(delta::kNotFound, match_.source[4]);
+    EXPECT_GE(match_.weakOnlyHits, 1u);
+    EXPECT_EQ(kBlock, plan.fetchBytes);
+    EXPECT_EQ(newBytes, Assemble(plan, oldBytes, newBytes));
+}
+
+TEST_F(BlockMatcherTest, ManyScatteredChangesAreJoinedToTheRequestBound) {
+    const std::string oldBytes = Noise(100 * kBlock, 11);
+    std::string newBytes = oldBytes;
+    for (size_t block = 5; block < 100; block += 10) newBytes[block * kBlock + 1] ^= 0x5A;
+    // Repeated content: the same block's bytes serve every place that holds them.
+    const std::string repeated = oldBytes.substr(0, kBlock);
+    newBytes.replace(2 * kBlock, kBlock, repeated);
+    newBytes.replace(3 * kBlock, kBlock, repeated);
+
+    const delta::AssemblyPlan free = Plan(oldBytes, newBytes);
+    EXPECT_EQ(10u, free.ranges);
+    EXPECT_EQ(10u * kBlock, free.fetchBytes);
+    EXPECT_EQ(0, match_.source[2]);
+    EXPECT_EQ(0, match_.source[3]);
+
+    const delta::AssemblyPlan bounded = delta::PlanAssembly(index_, match_, 3);
+    EXPECT_EQ(3u, bounded.ranges);
+    EXPECT_EQ(newBytes, Assemble(bounded, oldBytes, newBytes));
+    EXPECT_EQ(newBytes, Assemble(free, oldBytes, newBytes));
+    // The shortest gaps were given up first: every gap is 9 blocks here.
+    EXPECT_EQ(10u * kBlock + 7u * 9u * kBlock, bounded.fetchBytes);
+}
+
+}  // namespace
