@@ -45,8 +45,9 @@ std::string ListKey(const PublishedEntry& entry) {
 }
 
 std::string ListValue(const PublishedEntry& entry) {
-    return base::FormatText("%s|%u|%s|%s", entry.version.c_str(), entry.size, entry.fingerprint.c_str(),
-                            entry.revision.c_str());
+    const std::string value = base::FormatText("%s|%u|%s|%s", entry.version.c_str(), entry.size,
+                                               entry.fingerprint.c_str(), entry.revision.c_str());
+    return entry.blockIndexSize ? value + base::FormatText("|%u", entry.blockIndexSize) : value;
 }
 
 std::string BuildListText(const std::vector<PublishedSection>& sections) {

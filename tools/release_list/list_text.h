@@ -1,6 +1,7 @@
 // The text of the update list as the updater reads it: CR LF lines, one
 // "[section]" line per section, entries "remoteName|localPath=version|size|
-// fingerprint|revision".
+// fingerprint|revision", and "|<block index size>" after them for a file
+// published with a block index.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +21,7 @@ struct PublishedEntry {
     uint32_t size = 0;
     std::string fingerprint;
     std::string revision;
+    uint32_t blockIndexSize = 0;  // bytes of "<remoteName>.blkidx"; 0: the file has no block index
 };
 
 struct PublishedSection {

@@ -45,6 +45,8 @@ void PrintSummary(const release_list::PublishSummary& summary) {
               std::to_string(summary.totalBytes) + " bytes");
     for (const auto& section : summary.sections)
         PrintAnsi(base::FormatText("  [%s] %u files", section.first.c_str(), static_cast<unsigned>(section.second)));
+    if (summary.blockIndexes)
+        PrintAnsi(base::FormatText("  %u of them with a block index (.blkidx)", static_cast<unsigned>(summary.blockIndexes)));
     if (summary.namesItself) PrintAnsi("  and an entry for the list itself, at the end");
     if (!summary.signaturePath.empty())
         PrintAnsi("wrote " + summary.signaturePath + ": folder \"" + summary.signedFolder + "\", serial " +

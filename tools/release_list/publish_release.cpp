@@ -8,6 +8,7 @@
 #include "base/system_error.h"
 #include "base/unique_handle.h"
 #include "discovery/file_identity.h"
+#include "tools/release_list/block_indexes.h"
 #include "tools/release_list/gateway_text.h"
 #include "tools/release_list/list_names.h"
 #include "tools/release_list/list_text.h"
@@ -81,7 +82,9 @@ bool DescribeFile(const std::string& path, const std::string& remote, PublishedE
     return true;
 }
 
-std::vector<PublishedSection> DescribeRelease(const ReleasePlan& plan, base::StringList& problems) {
+std::vector<PublishedSection> DescribeRelease(const ReleasePlan& plan,
+                                             const std::map<std::string, BlockIndexFile>& indexes,
+                                             base::StringList& problems) {
     std::vector<PublishedSection> sections;
     for (const std::string& name : plan.sectionOrder) {
         PublishedSection section;
@@ -93,6 +96,8 @@ std::vector<PublishedSection> DescribeRelease(const ReleasePlan& plan, base::Str
             entry.localPath = planned.localPath;
             entry.revision = planned.revision;
             if (!DescribeFile(planned.file.path, entry.remoteName, entry, problems)) continue;
+            const auto index = indexes.find(entry.remoteName);
+            if (index != indexes.end()) entry.blockIndexSize = static_cast<uint32_t>(index->second.bytes.size());
             if (ListValue(entry).size() > kLongestValue)
                 problems.push_back("\"" + entry.remoteName + "\": its list value is longer than the updater reads (" +
                                    std::to_string(kLongestValue) + " characters); shorten the revision text");
@@ -173,12 +178,15 @@ PublishSummary PublishRelease(const ReleaseOptions& options) {
     if (scan.files.empty() && problems.empty()) problems.push_back("the release folder " + release + " holds no files");
     const ReleasePlan plan = PlanRelease(options, std::move(scan.files), problems);
     ThrowIfAny(problems);
-    const std::vector<PublishedSection> sections = DescribeRelease(plan, problems);
+    const std::map<std::string, BlockIndexFile> indexes = MakeBlockIndexes(plan, options, problems);
+    ThrowIfAny(problems);
+    const std::vector<PublishedSection> sections = DescribeRelease(plan, indexes, problems);
     ThrowIfAny(problems);
     integrity::ReleaseManifest manifest;
     if (key) {
         manifest = DescribeSignedFiles(plan, problems);
         ThrowIfAny(problems);
+        SignBlockIndexes(indexes, manifest);
         manifest.folder = summary.signedFolder = SignedFolderName(release, summary.version);
     }
 
@@ -190,6 +198,9 @@ PublishSummary PublishRelease(const ReleaseOptions& options) {
         gatewayText = UpdateGatewayText(ReadExistingFile(summary.gatewayPath), options.gatewayKeys, summary.version);
     }
 
+    // Written before the list that announces them.
+    WriteBlockIndexes(plan, indexes);
+    summary.blockIndexes = indexes.size();
     summary.listPath = release + "\\" + kListFileName;
     WriteList(summary.listPath, BuildListText(sections), options.includeList);
     summary.namesItself = options.includeList;

@@ -24,6 +24,7 @@ struct PublishSummary {
     std::string signaturePath;  // empty when the release was not signed
     std::string signedFolder;   // the version folder the signature names
     uint32_t serial = 0;
+    size_t blockIndexes = 0;  // files published with a block index
 };
 
 // Throws ReleaseListError, naming every problem found, when the list cannot

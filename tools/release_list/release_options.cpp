@@ -22,6 +22,15 @@ uint32_t ParseSerial(const std::string& text) {
     return static_cast<uint32_t>(value);
 }
 
+uint64_t ParseCount(const std::string& option, const std::string& text, uint64_t largest) {
+    char* end = nullptr;
+    const unsigned long long value = std::strtoull(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || text[0] < '0' || text[0] > '9' || value > largest)
+        throw ReleaseListError(option + " needs a number of bytes up to " + std::to_string(largest) + ", got \"" +
+                               text + "\"");
+    return value;
+}
+
 }  // namespace
 
 bool ParseMakeKey(const base::StringList& args, std::string& privateKey, std::string& publicKey) {
@@ -52,6 +61,10 @@ const char* UsageText() {
            "  --sign <private-key-file>   sign the release: write Arkenfel_Release.sig beside the list\n"
            "  --serial <number>           release serial for the signature (1..4294967295; default:\n"
            "                              seconds since 1970, UTC); must grow from release to release\n"
+           "  --index-threshold <bytes>   write a block index <file>.blkidx for every file of at\n"
+           "                              least this size (default 4194304; 0: none), so that\n"
+           "                              updaters fetch only the changed blocks\n"
+           "  --block-size <bytes>        block size of those indexes (512..16777216; default 65536)\n"
            "  --help                      show this text\n"
            "\n"
            "       arkenfel_release_list.exe --make-key <private-key-file> <public-key-file>\n"
@@ -94,6 +107,11 @@ bool ParseArguments(const base::StringList& args, ReleaseOptions& options) {
             options.signingKey = value;
         } else if (option == "--serial") {
             options.serial = ParseSerial(value);
+        } else if (option == "--index-threshold") {
+            options.indexThreshold = ParseCount(option, value, 0xFFFFFFFFull);
+        } else if (option == "--block-size") {
+            options.blockSize = static_cast<uint32_t>(ParseCount(option, value, 16 * 1024 * 1024));
+            if (options.blockSize < 512) throw ReleaseListError("--block-size needs at least 512 bytes");
         } else {
             throw ReleaseListError("unknown option: " + option);
         }

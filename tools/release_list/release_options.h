@@ -27,6 +27,8 @@ struct ReleaseOptions {
     base::StringList gatewayKeys;       // empty key: the plain line
     std::string signingKey;             // private key file; empty: the release is not signed
     uint32_t serial = 0;                // release serial; 0: taken from the clock
+    uint64_t indexThreshold = 4 * 1024 * 1024;  // files this large or larger get a block index
+    uint32_t blockSize = 64 * 1024;             // block size of those indexes
 };
 
 // The second command: "--make-key <private-key-file> <public-key-file>".

@@ -5,6 +5,7 @@
 #include "base/ansi_text.h"
 #include "base/system_error.h"
 #include "base/unique_handle.h"
+#include "delta/block_index.h"
 #include "integrity/release_signature.h"
 #include "tools/release_list/list_names.h"
 #include "tools/release_list/list_text.h"
@@ -65,6 +66,7 @@ public:
                 continue;
             }
             if (relative.empty() && IsReservedTopLevelName(name)) continue;
+            if (IsBlockIndexName(name)) continue;
             if (!Check(remote)) continue;
             result_.files.push_back({remote, root_ + "\\" + base::ReplaceAll(remote, "/", "\\")});
         } while (::FindNextFileW(find.get(), &data));
@@ -93,6 +95,11 @@ bool IsReservedTopLevelName(const std::string& name) {
     return base::EqualsNoCase(name, kListFileName) || base::EqualsNoCase(name, kListFileName + kPartialSuffix) ||
            base::EqualsNoCase(name, signature) || base::EqualsNoCase(name, signature + kPartialSuffix) ||
            base::EqualsNoCase(name, kGatewayFileName) || base::EqualsNoCase(name, kGatewayFileName + kPartialSuffix);
+}
+
+bool IsBlockIndexName(const std::string& name) {
+    const std::string suffix = delta::kIndexSuffix;
+    return name.size() > suffix.size() && base::EqualsNoCase(name.substr(name.size() - suffix.size()), suffix);
 }
 
 ScanResult ScanRelease(const std::string& folder) {

@@ -22,6 +22,10 @@ struct ScanResult {
 // stray gateway file.
 bool IsReservedTopLevelName(const std::string& name);
 
+// Block indexes the tool wrote beside large files ("<name>.blkidx", any
+// folder); never entries, so publishing a folder again does not list them.
+bool IsBlockIndexName(const std::string& name);
+
 // `folder` is an existing folder (ANSI path, no trailing "\"). Names are read
 // through the wide API so that a name the list cannot carry is reported as it
 // is, not as the "?" an ANSI call would make of it.

@@ -1,0 +1,54 @@
+#include "tools/release_list/block_indexes.h"
+
+#include <windows.h>
+
+#include "delta/block_index.h"
+#include "discovery/file_identity.h"
+#include "tools/release_list/release_error.h"
+#include "tools/release_list/staged_file.h"
+
+namespace release_list {
+
+std::map<std::string, BlockIndexFile> MakeBlockIndexes(const ReleasePlan& plan, const ReleaseOptions& options,
+                                                       base::StringList& problems) {
+    std::map<std::string, BlockIndexFile> indexes;
+    if (options.indexThreshold == 0) return indexes;
+    for (const PlannedFile& planned : plan.files) {
+        if (discovery::GetFileSize64(planned.file.path) < options.indexThreshold) continue;
+        delta::BlockIndex index;
+        if (!delta::BuildIndex(planned.file.path, options.blockSize, index)) {
+            problems.push_back("\"" + planned.file.remoteName + "\" could not be read to the end for its block index");
+            continue;
+        }
+        indexes[planned.file.remoteName] = {planned.file.remoteName + delta::kIndexSuffix,
+                                            planned.file.path + delta::kIndexSuffix, delta::SerializeIndex(index)};
+    }
+    return indexes;
+}
+
+void WriteBlockIndexes(const ReleasePlan& plan, const std::map<std::string, BlockIndexFile>& indexes) {
+    for (const PlannedFile& planned : plan.files) {
+        const auto index = indexes.find(planned.file.remoteName);
+        if (index == indexes.end()) {
+            const std::string stale = planned.file.path + delta::kIndexSuffix;
+            if (!::DeleteFileA(stale.c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND)
+                throw ReleaseListError("cannot remove the outdated block index " + stale);
+            continue;
+        }
+        StagedFile staged(index->second.path);
+        staged.Write(index->second.bytes);
+        staged.Commit();
+    }
+}
+
+void SignBlockIndexes(const std::map<std::string, BlockIndexFile>& indexes, integrity::ReleaseManifest& manifest) {
+    for (const auto& item : indexes) {
+        integrity::SignedFile file;
+        file.size = static_cast<uint32_t>(item.second.bytes.size());
+        if (!integrity::HashBytes(item.second.bytes, file.sha256))
+            throw ReleaseListError("cannot hash the block index of \"" + item.first + "\"");
+        manifest.files[item.second.remoteName] = file;
+    }
+}
+
+}  // namespace release_list
