@@ -39,14 +39,15 @@ bool OpenStaged(transfer::DiskFileSink& file, const AssemblySource& source, uint
 
 // Reports the bytes an earlier run left: the file bar moves to `offset`, the
 // totals by the fetched bytes among them.
-void ReportPresent(transfer::TransferProgress& progress, const AssemblyPlan& plan, uint64_t offset) {
-    if (offset == 0) return;
+uint64_t ReportPresent(transfer::TransferProgress& progress, const AssemblyPlan& plan, uint64_t offset) {
+    if (offset == 0) return 0;
     uint64_t fetched = 0;
     for (const Piece& piece : plan.pieces)
         if (piece.fetched() && piece.offset < offset) fetched += std::min(piece.length, offset - piece.offset);
     progress.lastChunk = fetched;
     progress.done = offset;
     transfer::ReportProgress(progress);
+    return fetched;
 }
 
 // Old bytes [from, from + length) to the end of the staged file. False when
@@ -105,7 +106,9 @@ bool AssemblyUnderway(const std::string& staged, const std::string& markerText) 
 }
 
 AssemblyResult AssembleStagedFile(transfer::TransferProgress& progress, transfer::TransferBuffer& buffer,
-                                  const AssemblySource& source, const AssemblyPlan& plan, int attempts) {
+                                  const AssemblySource& source, const AssemblyPlan& plan, int attempts,
+                                  uint64_t& counted) {
+    counted = 0;
     const uint64_t fileSize = FileEnd(plan);
     base::UniqueFile old(::CreateFileA(source.oldPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                        FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
@@ -115,7 +118,7 @@ AssemblyResult AssembleStagedFile(transfer::TransferProgress& progress, transfer
         uint64_t offset = 0;
         if (!OpenStaged(staged, source, fileSize, offset)) return AssemblyResult::kUnusable;
         progress.total = fileSize;
-        ReportPresent(progress, plan, offset);
+        counted = ReportPresent(progress, plan, offset);
         progress.done = offset;
         for (const Piece& piece : plan.pieces) {
             const uint64_t end = piece.offset + piece.length;
@@ -126,8 +129,10 @@ AssemblyResult AssembleStagedFile(transfer::TransferProgress& progress, transfer
                              piece.length - skip))
                     return AssemblyResult::kUnusable;
             } else {
+                const uint64_t before = progress.done;
                 const AssemblyResult fetched =
                     FetchRange(progress, buffer, source, staged, fileSize, end - 1, attempts);
+                counted += progress.done - before;
                 if (fetched != AssemblyResult::kAssembled) return fetched;
             }
             offset = end;

@@ -35,7 +35,10 @@ std::string AssemblyMarkerText(const std::string& markerText);
 // The marker beside `staged` names an assembly of this version.
 bool AssemblyUnderway(const std::string& staged, const std::string& markerText);
 
+// `counted` gets the fetched bytes reported towards the totals, those an
+// earlier run left included, whatever the result.
 AssemblyResult AssembleStagedFile(transfer::TransferProgress& progress, transfer::TransferBuffer& buffer,
-                                  const AssemblySource& source, const AssemblyPlan& plan, int attempts);
+                                  const AssemblySource& source, const AssemblyPlan& plan, int attempts,
+                                  uint64_t& counted);
 
 }  // namespace delta

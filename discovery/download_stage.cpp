@@ -3,6 +3,7 @@
 #include "base/ansi_text.h"
 #include "base/usable_path.h"
 #include "base/window_protocol.h"
+#include "discovery/delta_fetch.h"
 #include "discovery/download_updates.h"
 #include "discovery/release_check.h"
 #include "discovery/server_files.h"
@@ -97,7 +98,10 @@ int DownloadPendingFiles(UpdateState& state) {
         progress.remaining = progress.total = entry.size;
         if (NeedsFetch(entry, staged)) {
             const std::string& marker = entry.revision.empty() ? entry.fingerprint : entry.revision;
-            if (transfer::DownloadFileResumable(&progress, buffer, url, staged, marker.c_str(), kTransferAttempts) != 1)
+            const DeltaFetch byBlocks = FetchByBlocks(state, entry, staged, marker, progress, buffer);
+            if (byBlocks == DeltaFetch::kFailed) return kFailed;
+            if (byBlocks == DeltaFetch::kWhole &&
+                transfer::DownloadFileResumable(&progress, buffer, url, staged, marker.c_str(), kTransferAttempts) != 1)
                 return kFailed;
         } else {
             ReportStagedFile(progress, entry.size);

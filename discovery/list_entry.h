@@ -18,6 +18,7 @@ struct ListEntry {
     std::string revision;     // value field 3; overrides the other checks against the local list
     std::string version;      // value field 0
     uint32_t size = 0;        // value field 1
+    uint32_t blockIndexSize = 0;  // value field 4: bytes of the server's block index "<remoteName>.blkidx"; 0: none
     BOOL isSystemPath = FALSE;  // localPath came from a "$system$" name and is absolute
 };
 
@@ -28,8 +29,9 @@ using EntryMap = std::map<int32_t, ListEntry>;
 // case), the text after the marker is put behind the system folder (no "\"
 // added), making the path absolute.
 void ParseListKey(const std::string& key, ListEntry& entry);
-// Fills version, size, fingerprint and revision from a value
-// "version|size|fingerprint|revision"; missing fields read as empty.
+// Fills version, size, fingerprint, revision and the block index size from
+// a value "version|size|fingerprint|revision|blockIndexSize"; missing fields
+// read as empty (0).
 void ParseListValue(const std::string& value, ListEntry& entry);
 // The entry's path on disk: localPath itself for system files, else below
 // the install folder.

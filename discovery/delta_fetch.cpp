@@ -1,0 +1,113 @@
+#include "discovery/delta_fetch.h"
+
+#include <windows.h>
+
+#include "delta/assembly_plan.h"
+#include "delta/block_index.h"
+#include "delta/block_matcher.h"
+#include "delta/staged_assembly.h"
+#include "discovery/file_identity.h"
+#include "discovery/release_check.h"
+#include "discovery/server_files.h"
+#include "discovery/update_rules.h"
+#include "integrity/release_verification.h"
+#include "integrity/sha256.h"
+#include "transfer/http_transfer.h"
+#include "transfer/local_files.h"
+#include "transfer/resumable_transfer.h"
+#include "transfer/transfer_errors.h"
+
+namespace discovery {
+namespace {
+
+// A whole download of this version left a partial file: it goes on as it was.
+bool WholeDownloadUnderway(const std::string& staged, const std::string& markerText) {
+    std::string content;
+    return ::GetFileAttributesA(staged.c_str()) != INVALID_FILE_ATTRIBUTES &&
+           transfer::ReadFileToString(transfer::MarkerPath(staged), content) && content == markerText;
+}
+
+// The index as the list announced it (and, with a release key, as signed),
+// fetched with one plain GET into a copy beside the file that goes away
+// again. False, silently, for anything else.
+bool FetchIndex(const UpdateState& state, const ListEntry& entry, transfer::TransferBuffer& buffer,
+                delta::BlockIndex& index, uint32_t& indexSize) {
+    const std::string name = entry.remoteName + delta::kIndexSuffix;
+    const auto known = state.m_mapSignedFiles.find(name);
+    if (ChecksReleases(state) && known == state.m_mapSignedFiles.end()) return false;
+    const std::string copy = FullPath(entry, state.m_strInstallFolder) + delta::kIndexSuffix + "_";
+    std::string bytes;
+    try {
+        const bool fetched = transfer::HttpGetFile(nullptr, nullptr, buffer, MakeServerUrl(state, name), copy, false) &&
+                             transfer::ReadFileToString(copy, bytes);
+        ::DeleteFileA(copy.c_str());
+        if (!fetched) return false;
+    } catch (const transfer::TransferException&) {
+        ::DeleteFileA(copy.c_str());
+        return false;
+    }
+    if (bytes.size() != entry.blockIndexSize) return false;
+    if (ChecksReleases(state)) {
+        integrity::Sha256Digest digest;
+        if (!integrity::HashBytes(bytes, digest) || digest != known->second.sha256) return false;
+    }
+    indexSize = static_cast<uint32_t>(bytes.size());
+    return delta::ParseIndex(bytes, index) && index.fileSize == entry.size;
+}
+
+// The staged file as the entry (and the signed release) describe it.
+bool AssembledFileMatches(const UpdateState& state, const ListEntry& entry, const std::string& staged) {
+    if (NeedsUpdateOnDisk(entry, staged)) return false;
+    if (!ChecksReleases(state)) return true;
+    const auto known = state.m_mapSignedFiles.find(entry.remoteName);
+    return known != state.m_mapSignedFiles.end() && integrity::FileMatches(staged, known->second);
+}
+
+// Back to a whole download: the file counts whole again, less the planned
+// bytes that were never fetched; the file bar starts over.
+DeltaFetch FetchWhole(UpdateState& state, const ListEntry& entry, uint64_t unfetched,
+                      transfer::TransferProgress& progress) {
+    state.m_nTotalBytes += entry.size - static_cast<uint32_t>(unfetched);
+    state.m_nRemainingBytes += entry.size - static_cast<uint32_t>(unfetched);
+    progress.lastChunk = progress.done = 0;
+    progress.remaining = progress.total = entry.size;
+    return DeltaFetch::kWhole;
+}
+
+}  // namespace
+
+DeltaFetch FetchByBlocks(UpdateState& state, const ListEntry& entry, const std::string& staged,
+                         const std::string& markerText, transfer::TransferProgress& progress,
+                         transfer::TransferBuffer& buffer) {
+    const std::string oldPath = FullPath(entry, state.m_strInstallFolder);
+    if (entry.blockIndexSize == 0 || GetFileSize64(oldPath) == 0 || WholeDownloadUnderway(staged, markerText))
+        return DeltaFetch::kWhole;
+    delta::BlockIndex index;
+    uint32_t indexSize = 0;
+    delta::BlockMatch match;
+    if (!FetchIndex(state, entry, buffer, index, indexSize) || !delta::MatchBlocks(index, oldPath, match))
+        return DeltaFetch::kWhole;
+    const delta::AssemblyPlan plan = delta::PlanAssembly(index, match);
+
+    // From here the run counts the index and the ranges instead of the file.
+    const uint32_t planned = static_cast<uint32_t>(plan.fetchBytes);
+    state.m_nTotalBytes = state.m_nTotalBytes - entry.size + indexSize + planned;
+    state.m_nRemainingBytes = state.m_nRemainingBytes - entry.size + planned;
+
+    const delta::AssemblySource source{MakeServerUrl(state, entry.remoteName), oldPath, staged, markerText};
+    uint64_t counted = 0;
+    switch (delta::AssembleStagedFile(progress, buffer, source, plan, kTransferAttempts, counted)) {
+    case delta::AssemblyResult::kFailed:
+        return DeltaFetch::kFailed;
+    case delta::AssemblyResult::kUnusable:
+        return FetchWhole(state, entry, plan.fetchBytes - counted, progress);
+    case delta::AssemblyResult::kAssembled:
+        break;
+    }
+    if (AssembledFileMatches(state, entry, staged)) return DeltaFetch::kStaged;
+    ::DeleteFileA(staged.c_str());
+    ::DeleteFileA(transfer::MarkerPath(staged).c_str());
+    return FetchWhole(state, entry, 0, progress);
+}
+
+}  // namespace discovery

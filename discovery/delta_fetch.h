@@ -1,0 +1,30 @@
+// A changed file fetched by its blocks: when the list announces a block
+// index for it and its old copy is in place, the staged file is put together
+// from the old copy's matching blocks and ranged fetches of the rest, then
+// checked like any download before it counts as staged. Everything else
+// (no index, no old copy, a whole download already under way, an index or
+// result that does not check out, a server that ignores ranges) leaves the
+// file to the whole download, with no request made for the index when there
+// is none to make.
+#pragma once
+
+#include <string>
+
+#include "discovery/update_state.h"
+#include "transfer/transfer_records.h"
+
+namespace discovery {
+
+enum class DeltaFetch {
+    kStaged,  // the staged file is complete and matched the entry (and the signed release)
+    kWhole,   // fetch the file whole; nothing unverified is left behind
+    kFailed,  // a range failed on every attempt (box shown); the next run continues
+};
+
+// Keeps the run's byte counters to the bytes really fetched: the index and
+// the fetched ranges count, reused blocks only move the file bar.
+DeltaFetch FetchByBlocks(UpdateState& state, const ListEntry& entry, const std::string& staged,
+                         const std::string& markerText, transfer::TransferProgress& progress,
+                         transfer::TransferBuffer& buffer);
+
+}  // namespace discovery
