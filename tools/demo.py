@@ -3,8 +3,11 @@
 server, installed by the built updater in a Wine prefix whose C:\\ARKENFEL\\
 holds the updater. The first run installs the release; a second run finds
 everything up to date. --fresh starts again from an empty prefix.
+--second-release publishes a next release in which the large archive changed
+in a few places, runs the updater on it and prints the bytes it fetched for
+the archive against its size (the rest comes from the installed copy).
 
-Usage: demo.py BUILD_DIR [--fresh]
+Usage: demo.py BUILD_DIR [--fresh] [--second-release]
 """
 import os
 import random
@@ -20,6 +23,7 @@ sys.path.insert(0, os.path.join(os.environ["ARKENFEL_SOURCE_DIR"], "tests", "e2e
 import harness  # noqa: E402
 
 VERSION = "2026.12a"
+SECOND_VERSION = "2026.12b"
 STATUS = 1017
 DEMO_KEY = os.path.join(BUILD_DIR, "demo-key", "release.pem")
 
@@ -33,6 +37,69 @@ def sample_release(release):
     release.put(VERSION, "data/world.pak", bytes(rng.getrandbits(8) for _ in range(6 * 1024 * 1024)))
     release.put(VERSION, "data/maps/harbor.map", bytes(rng.getrandbits(8) for _ in range(1536 * 1024)))
     release.put(VERSION, "readme.txt", "아르켄펠에 오신 것을 환영합니다.\r\n")
+
+
+def second_release(release):
+    """The first release again, with data/world.pak changed in three places:
+    two stretches overwritten and bytes inserted near its start, which
+    shifts every later block."""
+    first = release.folder(VERSION)
+    for folder, _, names in os.walk(first):
+        for name in names:
+            rel = os.path.relpath(os.path.join(folder, name), first)
+            if rel.startswith("Arkenfel_") or rel.endswith(".blkidx"):
+                continue
+            release.put(SECOND_VERSION, rel, source=os.path.join(folder, name))
+    with open(os.path.join(first, "data", "world.pak"), "rb") as f:
+        pak = bytearray(f.read())
+    rng = random.Random(2027)
+    pak[3000000:3020000] = bytes(rng.getrandbits(8) for _ in range(20000))
+    pak[5000000:5008000] = bytes(rng.getrandbits(8) for _ in range(8000))
+    pak[100000:100000] = bytes(rng.getrandbits(8) for _ in range(5000))
+    release.put(SECOND_VERSION, "data/world.pak", bytes(pak))
+
+
+def archive_requests(access_log, version):
+    """(index bytes, range bytes, ranges) the log shows for the archive of `version`."""
+    index = ranges = count = 0
+    for line in access_log:
+        match = re.search(r'"GET /fs_c_get\.php\?fn=vantero/(\S+) HTTP/[\d.]+" (\d+) (\d+)', line)
+        if not match:
+            continue
+        if match.group(1) == version + "/data/world.pak.blkidx":
+            index += int(match.group(3))
+        elif match.group(1) == version + "/data/world.pak" and match.group(2) == "206":
+            ranges += int(match.group(3))
+            count += 1
+    return index, ranges, count
+
+
+def run_second_release(prefix, release):
+    """Publishes and installs the second release; prints what the archive cost."""
+    if not os.path.exists(os.path.join(release.folder(SECOND_VERSION), "Arkenfel_Release.sig")):
+        print("publishing the second release %s (data/world.pak changed in 3 places), signed ..." % SECOND_VERSION)
+        second_release(release)
+    release.publish(prefix, SECOND_VERSION, ["--sign", harness.win_path(DEMO_KEY)])
+    server = harness.NginxServer(release.top, prefix.tls, os.path.join(prefix.dir, "nginx"))
+    try:
+        log_start = len(server.access_log())
+        print("running C:\\ARKENFEL\\Arkenfel_Update.exe against https://localhost:%d ..." % harness.server_port())
+        run = prefix.run_updater(answers=["=1"])
+        index, ranges, count = archive_requests(server.access_log()[log_start:], SECOND_VERSION)
+    finally:
+        server.stop()
+        prefix.close(keep=True)
+    size = os.path.getsize(os.path.join(release.folder(SECOND_VERSION), "data", "world.pak"))
+    installed = prefix.c("C:\\ARKENFEL\\data\\world.pak")
+    same = os.path.exists(installed) and open(installed, "rb").read() == open(
+        os.path.join(release.folder(SECOND_VERSION), "data", "world.pak"), "rb").read()
+    print()
+    print("data/world.pak:  %d bytes; fetched %d (block index %d + %d bytes in %d ranges), %.1f %% of the file"
+          % (size, index + ranges, index, ranges, count, 100.0 * (index + ranges) / size))
+    print("installed copy:  %s" % ("the new release's bytes" if same else "DIFFERENT from the release"))
+    for text in run.boxes():
+        print("message box:     %s" % text.replace("\n", " "))
+    return 0 if same and not run.timed_out and run.exit_code == 0 else 1
 
 
 def fetched_files(access_log):
@@ -50,6 +117,11 @@ def main():
     fresh = "--fresh" in sys.argv[2:]
     prefix = harness.Prefix("demo", reuse=not fresh)
     release = harness.Release(os.path.join(prefix.dir, "release"))
+    if "--second-release" in sys.argv[2:]:
+        if not os.path.exists(prefix.c("C:\\ARKENFEL\\data\\world.pak")):
+            print("run the demo once without --second-release first: it installs the first release")
+            return 2
+        return run_second_release(prefix, release)
     signature = os.path.join(release.folder(VERSION), "Arkenfel_Release.sig")
     if not os.path.exists(signature):
         print("publishing the sample release %s, signed with the demo key, with arkenfel_release_list.exe ..."

@@ -2,7 +2,9 @@
 # The local demo in one command: installs what is missing, builds the updater
 # for a local update server, publishes a sample release, serves it with the
 # reference nginx server over HTTPS and lets the updater install it in a Wine
-# prefix. Run it again: everything is up to date. Usage: tools/demo.sh [--fresh]
+# prefix. Run it again: everything is up to date. Then --second-release
+# publishes a next release with a changed archive and shows what it cost.
+# Usage: tools/demo.sh [--fresh] [--second-release]
 # Runs in the mode of tests/wine/mode.sh, like the tests.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
