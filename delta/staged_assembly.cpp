@@ -99,10 +99,7 @@ AssemblyResult FetchRange(transfer::TransferProgress& progress, transfer::Transf
 std::string AssemblyMarkerText(const std::string& markerText) { return markerText + kAssemblySuffix; }
 
 bool AssemblyUnderway(const std::string& staged, const std::string& markerText) {
-    std::string content;
-    return ::GetFileAttributesA(staged.c_str()) != INVALID_FILE_ATTRIBUTES &&
-           transfer::ReadFileToString(transfer::MarkerPath(staged), content) &&
-           content == AssemblyMarkerText(markerText);
+    return transfer::LeftUnderMarker(staged, AssemblyMarkerText(markerText));
 }
 
 AssemblyResult AssembleStagedFile(transfer::TransferProgress& progress, transfer::TransferBuffer& buffer,

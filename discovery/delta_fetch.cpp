@@ -20,13 +20,6 @@
 namespace discovery {
 namespace {
 
-// A whole download of this version left a partial file: it goes on as it was.
-bool WholeDownloadUnderway(const std::string& staged, const std::string& markerText) {
-    std::string content;
-    return ::GetFileAttributesA(staged.c_str()) != INVALID_FILE_ATTRIBUTES &&
-           transfer::ReadFileToString(transfer::MarkerPath(staged), content) && content == markerText;
-}
-
 // The index as the list announced it (and, with a release key, as signed),
 // fetched with one plain GET into a copy beside the file that goes away
 // again. False, silently, for anything else.
@@ -80,7 +73,8 @@ DeltaFetch FetchByBlocks(UpdateState& state, const ListEntry& entry, const std::
                          const std::string& markerText, transfer::TransferProgress& progress,
                          transfer::TransferBuffer& buffer) {
     const std::string oldPath = FullPath(entry, state.m_strInstallFolder);
-    if (entry.blockIndexSize == 0 || GetFileSize64(oldPath) == 0 || WholeDownloadUnderway(staged, markerText))
+    if (entry.blockIndexSize == 0 || GetFileSize64(oldPath) == 0 ||
+        transfer::LeftUnderMarker(staged, markerText))  // a whole download goes on as it was
         return DeltaFetch::kWhole;
     delta::BlockIndex index;
     uint32_t indexSize = 0;

@@ -84,6 +84,10 @@ std::string MarkerPath(const std::string& target) {
     return target.substr(0, static_cast<size_t>(extension - target.c_str())) + ".$ver$";
 }
 
+bool LeftUnderMarker(const std::string& target, const std::string& markerText) {
+    return ::PathFileExistsA(target.c_str()) && MarkerMatches(MarkerPath(target), markerText.c_str());
+}
+
 int GetRemoteFileSize(const std::string& url, uint64_t& size, int attempts) {
     TransferBuffer buffer(32768);
     std::string message;

@@ -43,5 +43,8 @@ int DownloadFileResumable(TransferProgress* progress, TransferBuffer& buffer, co
 
 // The marker path for a download target.
 std::string MarkerPath(const std::string& target);
+// The target exists and its marker holds exactly `markerText`: a download
+// under that text was left unfinished.
+bool LeftUnderMarker(const std::string& target, const std::string& markerText);
 
 }  // namespace transfer
