@@ -96,9 +96,11 @@ int DownloadPendingFiles(UpdateState& state) {
         progress.lastChunk = 0;
         progress.done = 0;
         progress.remaining = progress.total = entry.size;
+        // A file put together from blocks has been checked against the signed release already.
+        DeltaFetch byBlocks = DeltaFetch::kWhole;
         if (NeedsFetch(entry, staged)) {
             const std::string& marker = entry.revision.empty() ? entry.fingerprint : entry.revision;
-            const DeltaFetch byBlocks = FetchByBlocks(state, entry, staged, marker, progress, buffer);
+            byBlocks = FetchByBlocks(state, entry, staged, marker, progress, buffer);
             if (byBlocks == DeltaFetch::kFailed) return kFailed;
             if (byBlocks == DeltaFetch::kWhole &&
                 transfer::DownloadFileResumable(&progress, buffer, url, staged, marker.c_str(), kTransferAttempts) != 1)
@@ -106,7 +108,8 @@ int DownloadPendingFiles(UpdateState& state) {
         } else {
             ReportStagedFile(progress, entry.size);
         }
-        if (ChecksReleases(state) && !StagedFileIsSigned(state, entry, staged)) return kFailed;
+        if (ChecksReleases(state) && byBlocks != DeltaFetch::kStaged && !StagedFileIsSigned(state, entry, staged))
+            return kFailed;
         state.m_mapFetched[item.first] = entry;
         state.m_mapUpdatedFiles[entry.localPath] = entry.localPath;
     }
