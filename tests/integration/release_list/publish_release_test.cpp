@@ -202,3 +202,35 @@ TEST(PublishRelease, SignedReleaseVerifiesAndPublishingItAgainKeepsItsSignature)
 }
 
 }  // namespace
+
+namespace {
+
+// Block indexes: one beside each file of at least the threshold, its size in
+// the file's list entry, never an entry itself; publishing again without
+// them removes them, and the list reads as before.
+TEST(PublishRelease, BlockIndexesAreAnnouncedNeverListedAndRemovedWhenNoLongerWanted) {
+    ReleaseFolder folder("release_blkidx");
+    release_list::ReleaseOptions options = release_test::OptionsFor(folder);
+    options.indexThreshold = 6000;
+    options.blockSize = 1024;
+    release_list::PublishRelease(options);
+    const std::string index = testenv::ReadFileBytes(folder.Path("data\\blob.bin.blkidx"));
+    EXPECT_EQ(32u + 6u * 20u, index.size());  // 6000 bytes in six blocks
+    EXPECT_FALSE(testenv::FileExists(folder.Path("readme.txt.blkidx")));
+    const std::string withIndexes = testenv::ReadFileBytes(folder.ListPath());
+
+    release_list::PublishRelease(options);  // the index beside the file is not a file of the release
+    EXPECT_EQ(withIndexes, testenv::ReadFileBytes(folder.ListPath()));
+    for (const ReadEntry& read : release_test::ReadList(folder.ListPath())) {
+        EXPECT_EQ(read.entry.size >= 6000, read.entry.blockIndexSize > 0) << read.entry.remoteName;
+        if (read.entry.remoteName == "data/blob.bin") EXPECT_EQ(index.size(), read.entry.blockIndexSize);
+    }
+
+    options.indexThreshold = 0;
+    release_list::PublishRelease(options);
+    EXPECT_FALSE(testenv::FileExists(folder.Path("data\\blob.bin.blkidx")));
+    for (const ReadEntry& read : release_test::ReadList(folder.ListPath())) EXPECT_EQ(0u, read.entry.blockIndexSize);
+    EXPECT_EQ(std::string::npos, testenv::ReadFileBytes(folder.ListPath()).find("|" + std::to_string(index.size())));
+}
+
+}  // namespace
