@@ -12,10 +12,16 @@ namespace {
 
 // The whole blocks of the index by weak checksum, with a bit filter in
 // front: almost every offset of a changed stretch is turned away by one bit
-// test, without a search.
+// test, without a search. Blocks of one weak checksum form a group that
+// counts its blocks not yet found, so that a stretch of the old file full of
+// an often repeated block (zeros, say) costs one search per offset, not one
+// per repetition.
 class WeakTable {
 public:
     using Entry = std::pair<uint32_t, uint32_t>;  // weak, block
+    struct Group {
+        size_t begin = 0, end = 0;  // in entries()
+    };
 
     explicit WeakTable(const BlockIndex& index, size_t wholeBlocks) : filter_(kFilterBits / 64, 0) {
         entries_.reserve(wholeBlocks);
@@ -25,23 +31,32 @@ public:
             filter_[slot / 64] |= uint64_t(1) << (slot % 64);
         }
         std::sort(entries_.begin(), entries_.end());
+        unfound_.assign(entries_.size(), 0);
+        for (size_t i = 0, begin = 0; i < entries_.size(); ++i) {
+            if (entries_[i].first != entries_[begin].first) begin = i;
+            ++unfound_[begin];
+        }
     }
     bool MayHold(uint32_t weak) const {
         const uint32_t slot = Slot(weak);
         return (filter_[slot / 64] >> (slot % 64)) & 1;
     }
     // The blocks with this weak checksum.
-    std::pair<const Entry*, const Entry*> Find(uint32_t weak) const {
+    Group Find(uint32_t weak) const {
         const auto range = std::equal_range(entries_.begin(), entries_.end(), Entry(weak, 0),
                                             [](const Entry& x, const Entry& y) { return x.first < y.first; });
-        return {entries_.data() + (range.first - entries_.begin()), entries_.data() + (range.second - entries_.begin())};
+        return {static_cast<size_t>(range.first - entries_.begin()), static_cast<size_t>(range.second - entries_.begin())};
     }
+    const Entry& operator[](size_t i) const { return entries_[i]; }
+    bool AllFound(const Group& group) const { return group.begin == group.end || unfound_[group.begin] == 0; }
+    void CountFound(const Group& group) { --unfound_[group.begin]; }
 
 private:
     static constexpr uint32_t kFilterBits = 1u << 20;
     static uint32_t Slot(uint32_t weak) { return (weak * 2654435761u) >> 12; }
 
     std::vector<Entry> entries_;
+    std::vector<uint32_t> unfound_;  // at the first entry of each group
     std::vector<uint64_t> filter_;
 };
 
@@ -94,11 +109,12 @@ private:
     // strong hash equals the window's is found here (a file may hold one
     // block's bytes several times).
     bool TryWholeBlock(uint64_t position, const uint8_t* window, uint32_t weak, bool& matched) {
-        const auto range = table_.Find(weak);
+        const WeakTable::Group group = table_.Find(weak);
+        if (table_.AllFound(group)) return true;
         bool hashed = false;
         StrongHash strong;
-        for (auto entry = range.first; entry != range.second; ++entry) {
-            const uint32_t block = entry->second;
+        for (size_t at = group.begin; at != group.end; ++at) {
+            const uint32_t block = table_[at].second;
             if (match_.source[block] != kNotFound) continue;
             if (!hashed) {
                 if (!hasher_.Hash(window, blockSize_, strong)) return false;
@@ -107,6 +123,7 @@ private:
             }
             if (strong != index_.blocks[block].strong) continue;
             match_.source[block] = static_cast<int64_t>(position);
+            table_.CountFound(group);
             matched = true;
         }
         if (hashed && !matched) ++match_.weakOnlyHits;
@@ -141,7 +158,7 @@ private:
     const BlockIndex& index_;
     const uint64_t blockSize_;
     const size_t wholeBlocks_;
-    const WeakTable table_;
+    WeakTable table_;
     OldFileWindow window_;
     const StrongHasher hasher_;
     BlockMatch& match_;
