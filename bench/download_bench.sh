@@ -7,28 +7,13 @@
 # Usage: bench/download_bench.sh BUILD_DIR [SIZE_MIB] [ROUNDS]
 # Uses its own Wine bench in BUILD_DIR/downloadbench (made and removed here).
 set -euo pipefail
-build="$(cd "$1" && pwd)"
+. "$(dirname "$0")/bench_lib.sh"
+bench_cleanup() { "$src/tests/server/stop_server.sh" "$bench" >/dev/null 2>&1 || true; }
+bench_open "$1" downloadbench --trust download_bench wininet_floor
 size_mib="${2:-256}"
 rounds="${3:-3}"
-src="$(cd "$(dirname "$0")/.." && pwd)"
-. "$src/tests/wine/mode.sh"
-arkenfel_use_build_arch "$build"
-bench="$build/downloadbench"
 exe="$build/bin/download_bench.exe"
 floor_exe="$build/bin/wininet_floor.exe"
-tool="$build/bin/trust_test_ca.exe"
-[ -f "$exe" ] && [ -f "$floor_exe" ] && [ -f "$tool" ] || {
-  echo "build the targets download_bench, wininet_floor and trust_test_ca first" >&2; exit 2; }
-
-cleanup() {
-  "$src/tests/server/stop_server.sh" "$bench" >/dev/null 2>&1 || true
-  "$src/tests/wine/teardown.sh" "$bench" >/dev/null 2>&1 || true
-  rm -rf "$bench/server/root/bench" "$bench/out"
-}
-trap cleanup EXIT
-
-echo "setting up the Wine bench and the server..."
-"$src/tests/wine/setup.sh" "$bench" "$tool" >"$build/downloadbench.setup.log" 2>&1
 "$src/tests/server/start_server.sh" "$bench" >/dev/null
 port="$(cat "$bench/server.port")"
 root="$bench/server/root"
@@ -45,7 +30,8 @@ mkdir -p "$out"
 # and curl are not pinned) to show how much of the gap that is.
 stop_wineserver() { (export BENCH_DIR="$bench"; . "$src/tests/wine/env.sh"; "$ARKENFEL_WINESERVER" -k >/dev/null 2>&1 || true); }
 run_windows() {  # PIN(yes|no) PROGRAM: its report goes to $out/report, its download is checked
-  local target="Z:${out//\//\\}\\download.bin" pin=()
+  local target pin=()
+  target="$(bench_win_path "$out/download.bin")"
   [ "$1" = yes ] && pin=(taskset -c 0)
   stop_wineserver
   "${pin[@]}" "$src/tests/wine/run.sh" "$bench" "$2" "$url" "$target" | tr -d '\r' >"$out/report"

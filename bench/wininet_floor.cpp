@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "base/unique_handle.h"
-#include "bench/discovery/bench_clock.h"
+#include "bench/bench_support.h"
 #include "transfer/internet_request.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "base/message_box.h"
-#include "bench/discovery/bench_clock.h"
+#include "bench/bench_support.h"
 #include "delta/assembly_plan.h"
 #include "delta/block_index.h"
 #include "delta/block_matcher.h"
@@ -24,19 +24,6 @@
 #include "transfer/resumable_transfer.h"
 
 namespace {
-
-uint64_t PlainRead(const std::string& path) {
-    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return 0;
-    const DWORD size = 1 << 20;
-    std::unique_ptr<char[]> buffer(new char[size]);
-    uint64_t total = 0;
-    DWORD got = 0;
-    while (::ReadFile(file, buffer.get(), size, &got, nullptr) && got > 0) total += got;
-    ::CloseHandle(file);
-    return total;
-}
 
 double MiBs(uint64_t bytes, double seconds) { return bytes / 1048576.0 / seconds; }
 

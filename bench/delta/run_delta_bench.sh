@@ -5,25 +5,11 @@
 # in the same run. Prints the figures and the targets.
 # Usage: bench/delta/run_delta_bench.sh BUILD_DIR [FILE_MIB]
 set -euo pipefail
-build="$(cd "$1" && pwd)"
+. "$(dirname "$0")/../bench_lib.sh"
+bench_cleanup() { "$src/tests/server/stop_server.sh" "$bench" >/dev/null 2>&1 || true; }
+bench_open "$1" deltabench --trust delta_bench
 file_mib="${2:-1024}"
-src="$(cd "$(dirname "$0")/../.." && pwd)"
-. "$src/tests/wine/mode.sh"
-arkenfel_use_build_arch "$build"
-bench="$build/deltabench"
 exe="$build/bin/delta_bench.exe"
-tool="$build/bin/trust_test_ca.exe"
-[ -f "$exe" ] && [ -f "$tool" ] || { echo "build the targets delta_bench and trust_test_ca first" >&2; exit 2; }
-
-cleanup() {
-  "$src/tests/server/stop_server.sh" "$bench" >/dev/null 2>&1 || true
-  "$src/tests/wine/teardown.sh" "$bench" >/dev/null 2>&1 || true
-  rm -rf "$bench"
-}
-trap cleanup EXIT
-
-echo "setting up the Wine bench and the server..."
-"$src/tests/wine/setup.sh" "$bench" "$tool" >"$build/deltabench.setup.log" 2>&1
 "$src/tests/server/start_server.sh" "$bench" >/dev/null
 port="$(cat "$bench/server.port")"
 work="$bench/server/root/deltabench"
@@ -65,7 +51,7 @@ with open(os.path.join(work, "rounded"), "w") as f:
     f.write(str(rounded))
 PY
 rounded="$(cat "$work/rounded")"
-win_work="Z:${work//\//\\}"
+win_work="$(bench_win_path "$work")"
 report="$bench/report"
 "$src/tests/wine/run.sh" "$bench" "$exe" "https://localhost:$port/fs_c_get.php?fn=deltabench" "$win_work" | tr -d '\r' | tee "$report"
 cmp "$work/new/world.pak" "$work/old/world.pak_" || { echo "the update by blocks gave other bytes" >&2; exit 1; }

@@ -9,26 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "bench/discovery/bench_clock.h"
+#include "bench/bench_support.h"
 #include "discovery/file_identity.h"
-
-namespace {
-
-// Reads the whole file through a 1 MiB buffer; returns the bytes read.
-uint64_t PlainRead(const std::string& path) {
-    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return 0;
-    const DWORD size = 1 << 20;
-    std::unique_ptr<char[]> buffer(new char[size]);
-    uint64_t total = 0;
-    DWORD got = 0;
-    while (::ReadFile(file, buffer.get(), size, &got, nullptr) && got > 0) total += got;
-    ::CloseHandle(file);
-    return total;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) {

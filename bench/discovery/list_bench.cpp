@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "bench/discovery/bench_clock.h"
+#include "bench/bench_support.h"
 #include "discovery/compare_lists.h"
 #include "discovery/file_identity.h"
 #include "discovery/ini_reader.h"

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "bench/discovery/bench_clock.h"
+#include "bench/bench_support.h"
 #include "discovery/compare_lists.h"
 #include "discovery/release_check.h"
 #include "integrity/release_verification.h"

@@ -50,6 +50,14 @@ class Scenario(unittest.TestCase):
     def home_file(self, rel):
         return os.path.join(self.prefix.home, rel.replace("\\", "/"))
 
+    def client_runs(self):
+        """The command lines the client fixture (fixture_sleeper as Arkenfel.exe) recorded, one per start."""
+        record = self.home_file("Arkenfel.exe.record")
+        if not os.path.exists(record):
+            return []
+        with open(record, encoding="cp949") as f:
+            return [line.strip() for line in f if line.strip()]
+
     def read_home(self, rel):
         with open(self.home_file(rel), "rb") as f:
             return f.read()

@@ -21,13 +21,6 @@ class Failures(Scenario):
         self.prefix.install_updater()
         copy_fixture("fixture_sleeper.exe", self.home_file("Arkenfel.exe"))
 
-    def client_runs(self):
-        record = self.home_file("Arkenfel.exe.record")
-        if not os.path.exists(record):
-            return []
-        with open(record, encoding="cp949") as f:
-            return [line.strip() for line in f if line.strip()]
-
     def release_held_file_after(self, milliseconds):
         """Publishes a release that replaces data/held.pak while another program
         holds that file open; returns the holding program once it holds it."""

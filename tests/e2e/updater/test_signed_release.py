@@ -36,13 +36,6 @@ class SignedReleaseScenario(Scenario):
     def fetched(self, since=0):
         return [r["fn"] for r in self.server.requests()[since:] if r.get("kind") == "whole"]
 
-    def client_runs(self):
-        record = self.home_file("Arkenfel.exe.record")
-        if not os.path.exists(record):
-            return []
-        with open(record, encoding="cp949") as f:
-            return [line.strip() for line in f if line.strip()]
-
 
 class SignedReleaseInstalls(SignedReleaseScenario):
     def test_installs_a_release_openssl_verifies_and_a_build_without_key_asks_nothing_more(self):

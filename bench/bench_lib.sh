@@ -1,0 +1,36 @@
+# Sourced by the benchmark scripts. bench_open BUILD_DIR NAME [--trust] TARGET...
+# runs the script in the mode of the build it is given (saying so on its
+# first line), checks that the named programs are built, and sets up a Wine
+# bench of its own in BUILD_DIR/NAME (trusting the test CA with --trust) that
+# is removed when the script ends. Sets build, src and bench; a script with
+# more to clean up defines bench_cleanup, which runs first.
+bench_open() {
+  build="$(cd "$1" && pwd)"
+  bench="$build/$2"
+  shift 2
+  src="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+  . "$src/tests/wine/mode.sh"
+  arkenfel_use_build_arch "$build"
+  local trust=()
+  if [ "${1:-}" = --trust ]; then
+    trust=("$build/bin/trust_test_ca.exe")
+    shift
+    set -- "$@" trust_test_ca
+  fi
+  local target
+  for target in "$@"; do
+    [ -f "$build/bin/$target.exe" ] || { echo "build the targets $* first" >&2; exit 2; }
+  done
+  trap bench_close EXIT
+  echo "setting up the Wine bench..."
+  "$src/tests/wine/setup.sh" "$bench" "${trust[@]}" >"$bench.setup.log" 2>&1
+}
+
+bench_close() {
+  declare -F bench_cleanup >/dev/null && bench_cleanup
+  "$src/tests/wine/teardown.sh" "$bench" >/dev/null 2>&1 || true
+  rm -rf "$bench"
+}
+
+# The Windows path of a file of the bench.
+bench_win_path() { local path="$1"; echo "Z:${path//\//\\}"; }
