@@ -50,6 +50,10 @@ uint64_t ReportPresent(transfer::TransferProgress& progress, const AssemblyPlan&
     return fetched;
 }
 
+// Copied bytes cost no waiting, so the window hears of them once per this
+// many bytes (and at the end of each piece), not once per read block.
+constexpr uint64_t kCopyReportStep = 1024 * 1024;
+
 // Old bytes [from, from + length) to the end of the staged file. False when
 // the old file cannot be read.
 bool CopyOld(transfer::TransferProgress& progress, transfer::TransferBuffer& buffer, HANDLE old,
@@ -57,15 +61,20 @@ bool CopyOld(transfer::TransferProgress& progress, transfer::TransferBuffer& buf
     LARGE_INTEGER to;
     to.QuadPart = static_cast<LONGLONG>(from);
     if (!::SetFilePointerEx(old, to, nullptr, FILE_BEGIN)) return false;
+    uint64_t unreported = 0;
     while (length > 0) {
         const DWORD want = static_cast<DWORD>(std::min<uint64_t>(length, static_cast<uint64_t>(buffer.size)));
         DWORD got = 0;
         if (!::ReadFile(old, buffer.data.get(), want, &got, nullptr) || got != want) return false;
         staged.Write(buffer.data.get(), got);
         length -= got;
-        progress.lastChunk = 0;
         progress.done += got;
-        transfer::ReportProgress(progress);
+        unreported += got;
+        if (unreported >= kCopyReportStep || length == 0) {
+            progress.lastChunk = 0;
+            transfer::ReportProgress(progress);
+            unreported = 0;
+        }
     }
     return true;
 }
