@@ -33,8 +33,11 @@ bool OpenStaged(transfer::DiskFileSink& file, const AssemblySource& source, uint
         file.Truncate();
         return true;
     }
+    // Emptied before the marker claims it, so a kill in between never leaves
+    // other bytes under this version's assembly marker.
+    if (!file.Open(source.staged, transfer::DiskFileSink::Mode::CreateTruncate)) return false;
     transfer::WriteStringToFile(markerPath, AssemblyMarkerText(source.markerText));
-    return file.Open(source.staged, transfer::DiskFileSink::Mode::CreateTruncate);
+    return true;
 }
 
 // Reports the bytes an earlier run left: the file bar moves to `offset`, the
