@@ -1,6 +1,9 @@
 #include "delta/block_matcher.h"
 
+#include <windows.h>
+
 #include <algorithm>
+#include <thread>
 #include <utility>
 
 #include "delta/old_file_window.h"
@@ -60,10 +63,14 @@ private:
     std::vector<uint64_t> filter_;
 };
 
+// Searches the windows of the old file that start in [begin, end); the one
+// that starts at 0 also looks for a short last block.
 class Matcher {
 public:
-    Matcher(const BlockIndex& index, const std::string& oldPath, BlockMatch& match)
+    Matcher(const BlockIndex& index, const std::string& oldPath, uint64_t begin, uint64_t end, BlockMatch& match)
         : index_(index),
+          begin_(begin),
+          end_(end),
           blockSize_(index.blockSize),
           wholeBlocks_(index.fileSize % index.blockSize ? index.blocks.size() - 1 : index.blocks.size()),
           table_(index, wholeBlocks_),
@@ -73,7 +80,7 @@ public:
         match_.strongHashes = match_.weakOnlyHits = 0;
     }
 
-    bool Run() { return window_.ok() && hasher_.ok() && ScanWholeBlocks() && MatchShortTail(); }
+    bool Run() { return window_.ok() && hasher_.ok() && ScanWholeBlocks() && (begin_ > 0 || MatchShortTail()); }
 
 private:
     bool ScanWholeBlocks() {
@@ -81,7 +88,7 @@ private:
         if (wholeBlocks_ == 0 || oldSize < blockSize_) return true;
         RollingChecksum sum;
         bool summed = false;
-        for (uint64_t position = 0; position + blockSize_ <= oldSize;) {
+        for (uint64_t position = begin_; position < end_ && position + blockSize_ <= oldSize;) {
             const bool hasNext = position + blockSize_ < oldSize;
             const size_t span = blockSize_ + (hasNext ? 1 : 0);
             const uint8_t* window = window_.Span(position, span);
@@ -156,6 +163,7 @@ private:
     }
 
     const BlockIndex& index_;
+    const uint64_t begin_, end_;
     const uint64_t blockSize_;
     const size_t wholeBlocks_;
     WeakTable table_;
@@ -164,11 +172,45 @@ private:
     BlockMatch& match_;
 };
 
+// From this size of old file on, its second half is searched on a second
+// thread: confirming blocks by SHA-256 is most of the work, and it splits.
+constexpr uint64_t kSplitFrom = 64ull * 1024 * 1024;
+
+uint64_t FileSize(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+bool SplitsTheSearch(uint64_t oldSize) {
+    SYSTEM_INFO system;
+    ::GetSystemInfo(&system);
+    return oldSize >= kSplitFrom && system.dwNumberOfProcessors > 1;
+}
+
+// Both halves' finds; where both found a block, the first half's place.
+void Merge(BlockMatch& match, const BlockMatch& second) {
+    for (size_t block = 0; block < match.source.size(); ++block)
+        if (match.source[block] == kNotFound) match.source[block] = second.source[block];
+    match.strongHashes += second.strongHashes;
+    match.weakOnlyHits += second.weakOnlyHits;
+}
+
 }  // namespace
 
 bool MatchBlocks(const BlockIndex& index, const std::string& oldPath, BlockMatch& match) {
     if (index.blocks.empty() || index.blockSize == 0) return false;
-    return Matcher(index, oldPath, match).Run();
+    const uint64_t oldSize = FileSize(oldPath);
+    if (!SplitsTheSearch(oldSize)) return Matcher(index, oldPath, 0, UINT64_MAX, match).Run();
+    const uint64_t half = oldSize / 2;
+    BlockMatch second;
+    bool secondFound = false;
+    std::thread worker([&] { secondFound = Matcher(index, oldPath, half, UINT64_MAX, second).Run(); });
+    const bool found = Matcher(index, oldPath, 0, half, match).Run();
+    worker.join();
+    if (!found || !secondFound) return false;
+    Merge(match, second);
+    return true;
 }
 
 }  // namespace delta

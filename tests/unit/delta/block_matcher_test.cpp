@@ -39,11 +39,12 @@ std::string Assemble(const delta::AssemblyPlan& plan, const std::string& oldByte
 
 class BlockMatcherTest : public ::testing::Test {
 protected:
-    delta::AssemblyPlan Plan(const std::string& oldBytes, const std::string& newBytes, size_t maxRanges = 64) {
+    delta::AssemblyPlan Plan(const std::string& oldBytes, const std::string& newBytes, size_t maxRanges = 64,
+                             uint32_t blockSize = kBlock) {
         testenv::WriteFileBytes(dir_ / "old", oldBytes);
         testenv::WriteFileBytes(dir_ / "new", newBytes);
         delta::BlockIndex built;
-        EXPECT_TRUE(delta::BuildIndex(dir_ / "new", kBlock, built));
+        EXPECT_TRUE(delta::BuildIndex(dir_ / "new", blockSize, built));
         // The index travels as bytes: what the updater uses is what it parses.
         EXPECT_TRUE(delta::ParseIndex(delta::SerializeIndex(built), index_));
         EXPECT_TRUE(delta::MatchBlocks(index_, dir_ / "old", match_));
@@ -150,6 +151,20 @@ TEST_F(BlockMatcherTest, ManyScatteredChangesAreJoinedToTheRequestBound) {
     EXPECT_EQ(newBytes, Assemble(free, oldBytes, newBytes));
     // The shortest gaps were given up first: every gap is 9 blocks here.
     EXPECT_EQ(10u * kBlock + 7u * 9u * kBlock, bounded.fetchBytes);
+}
+
+TEST_F(BlockMatcherTest, ALargeOldFileSearchedInTwoHalvesFindsWhatOneSearchWould) {
+    constexpr uint32_t kLarge = 64 * 1024;
+    const std::string oldBytes = Noise(64 * 1024 * 1024 + 5000, 21);
+    // Edits on both sides of the middle, where the two halves meet.
+    std::string newBytes = oldBytes;
+    const size_t middle = oldBytes.size() / 2;
+    newBytes.insert(middle + 10, Noise(50, 22));
+    newBytes.replace(middle - 3 * kLarge, 100, Noise(100, 23));
+    newBytes.erase(1000, 7);
+    const delta::AssemblyPlan plan = Plan(oldBytes, newBytes, 64, kLarge);
+    EXPECT_EQ(newBytes, Assemble(plan, oldBytes, newBytes));
+    EXPECT_LE(plan.fetchBytes, 6u * kLarge);
 }
 
 }  // namespace
