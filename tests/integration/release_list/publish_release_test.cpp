@@ -223,7 +223,9 @@ TEST(PublishRelease, BlockIndexesAreAnnouncedNeverListedAndRemovedWhenNoLongerWa
     EXPECT_EQ(withIndexes, testenv::ReadFileBytes(folder.ListPath()));
     for (const ReadEntry& read : release_test::ReadList(folder.ListPath())) {
         EXPECT_EQ(read.entry.size >= 6000, read.entry.blockIndexSize > 0) << read.entry.remoteName;
-        if (read.entry.remoteName == "data/blob.bin") EXPECT_EQ(index.size(), read.entry.blockIndexSize);
+        if (read.entry.remoteName == "data/blob.bin") {
+            EXPECT_EQ(index.size(), read.entry.blockIndexSize);
+        }
     }
 
     options.indexThreshold = 0;
