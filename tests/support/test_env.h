@@ -1,6 +1,8 @@
 // Paths and scratch folders for tests that run under Wine.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace testenv {
@@ -33,5 +35,7 @@ void RemoveTree(const std::string& folder);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 std::string ReadFileBytes(const std::string& path);
 bool FileExists(const std::string& path);
+// Reproducible pseudo-random bytes (xorshift), the same for the same seed.
+std::string Noise(size_t size, uint32_t seed);
 
 }  // namespace testenv

@@ -23,17 +23,7 @@ using testserver::Fault;
 constexpr uint32_t kBlock = 4096;
 const char kArchive[] = "data/world.pak";
 
-std::string Noise(size_t size, uint32_t seed) {
-    std::string bytes(size, '\0');
-    uint32_t x = seed * 2654435761u + 1;
-    for (char& c : bytes) {
-        x ^= x << 13;
-        x ^= x >> 17;
-        x ^= x << 5;
-        c = static_cast<char>(x >> 24);
-    }
-    return bytes;
-}
+using testenv::Noise;
 
 class BlockDeltaTest : public ::testing::Test {
 protected:

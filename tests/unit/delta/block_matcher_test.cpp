@@ -15,17 +15,7 @@ namespace {
 
 constexpr uint32_t kBlock = 1024;
 
-std::string Noise(size_t size, uint32_t seed) {
-    std::string bytes(size, '\0');
-    uint32_t x = seed * 2654435761u + 1;
-    for (char& c : bytes) {
-        x ^= x << 13;
-        x ^= x >> 17;
-        x ^= x << 5;
-        c = static_cast<char>(x >> 24);
-    }
-    return bytes;
-}
+using testenv::Noise;
 
 // What the plan makes of the old file: its copied pieces taken from the
 // old bytes, its fetched pieces from the new ones.
