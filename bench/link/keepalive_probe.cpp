@@ -87,7 +87,7 @@ public:
         UniqueInternetHandle request(::HttpOpenRequestA(connection_.get(), "GET", t_.object.c_str(), nullptr,
                                                         nullptr, nullptr, o_.flags, 1));
         if (!request || !::HttpAddRequestHeadersA(request.get(), o_.headers.c_str(),
-                                                  static_cast<DWORD>(o_.headers.size()), HTTP_ADDREQ_FLAG_ADD) ||
+                                                  static_cast<DWORD>(o_.headers.size()), HTTP_ADDREQ_FLAG_ADD_IF_NEW) ||
             !::HttpSendRequestA(request.get(), nullptr, 0, nullptr, 0))
             return Failed("send");
         if (!o_.readBody) return 0;

@@ -128,7 +128,7 @@ async def tunnel(line, client_reader, client_writer, target):
         await client_writer.drain()
         directions = [asyncio.ensure_future(carry(server_reader, client_writer, line.down, line.window)),
                       asyncio.ensure_future(carry(client_reader, server_writer, line.up, line.window))]
-        done, pending = await asyncio.wait(directions, return_when=asyncio.FIRST_EXCEPTION)
+        _, pending = await asyncio.wait(directions, return_when=asyncio.FIRST_EXCEPTION)
         for task in pending:
             task.cancel()
     except OSError:

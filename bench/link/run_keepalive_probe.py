@@ -14,8 +14,9 @@ import random
 import subprocess
 import sys
 
-from run_link_bench import BUILD_DIR, INTERNET_SETTINGS, Link
-import harness
+sys.dont_write_bytecode = True  # the sources' folders stay clean
+from run_link_bench import BUILD_DIR, INTERNET_SETTINGS, Link  # noqa: E402
+import harness  # noqa: E402
 
 SMALL, MEDIUM, LARGE = "probe/small.dat", "probe/medium.dat", "probe/large.dat"
 SIZES = {SMALL: 4096, MEDIUM: 65536, LARGE: 4 * 1048576}
