@@ -394,22 +394,27 @@ class UpdateServer:
             self.proc.wait(timeout=10)
 
 
-class NginxServer:
-    """The operators' reference server (server/run-local.sh) on this build's port."""
+def free_port():
+    import socket
+    with socket.socket() as probe:
+        probe.bind(("127.0.0.1", 0))
+        return probe.getsockname()[1]
 
-    def __init__(self, release_top, tls_dir, state_dir):
-        _require_free_port(server_port())
-        self.state = state_dir
+
+class LocalNginx:
+    """An nginx started by one of the server/ scripts, its state in state_dir."""
+
+    def __init__(self, script, args, state_dir, port):
+        _require_free_port(port)
+        self.state, self.port = state_dir, port
         os.makedirs(state_dir, exist_ok=True)
-        with open(os.path.join(state_dir, "run-local.out"), "w+") as out:
-            proc = subprocess.run([os.path.join(SOURCE_DIR, "server", "run-local.sh"), release_top,
-                                   str(server_port()), os.path.join(tls_dir, "localhost.pem"),
-                                   os.path.join(tls_dir, "localhost.key"), state_dir],
+        with open(os.path.join(state_dir, script + ".out"), "w+") as out:
+            proc = subprocess.run([os.path.join(SOURCE_DIR, "server", script)] + [str(a) for a in args],
                                   stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.STDOUT)
             if proc.returncode != 0:
                 out.seek(0)
-                raise RuntimeError("the reference server did not start: " + out.read())
-        _wait_for_port(server_port(), None)
+                raise RuntimeError(script + " did not start the server: " + out.read())
+        _wait_for_port(port, None)
 
     def access_log(self):
         with open(os.path.join(self.state, "access.log"), encoding="utf-8", errors="replace") as f:
@@ -418,6 +423,26 @@ class NginxServer:
     def stop(self):
         subprocess.run([os.path.join(SOURCE_DIR, "server", "stop-local.sh"), self.state],
                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+class NginxServer(LocalNginx):
+    """The operators' reference server (server/run-local.sh), on this build's port unless given one."""
+
+    def __init__(self, release_top, tls_dir, state_dir, port=None):
+        port = port or server_port()
+        super().__init__("run-local.sh", [release_top, port, os.path.join(tls_dir, "localhost.pem"),
+                                          os.path.join(tls_dir, "localhost.key"), state_dir], state_dir, port)
+
+
+class MirrorServer(LocalNginx):
+    """A mirror (server/run-mirror-local.sh) of a local reference server, on this
+    build's port; its cache in state_dir/cache outlives stop() for the next start."""
+
+    def __init__(self, origin, tls_dir, state_dir):
+        super().__init__("run-mirror-local.sh", [origin.port, os.path.join(tls_dir, "ca.pem"), server_port(),
+                                                 os.path.join(tls_dir, "localhost.pem"),
+                                                 os.path.join(tls_dir, "localhost.key"), state_dir],
+                         state_dir, server_port())
 
 
 def _wait_for_port(port, proc):

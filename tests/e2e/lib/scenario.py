@@ -47,6 +47,15 @@ class Scenario(unittest.TestCase):
                 self.release.put(version, rel, content)
         self.release.publish(self.prefix, version, tool_args, gateway_keys)
 
+    def list_fingerprint(self, version, rel):
+        """The fingerprint the version's list gives rel: the marker text of its partial download."""
+        with open(os.path.join(self.release.folder(version), "Arkenfel_List.ini"), encoding="cp949") as listing:
+            for line in listing:
+                key, _, value = line.strip().partition("=")
+                if key.split("|")[0] == rel:
+                    return value.split("|")[2]
+        self.fail("%s is not in the list" % rel)
+
     def home_file(self, rel):
         return os.path.join(self.prefix.home, rel.replace("\\", "/"))
 

@@ -89,14 +89,6 @@ class Failures(Scenario):
         self.assertEqual([], [name for name in os.listdir(self.prefix.home) + os.listdir(self.home_file("data"))
                               if name.endswith(("_", ".$ver$"))])
 
-    def list_fingerprint(self, version, rel):
-        with open(os.path.join(self.release.folder(version), "Arkenfel_List.ini"), encoding="cp949") as listing:
-            for line in listing:
-                key, _, value = line.strip().partition("=")
-                if key.split("|")[0] == rel:
-                    return value.split("|")[2]
-        self.fail("%s is not in the list" % rel)
-
     def test_a_held_file_asks_for_retry_until_the_program_ends(self):
         holder = self.release_held_file_after(4000)
         run = self.prefix.run_updater(answers=[RUNNING_DIALOG + "=1004"], reads=["*:1017,1002"])
