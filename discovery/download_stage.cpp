@@ -85,9 +85,10 @@ int DownloadPendingFiles(UpdateState& state) {
     for (const auto& item : state.m_mapPending) {
         const ListEntry& entry = item.second;
         const std::string staged = FullPath(entry, state.m_strInstallFolder) + "_";
-        // An entry whose name cannot be a file fails the run before any of
-        // its folders is made or any request is sent.
-        if (!base::IsUsablePath(staged)) return kFailed;
+        // An entry whose name cannot be a file, or that would leave its
+        // folder, fails the run before any of its folders is made or any
+        // request is sent.
+        if (!base::IsUsablePath(staged) || !StaysInItsFolder(entry)) return kFailed;
         CreateFolderOf(state, entry);
         base::SetControlText(state.hWnd, kFileNameLabel, base::FileNamePart(entry.localPath));
         base::SetControlText(state.hWnd, kStatusLabel, "파일 수신 중...");

@@ -12,6 +12,9 @@ namespace install {
 
 struct ScriptLine {
     bool managed = false;  // "path|keyword field|...": waited for, gated by the registry
+    // The program (or font) the line names, as it stands in the line: a
+    // managed line's relative to the install folder.
+    std::string program;
     // A simple line: the command line to start, and whether "$HIDE$" asked
     // for it to start hidden.
     std::string command;
