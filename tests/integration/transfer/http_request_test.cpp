@@ -231,7 +231,8 @@ TEST(HttpGetRange, AnswersThatAreNotTheRequestedBytesWriteNothingWrong) {
     site.SetFaults({{"data.bin", "range", {1}, "shift", 100},
                     {"data.bin", "range", {2}, "long", 10},
                     {"data.bin", "range", {3}, "no_length"},
-                    {"data.bin", "range", {4}, "status", 500}});
+                    {"data.bin", "range", {4}, "status", 500},
+                    {"data.bin", "range", {5}, "length", 2000, "-1"}});
     transfer::MemorySink shifted;
     EXPECT_TRUE(GetRange(site.Url("data.bin"), shifted, 1000, 1999).lengthMismatch);
     EXPECT_EQ(shifted.bytes(), "");
@@ -250,6 +251,10 @@ TEST(HttpGetRange, AnswersThatAreNotTheRequestedBytesWriteNothingWrong) {
     EXPECT_EQ(out.result, 0);
     EXPECT_FALSE(out.lengthMismatch);
     EXPECT_EQ(failed.bytes(), "");
+
+    transfer::MemorySink negative;
+    EXPECT_TRUE(GetRange(site.Url("data.bin"), negative, 1000, 1999).lengthMismatch);
+    EXPECT_EQ(negative.bytes(), "");
 }
 
 TEST(HttpGetRange, ACutConnectionKeepsTheBytesThatCameAndThrows) {
