@@ -204,15 +204,23 @@ void InternetRequest::ReadReady(char* data, DWORD count) {
 }
 
 size_t InternetRequest::ReadBlock(char* data, size_t size) {
+    if (failure_) throw InternetException(failure_);
     size_t filled = 0;
-    while (filled < size) {
-        const DWORD ready = BytesReady();
-        if (ready == 0) break;
-        const DWORD count = static_cast<DWORD>(
-            std::min<size_t>({ready, size - filled, static_cast<size_t>(RequestCompletion::kBlockBytes)}));
-        ReadReady(data + filled, count);
-        if (completion_->read == 0) break;
-        filled += completion_->read;
+    try {
+        while (filled < size) {
+            const DWORD ready = BytesReady();
+            if (ready == 0) break;
+            const DWORD count = static_cast<DWORD>(
+                std::min<size_t>({ready, size - filled, static_cast<size_t>(RequestCompletion::kBlockBytes)}));
+            ReadReady(data + filled, count);
+            if (completion_->read == 0) break;
+            filled += completion_->read;
+        }
+    } catch (const InternetException& e) {
+        // The bytes that came before the failure are handed over first, so
+        // that they are kept; the failure comes with the next read.
+        if (filled == 0) throw;
+        failure_ = e.code();
     }
     return filled;
 }

@@ -67,8 +67,10 @@ public:
     bool QueryHeader(DWORD info, std::string& value) const;
 
     // Fills `data` with up to `size` bytes, stopping early only at the end
-    // of the body; 0 means the body has ended. Throws InternetException,
-    // also when the body falls behind the progress rule.
+    // of the body or at a failure; 0 means the body has ended. Throws
+    // InternetException, also when the body falls behind the progress rule
+    // (bytes read before a failure are returned first, the failure is
+    // thrown by the next call).
     size_t ReadBlock(char* data, size_t size);
 
     // The request has given its caller what it was for: its time is not
@@ -87,6 +89,7 @@ private:
 
     RequestCompletion* completion_ = nullptr;  // shared with WinINet's callback
     AttemptWatch watch_;
+    DWORD failure_ = 0;  // of the body, after the bytes before it were handed over
     bool finished_ = false;
     // Released in reverse order: request, connection, session.
     UniqueInternetHandle session_;
