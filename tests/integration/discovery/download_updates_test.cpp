@@ -6,7 +6,6 @@
 #include <windows.h>
 #include <shlwapi.h>
 
-#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <thread>
