@@ -17,10 +17,7 @@
 
 namespace {
 
-using discoverytest::Content;
-using discoverytest::DownloadUpdatesTest;
-using discoverytest::ListValue;
-using discoverytest::SignedReleaseTest;
+using namespace discoverytest;
 using testserver::Fault;
 
 TEST_F(DownloadUpdatesTest, FetchesGatewayListAndFilesInListOrderBelowTheVersionFolder) {

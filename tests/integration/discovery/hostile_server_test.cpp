@@ -12,10 +12,7 @@
 
 namespace {
 
-using discoverytest::Content;
-using discoverytest::DownloadUpdatesTest;
-using discoverytest::ListValue;
-using discoverytest::SignedReleaseTest;
+using namespace discoverytest;
 using testserver::Fault;
 
 size_t MemoryInUse() {
