@@ -97,4 +97,11 @@ std::string ProgramOfCommandLine(const std::string& commandLine) {
     return commandLine.substr(0, commandLine.find_first_of(" \t"));
 }
 
+bool CommandStaysBelowRoot(const std::string& commandLine) {
+    if (!StaysBelowRoot(ProgramOfCommandLine(commandLine))) return false;
+    for (const std::string& part : PathParts(commandLine))
+        if (part == "..") return false;
+    return true;
+}
+
 }  // namespace base

@@ -32,4 +32,10 @@ bool IsUsableCommandLine(const std::string& commandLine);
 // or tab, or between the quotes when it starts with one.
 std::string ProgramOfCommandLine(const std::string& commandLine);
 
+// A command line (relative to the folder it is started in) whose program
+// stays below that folder, also as the system reads an unquoted line: it
+// tries every longer name up to each blank, so no ".." part may stand
+// anywhere in the line.
+bool CommandStaysBelowRoot(const std::string& commandLine);
+
 }  // namespace base

@@ -35,7 +35,7 @@ DWORD InstallFont(const std::string& path, const std::string& fileName, const CR
 // fails like a line whose program cannot be started.
 bool RunLine(const std::string& line, const std::string& installFolder) {
     const ScriptLine parsed = ParseScriptLine(line, installFolder);
-    const bool confined = base::StaysBelowRoot(parsed.program);
+    const bool confined = base::CommandStaysBelowRoot(parsed.relativeCommand);
     if (!parsed.managed) {
         if (confined)
             StartProgram(parsed.command, parsed.hide);

@@ -24,6 +24,16 @@ TEST(StaysBelowRoot, RefusesEveryWayOutOfTheFolderAndEveryDevice) {
         EXPECT_FALSE(base::StaysBelowRoot(path)) << path;
 }
 
+// Unquoted, "sub dir\..\..\x.exe" is tried as "sub" and then as the whole,
+// which leaves the folder.
+TEST(CommandStaysBelowRoot, ChecksTheProgramAndEveryLongerNameTheSystemTries) {
+    for (const char* line : {"setup.exe /q", "bin\\setup.exe /dir=x", "\"sub dir\\setup.exe\" /q", "regedit"})
+        EXPECT_TRUE(base::CommandStaysBelowRoot(line)) << line;
+    for (const char* line : {"..\\x.exe", "C:\\x.exe /q", "sub dir\\..\\..\\x.exe", "x.exe sub\\..\\..\\y", "\"..\\x.exe\"",
+                             "\\\\server\\x.exe", "nul /q", ""})
+        EXPECT_FALSE(base::CommandStaysBelowRoot(line)) << line;
+}
+
 TEST(ProgramOfCommandLine, IsTheFirstPartOrTheQuotedOne) {
     EXPECT_EQ("setup.exe", base::ProgramOfCommandLine("setup.exe /q"));
     EXPECT_EQ("..\\x.exe", base::ProgramOfCommandLine("..\\x.exe\t/q"));
