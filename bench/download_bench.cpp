@@ -56,13 +56,14 @@ int main(int argc, char** argv) {
 
     Stopwatch query;
     uint64_t size = 0;
-    if (!transfer::GetRemoteFileSize(url, size, 1)) return 1;
+    if (!transfer::GetRemoteFileSize(url, size, 1, transfer::ExpectedLength::AsAnswered())) return 1;
     std::printf("size query alone: %.3f s\n", query.Seconds());
 
     ::DeleteFileA(target.c_str());
     transfer::TransferProgress progress;
     Stopwatch whole;
-    if (!transfer::DownloadFileResumable(&progress, buffer, url, target, nullptr, 10)) {
+    if (!transfer::DownloadFileResumable(&progress, buffer, url, target, nullptr, 10,
+                                         transfer::ExpectedLength::Exactly(size))) {
         std::fprintf(stderr, "download failed\n");
         return 1;
     }

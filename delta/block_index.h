@@ -23,6 +23,9 @@
 namespace delta {
 
 extern const char kIndexSuffix[];  // ".blkidx"
+// The most an index may hold, room for a 4 GiB file (the most a list can
+// name) in blocks of 8 KiB. A file whose index is larger is updated whole.
+constexpr uint64_t kMaxIndexBytes = 16 * 1024 * 1024;
 constexpr uint32_t kDefaultBlockSize = 64 * 1024;
 constexpr size_t kStrongBytes = 16;
 using StrongHash = std::array<uint8_t, kStrongBytes>;

@@ -21,18 +21,23 @@ namespace discovery {
 namespace {
 
 // The index as the list announced it (and, with a release key, as signed),
-// fetched with one plain GET into a copy beside the file that goes away
-// again. False, silently, for anything else.
+// fetched with one plain GET of exactly the announced size, within the
+// index cap, into a copy beside the file that goes away again. False,
+// silently, for anything else.
 bool FetchIndex(const UpdateState& state, const ListEntry& entry, transfer::TransferBuffer& buffer,
                 delta::BlockIndex& index, uint32_t& indexSize) {
     const std::string name = entry.remoteName + delta::kIndexSuffix;
     const auto known = state.m_mapSignedFiles.find(name);
-    if (ChecksReleases(state) && known == state.m_mapSignedFiles.end()) return false;
+    if (ChecksReleases(state) && (known == state.m_mapSignedFiles.end() || known->second.size != entry.blockIndexSize))
+        return false;
+    if (entry.blockIndexSize > delta::kMaxIndexBytes) return false;
     const std::string copy = FullPath(entry, state.m_strInstallFolder) + delta::kIndexSuffix + "_";
     std::string bytes;
     try {
-        const bool fetched = transfer::HttpGetFile(nullptr, nullptr, buffer, MakeServerUrl(state, name), copy, false) &&
-                             transfer::ReadFileToString(copy, bytes);
+        const bool fetched =
+            transfer::HttpGetFile(nullptr, nullptr, buffer, MakeServerUrl(state, name), copy, false,
+                                  transfer::ExpectedLength::Exactly(entry.blockIndexSize)) &&
+            transfer::ReadFileToString(copy, bytes);
         ::DeleteFileA(copy.c_str());
         if (!fetched) return false;
     } catch (const transfer::TransferException&) {

@@ -35,6 +35,17 @@ bool NeedsFetch(const ListEntry& entry, const std::string& staged) {
     return ::GetFileAttributesA(staged.c_str()) == INVALID_FILE_ATTRIBUTES || NeedsUpdateOnDisk(entry, staged);
 }
 
+// The size the entry's download may have: the signed size in a signed
+// release, the list's size for an entry compared by size. An entry steered
+// by its revision text is compared without it and takes the size answered.
+transfer::ExpectedLength ExpectedLengthOf(const UpdateState& state, const ListEntry& entry) {
+    const auto known = state.m_mapSignedFiles.find(entry.remoteName);
+    if (ChecksReleases(state) && known != state.m_mapSignedFiles.end())
+        return transfer::ExpectedLength::Exactly(known->second.size);
+    if (entry.revision.empty()) return transfer::ExpectedLength::Exactly(entry.size);
+    return transfer::ExpectedLength::AsAnswered();
+}
+
 // A staged file already complete and current: report it as fully received.
 void ReportStagedFile(transfer::TransferProgress& progress, uint32_t size) {
     progress.lastChunk = size;
@@ -85,9 +96,10 @@ int DownloadPendingFiles(UpdateState& state) {
     for (const auto& item : state.m_mapPending) {
         const ListEntry& entry = item.second;
         const std::string staged = FullPath(entry, state.m_strInstallFolder) + "_";
-        // An entry whose name cannot be a file fails the run before any of
-        // its folders is made or any request is sent.
-        if (!base::IsUsablePath(staged)) return kFailed;
+        // An entry whose name cannot be a file, or that would leave its
+        // folder, fails the run before any of its folders is made or any
+        // request is sent.
+        if (!base::IsUsablePath(staged) || !StaysInItsFolder(entry)) return kFailed;
         CreateFolderOf(state, entry);
         base::SetControlText(state.hWnd, kFileNameLabel, base::FileNamePart(entry.localPath));
         base::SetControlText(state.hWnd, kStatusLabel, "파일 수신 중...");
@@ -103,7 +115,8 @@ int DownloadPendingFiles(UpdateState& state) {
             byBlocks = FetchByBlocks(state, entry, staged, marker, progress, buffer);
             if (byBlocks == DeltaFetch::kFailed) return kFailed;
             if (byBlocks == DeltaFetch::kWhole &&
-                transfer::DownloadFileResumable(&progress, buffer, url, staged, marker.c_str(), kTransferAttempts) != 1)
+                transfer::DownloadFileResumable(&progress, buffer, url, staged, marker.c_str(), kTransferAttempts,
+                                                ExpectedLengthOf(state, entry)) != 1)
                 return kFailed;
         } else {
             ReportStagedFile(progress, entry.size);

@@ -10,6 +10,7 @@
 #include "discovery/server_files.h"
 #include "install/running_programs.h"
 #include "transfer/local_files.h"
+#include "transfer/run_patience.h"
 
 namespace discovery {
 namespace {
@@ -24,7 +25,7 @@ void ShowStatus(const UpdateState& state, const char* text) {
 // the server URL. kFetched when the folder is known, else kFailed.
 int SelectVersionFolder(UpdateState& state, const std::string& gatewayKey, std::string& folder) {
     ShowStatus(state, "최종 버전을 가져오고 있습니다...");
-    if (!FetchServerFile(state, kGatewayName)) {
+    if (!FetchServerFile(state, kGatewayName, kGatewayCap)) {
         ShowStatus(state, "최종 버전을 가져오는 데 실패했습니다!");
         return kFailed;
     }
@@ -56,6 +57,7 @@ int DownloadUpdates(UpdateState& state) {
 }
 
 int DownloadUpdates(UpdateState& state, const std::string& serverUrl, const std::string& gatewayKey) {
+    transfer::BeginRunPatience();
     state.m_nTotalBytes = 0;
     state.m_strServerUrl = base::Trim(serverUrl);
     if (state.m_strServerUrl.compare(0, 2, "//") == 0) state.m_strServerUrl.clear();
@@ -68,7 +70,7 @@ int DownloadUpdates(UpdateState& state, const std::string& serverUrl, const std:
     if (SelectVersionFolder(state, gatewayKey, folder) != kFetched) return kFailed;
 
     ShowStatus(state, "업데이트 목록을 가져오고 있습니다...");
-    if (!FetchServerFile(state, kListName)) {
+    if (!FetchServerFile(state, kListName, kListCap)) {
         ShowStatus(state, "업데이트 목록을 가져오는 데 실패했습니다!");
         return kFailed;
     }

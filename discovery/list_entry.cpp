@@ -4,6 +4,7 @@
 
 #include "base/ansi_text.h"
 #include "base/split_string.h"
+#include "base/usable_path.h"
 
 namespace discovery {
 namespace {
@@ -46,6 +47,14 @@ void ParseListValue(const std::string& value, ListEntry& entry) {
 
 std::string FullPath(const ListEntry& entry, const std::string& installFolder) {
     return entry.isSystemPath ? entry.localPath : installFolder + entry.localPath;
+}
+
+bool StaysInItsFolder(const ListEntry& entry) {
+    if (!entry.isSystemPath) return base::StaysBelowRoot(entry.localPath);
+    const std::string system = SystemFolder();
+    const std::string folder = system + "\\";
+    return !system.empty() && entry.localPath.compare(0, folder.size(), folder) == 0 &&
+           base::StaysBelowRoot(entry.localPath.substr(folder.size()));
 }
 
 }  // namespace discovery

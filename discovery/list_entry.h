@@ -36,5 +36,9 @@ void ParseListValue(const std::string& value, ListEntry& entry);
 // The entry's path on disk: localPath itself for system files, else below
 // the install folder.
 std::string FullPath(const ListEntry& entry, const std::string& installFolder);
+// The entry's path stays below the install folder, or for a "$system$" entry
+// below the system folder ("$system$x.dll", glued to the folder's name, does
+// not).
+bool StaysInItsFolder(const ListEntry& entry);
 
 }  // namespace discovery

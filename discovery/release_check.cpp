@@ -57,7 +57,7 @@ bool VerifyServerRelease(UpdateState& state, const std::string& folder) {
     base::SetControlText(state.hWnd, kStatusLabel, kTextChecking);
     const std::string copy = state.m_strInstallFolder + integrity::kSignatureFileName + "_";
     std::string signature;
-    const bool fetched = FetchServerFile(state, integrity::kSignatureFileName) &&
+    const bool fetched = FetchServerFile(state, integrity::kSignatureFileName, kSignatureCap) &&
                          transfer::ReadFileToString(copy, signature);
     ::DeleteFileA(copy.c_str());
     if (!fetched) return RefuseRelease(state, kTextMissing);

@@ -9,14 +9,15 @@ std::string MakeServerUrl(const UpdateState& state, const std::string& name) {
     return base::FormatText("%s/%s", state.m_strServerUrl.c_str(), name.c_str());
 }
 
-bool FetchServerFile(UpdateState& state, const std::string& name) {
+bool FetchServerFile(UpdateState& state, const std::string& name, uint64_t cap) {
     const std::string url = MakeServerUrl(state, name);
     const std::string target = state.m_strInstallFolder + name + "_";
     state.m_nTotalBytes = 0;
     state.m_nRemainingBytes = 0;
     transfer::TransferBuffer buffer(kWorkBufferSize);
     transfer::TransferProgress progress;  // no window: these fetches report nothing
-    return transfer::DownloadFileResumable(&progress, buffer, url, target, nullptr, kTransferAttempts) == 1;
+    return transfer::DownloadFileResumable(&progress, buffer, url, target, nullptr, kTransferAttempts,
+                                           transfer::ExpectedLength::AtMost(cap)) == 1;
 }
 
 }  // namespace discovery

@@ -17,10 +17,19 @@ constexpr int kTransferAttempts = 10;
 // The server URL compiled into the program (begins with "//" in the
 // server-disabled build).
 std::string BuiltInServerUrl();
+// The most each text that steers a run may hold. A real release needs far
+// less (a release of 20,000 files has a list and a signature file of about
+// 2 MB each, a gateway a few lines); an answer over its cap is refused
+// before a byte of it is written.
+constexpr uint64_t kGatewayCap = 64 * 1024;
+constexpr uint64_t kListCap = 16 * 1024 * 1024;
+constexpr uint64_t kSignatureCap = 16 * 1024 * 1024;
+
 // m_strServerUrl + "/" + name, unescaped.
 std::string MakeServerUrl(const UpdateState& state, const std::string& name);
-// Fetches the named file into install folder + name + "_" without progress
-// reports; resets the byte counters first. True when the copy is complete.
-bool FetchServerFile(UpdateState& state, const std::string& name);
+// Fetches the named file, of at most `cap` bytes, into install folder + name
+// + "_" without progress reports; resets the byte counters first. True when
+// the copy is complete.
+bool FetchServerFile(UpdateState& state, const std::string& name, uint64_t cap);
 
 }  // namespace discovery

@@ -91,9 +91,10 @@ bool RegisterComponents(const std::string& listPath, const std::map<std::string,
     BeginProgress(progress, lines.size());
     for (const std::string& line : lines) {
         const std::string path = ListItemPath(listPath, line);
-        // A name that cannot be a file fails at once: the type-library loader
-        // overruns a fixed buffer with it.
-        if (base::IsUsablePath(path) && NeedsRegistration(line, path, updatedFiles, sameFolder) &&
+        // A name that cannot be a file fails at once (the type-library loader
+        // overruns a fixed buffer with it), and so does one outside the folder.
+        if (base::StaysBelowRoot(line) && base::IsUsablePath(path) &&
+            NeedsRegistration(line, path, updatedFiles, sameFolder) &&
             !RegisterInProcess(path))
             RunAndWait("regsvr32 /s", ("\"" + path + "\"").c_str());
         AdvanceProgress(progress);

@@ -30,7 +30,7 @@ bool WriteListValue(const char* keyPath, const std::string& name, const std::str
 
 bool AddListLine(const std::string& listPath, const std::string& line) {
     FirewallLine parsed = ParseFirewallLine(listPath, line);
-    if (!base::IsUsablePath(parsed.programPath)) return false;
+    if (!base::StaysBelowRoot(parsed.program) || !base::IsUsablePath(parsed.programPath)) return false;
     if (parsed.displayName.empty()) GetProductName(parsed.programPath, parsed.displayName);
     return AddAuthorizedApplication(parsed.programPath, parsed.displayName);
 }
@@ -41,7 +41,8 @@ FirewallLine ParseFirewallLine(const std::string& listPath, const std::string& l
     base::StringList fields;
     base::SplitString(line, "|", fields);
     FirewallLine parsed;
-    parsed.programPath = ListItemPath(listPath, base::Trim(base::GetListItem(fields, 0)));
+    parsed.program = base::Trim(base::GetListItem(fields, 0));
+    parsed.programPath = ListItemPath(listPath, parsed.program);
     parsed.displayName = base::Trim(base::GetListItem(fields, 1));
     return parsed;
 }

@@ -10,9 +10,11 @@
 
 namespace install {
 
-// One line of the list: the program's path (below the list's folder) and
-// the display name it gives, empty when it gives none.
+// One line of the list: the program as the line names it (relative to the
+// list's folder), its path below that folder, and the display name it
+// gives, empty when it gives none.
 struct FirewallLine {
+    std::string program;
     std::string programPath;
     std::string displayName;
 };

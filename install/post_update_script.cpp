@@ -30,14 +30,21 @@ DWORD InstallFont(const std::string& path, const std::string& fileName, const CR
     return result;
 }
 
-// Handles one trimmed, non-empty line. False when a managed line failed.
+// Handles one trimmed, non-empty line. False when a managed line failed. A
+// line whose program lies outside the install folder is not started: it
+// fails like a line whose program cannot be started.
 bool RunLine(const std::string& line, const std::string& installFolder) {
     const ScriptLine parsed = ParseScriptLine(line, installFolder);
+    const bool confined = base::CommandStaysBelowRoot(parsed.relativeCommand);
     if (!parsed.managed) {
-        StartProgram(parsed.command, parsed.hide);
+        if (confined)
+            StartProgram(parsed.command, parsed.hide);
+        else
+            ShowStartError(parsed.command, ERROR_INVALID_NAME);
         return true;
     }
-    return RunScriptLine(parsed.path, nullptr, parsed.waitMilliseconds, parsed.regPath, parsed.regValue) == 0;
+    return confined &&
+           RunScriptLine(parsed.path, nullptr, parsed.waitMilliseconds, parsed.regPath, parsed.regValue) == 0;
 }
 
 }  // namespace

@@ -43,14 +43,15 @@ bool StartProgram(const std::string& commandLine, bool hide, const char* argumen
     startup.wShowWindow = hide ? SW_HIDE : SW_SHOWNORMAL;
     base::ProcessHandles process;
     if (Launch(line, startup, process)) return true;
-
-    const DWORD error = ::GetLastError();
-    if (error != ERROR_FILE_NOT_FOUND) {
-        base::ShowMessageBox(base::FormatText("%s\r\nRun Error: [%lu] %s", base::EchoInBox(line).c_str(), error,
-                                              base::SystemErrorText(error).c_str()),
-                             MB_OK);
-    }
+    ShowStartError(line, ::GetLastError());
     return false;
+}
+
+void ShowStartError(const std::string& commandLine, DWORD error) {
+    if (error == ERROR_FILE_NOT_FOUND) return;
+    base::ShowMessageBox(base::FormatText("%s\r\nRun Error: [%lu] %s", base::EchoInBox(commandLine).c_str(), error,
+                                          base::SystemErrorText(error).c_str()),
+                         MB_OK);
 }
 
 DWORD RunForExitCode(const std::string& commandLine, DWORD waitMilliseconds) {

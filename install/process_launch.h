@@ -15,6 +15,10 @@ namespace install {
 // other than ERROR_FILE_NOT_FOUND is shown in a box with the system's text.
 bool StartProgram(const std::string& commandLine, bool hide, const char* arguments = nullptr);
 
+// The box of a start that failed with `error` (none for ERROR_FILE_NOT_FOUND):
+// the command line, the code and the system's text.
+void ShowStartError(const std::string& commandLine, DWORD error);
+
 // Starts the command line with the default show state and waits up to
 // `waitMilliseconds` (INFINITE allowed). The exit code (STILL_ACTIVE when the
 // program outlived the wait; GetLastError() when the code cannot be read),

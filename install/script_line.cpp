@@ -1,5 +1,7 @@
 #include "install/script_line.h"
 
+#include <algorithm>
+
 #include "base/ansi_text.h"
 #include "install/script_keywords.h"
 
@@ -25,11 +27,13 @@ ScriptLine ParseScriptLine(const std::string& line, const std::string& installFo
         // Without the trim, "$HIDE$ setup.exe" would leave a blank in front,
         // and a command line that starts with a blank names no program.
         if (parsed.hide) parsed.command = base::Trim(base::ReplaceAll(line, "$HIDE$", ""));
+        parsed.relativeCommand = parsed.command;
         return parsed;
     }
     const ScriptKeywords keywords = ParseScriptKeywords(fields);
     parsed.managed = true;
     parsed.path = base::Trim(installFolder + fields[0]);
+    parsed.relativeCommand = parsed.path.substr(std::min(installFolder.size(), parsed.path.size()));
     parsed.waitMilliseconds = WaitMillisecondsFromText(keywords.wait);
     parsed.regPath = keywords.regPath;
     parsed.regValue = keywords.regValue;

@@ -12,6 +12,9 @@ namespace install {
 
 struct ScriptLine {
     bool managed = false;  // "path|keyword field|...": waited for, gated by the registry
+    // What the line starts (or, for a font, names) as it stands in the line:
+    // a managed line's field 0, relative to the install folder.
+    std::string relativeCommand;
     // A simple line: the command line to start, and whether "$HIDE$" asked
     // for it to start hidden.
     std::string command;

@@ -54,6 +54,8 @@ bool TakeValue(const std::string& line, const char* keyword, std::string& value)
     return !value.empty() && !HasControlCharacters(value);
 }
 
+// One "file" line, whose name must sort after every name before it (byte
+// order), as the lines are written.
 bool ParseFileLine(const std::string& line, ReleaseManifest& manifest) {
     std::string rest;
     if (!TakeValue(line, "file", rest)) return false;
@@ -66,7 +68,9 @@ bool ParseFileLine(const std::string& line, ReleaseManifest& manifest) {
     if (name.empty() || !ParseUnsigned32(rest.substr(0, sizeEnd), file.size) ||
         !DigestFromHex(rest.substr(sizeEnd + 1, digestEnd - sizeEnd - 1), file.sha256))
         return false;
-    return manifest.files.emplace(name, file).second;
+    if (!manifest.files.empty() && name <= manifest.files.rbegin()->first) return false;
+    manifest.files.emplace(name, file);
+    return true;
 }
 
 }  // namespace

@@ -46,9 +46,9 @@ struct SignatureFile {
     std::vector<uint8_t> signature;  // most significant byte first
     ReleaseManifest manifest;
 };
-// Strict reading: every line in its place, exact keywords, no duplicate
-// names, nothing after the signature line. False when the text is not such
-// a file.
+// Strict reading: every line in its place, exact keywords, the "file"
+// lines in ascending byte order of their names (so no name twice), nothing
+// after the signature line. False when the text is not such a file.
 bool ParseSignatureFile(const std::string& text, SignatureFile& file);
 
 }  // namespace integrity

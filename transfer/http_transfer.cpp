@@ -29,7 +29,7 @@ struct FileResult {
 };
 
 FileResult GetFile(TransferProgress* progress, TransferBuffer& buffer, const std::string& url,
-                   const std::string& destination) {
+                   const std::string& destination, const ExpectedLength& expected) {
     FileResult out;
     InternetRequest request;
     if (request.Send(url, kFileSettings, kFileHeaders, out.text) != InternetRequest::OpenResult::Sent) return out;
@@ -39,13 +39,16 @@ FileResult GetFile(TransferProgress* progress, TransferBuffer& buffer, const std
         return out;
     }
     std::string lengthText;
-    if (!request.QueryHeader(HTTP_QUERY_CONTENT_LENGTH, lengthText)) {
+    uint64_t length = 0;
+    if (!request.QueryHeader(HTTP_QUERY_CONTENT_LENGTH, lengthText) || !ParseContentLength(lengthText, length)) {
         out.text = "파일 사이즈를 알 수 없습니다!";
         return out;
     }
-    const uint64_t expected = static_cast<uint64_t>(ParseDecimal(lengthText));
-    if (progress) progress->total = progress->remaining = expected;
+    out.text = expected.Refusal(length);
+    if (!out.text.empty()) return out;
+    if (progress) progress->total = progress->remaining = length;
     if (destination.empty()) {
+        request.Finish();
         out.result = 1;
         return out;
     }
@@ -59,7 +62,10 @@ FileResult GetFile(TransferProgress* progress, TransferBuffer& buffer, const std
         return out;
     }
     uint64_t received = 0;
-    while (size_t n = request.ReadBlock(buffer.data.get(), static_cast<size_t>(buffer.size))) {
+    while (received < length) {
+        const size_t want = static_cast<size_t>(std::min<uint64_t>(buffer.size, length - received));
+        const size_t n = request.ReadBlock(buffer.data.get(), want);
+        if (n == 0) break;
         received += n;
         file.Write(buffer.data.get(), n);
         if (progress && progress->hWnd) {
@@ -68,10 +74,11 @@ FileResult GetFile(TransferProgress* progress, TransferBuffer& buffer, const std
             ReportProgress(*progress);
         }
     }
-    if (received != expected) {
-        out.text = base::FormatText("Size is different: %llu:%llu", expected, received);
+    if (received != length) {
+        out.text = base::FormatText("Size is different: %llu:%llu", length, received);
         return out;
     }
+    request.Finish();
     out.result = 1;
     return out;
 }
@@ -85,15 +92,17 @@ enum class Answer {
 // Before anything is written: is this answer the requested bytes? A 206
 // must say it starts where asked; a 200 carries the whole file, which is
 // the requested range only when the range starts at byte 0. A length the
-// server announces must be the requested one. A 200 for another range is
-// the whole file only when it announces the file's size: appended after the
-// bytes already present it would corrupt the file, so it is told apart.
+// server announces must be a number and the requested one (without one the
+// reads stop at the range's end). A 200 for another range is the whole file
+// only when it announces the file's size: appended after the bytes already
+// present it would corrupt the file, so it is told apart.
 Answer ClassifyAnswer(const InternetRequest& request, DWORD status, uint64_t first, uint64_t last,
                       uint64_t fileSize) {
     const uint64_t expected = last - first + 1;
     std::string lengthText;
     const bool announced = request.QueryHeader(HTTP_QUERY_CONTENT_LENGTH, lengthText);
-    const uint64_t length = announced ? static_cast<uint64_t>(ParseDecimal(lengthText)) : 0;
+    uint64_t length = 0;
+    if (announced && !ParseContentLength(lengthText, length)) return Answer::Other;
     if (status == HTTP_STATUS_OK) {
         if (first == 0 && (!announced || length == expected)) return Answer::Range;
         return announced && length == fileSize && fileSize > 0 ? Answer::WholeFile : Answer::Other;
@@ -109,8 +118,9 @@ Answer ClassifyAnswer(const InternetRequest& request, DWORD status, uint64_t fir
 }  // namespace
 
 int HttpGetFile(std::string* diagnostic, TransferProgress* progress, TransferBuffer& buffer,
-                const std::string& url, const std::string& destination, bool errorBox) {
-    const FileResult out = GetFile(progress, buffer, url, destination);
+                const std::string& url, const std::string& destination, bool errorBox,
+                const ExpectedLength& expected) {
+    const FileResult out = GetFile(progress, buffer, url, destination, expected);
     if (diagnostic) *diagnostic = out.text;
     if (errorBox && !out.result) base::ShowErrorBox(out.text);
     return out.result;
@@ -152,15 +162,14 @@ int HttpGetRange(TransferProgress* progress, TransferBuffer& buffer, const std::
 
     uint64_t count = 0;
     char* const block = buffer.data.get();
-    while (size_t n = request.ReadBlock(block, static_cast<size_t>(buffer.size))) {
-        // A block that would run past the range is not written, and neither
-        // is the one that completes it if more data follows: only bytes the
-        // range asked for ever reach the sink.
-        if (count + n > expected) throw CMyException();
-        if (count + n == expected) {
-            char probe;
-            if (request.ReadBlock(&probe, 1)) throw CMyException();
-        }
+    while (count < expected) {
+        const size_t want = static_cast<size_t>(std::min<uint64_t>(buffer.size, expected - count));
+        const size_t n = request.ReadBlock(block, want);
+        if (n == 0) break;
+        // The block that completes the range is written only when nothing
+        // follows it: only bytes the range asked for ever reach the sink.
+        char probe;
+        if (count + n == expected && request.ReadBlock(&probe, 1)) throw CMyException();
         sink.Write(block, n);
         if (progress) {
             const uint64_t before = progress->done;
@@ -172,6 +181,7 @@ int HttpGetRange(TransferProgress* progress, TransferBuffer& buffer, const std::
         count += n;
     }
     if (count != expected) throw CMyException();
+    request.Finish();
     received = count;
     return 1;
 }

@@ -1,14 +1,49 @@
 #include "transfer/internet_request.h"
 
-#include <cstdlib>
+#include <algorithm>
 
 #include "base/ansi_text.h"
+#include "transfer/run_patience.h"
 #include "transfer/transfer_errors.h"
 
 namespace transfer {
+
+// What WinINet's callback reports of the request's pending operations, and
+// where they put their results. It lives until both the request object and
+// WinINet (HANDLE_CLOSING) are done with it: an operation broken off under
+// Wine goes on after the worker has left, and completes into it.
+struct RequestCompletion {
+    static constexpr DWORD kBlockBytes = 32768;
+    base::UniqueKernelHandle done{::CreateEventA(nullptr, FALSE, FALSE, nullptr)};
+    LONG references = 1;
+    DWORD result = 0;
+    DWORD error = 0;
+    DWORD available = 0;
+    DWORD read = 0;
+    char block[kBlockBytes];
+
+    void AddReference() { ::InterlockedIncrement(&references); }
+    void Release() {
+        if (::InterlockedDecrement(&references) == 0) delete this;
+    }
+};
+
 namespace {
 
-constexpr DWORD_PTR kContext = 1;
+// The connection gets no context, so WinINet reports nothing of it.
+constexpr DWORD_PTR kNoCallbacks = 0;
+
+void CALLBACK OnStatus(HINTERNET, DWORD_PTR context, DWORD status, LPVOID info, DWORD) {
+    RequestCompletion* completion = reinterpret_cast<RequestCompletion*>(context);
+    if (status == INTERNET_STATUS_REQUEST_COMPLETE) {
+        const INTERNET_ASYNC_RESULT* result = static_cast<const INTERNET_ASYNC_RESULT*>(info);
+        completion->result = static_cast<DWORD>(result->dwResult);
+        completion->error = result->dwError;
+        ::SetEvent(completion->done.get());
+    } else if (status == INTERNET_STATUS_HANDLE_CLOSING) {
+        completion->Release();
+    }
+}
 
 void SetDwordOption(HINTERNET session, DWORD option, DWORD value) {
     ::InternetSetOptionA(session, option, &value, sizeof(value));
@@ -58,12 +93,32 @@ bool ParseUrl(const std::string& url, ParsedUrl& parsed) {
     return ok && !parsed.server.empty();
 }
 
+// A call that went pending (true) or ended at once (false); other failures throw.
+bool WentPending(BOOL ok) {
+    if (ok) return false;
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_IO_PENDING) throw InternetException(error);
+    return true;
+}
+
 }  // namespace
+
+InternetRequest::~InternetRequest() {
+    if (watch_.sent() && !finished_) SpendRunPatience(watch_.IdleMs());
+    // Closing the request ends whatever it still has pending (on Windows;
+    // under Wine the operation runs out on WinINet's thread).
+    request_.reset();
+    connection_.reset();
+    session_.reset();
+    if (completion_) completion_->Release();
+}
 
 InternetRequest::OpenResult InternetRequest::Send(const std::string& url, const SessionSettings& settings,
                                                   const std::string& headers, std::string& failureText) {
-    session_.reset(::InternetOpenA("Vantero", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    if (!RunPatienceLeft()) throw InternetException(ERROR_INTERNET_TIMEOUT);
+    session_.reset(::InternetOpenA("Vantero", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, INTERNET_FLAG_ASYNC));
     if (!session_) throw InternetException(::GetLastError());
+    ::InternetSetStatusCallbackA(session_.get(), OnStatus);
     ApplySettings(session_.get(), settings);
 
     const std::string address = base::ReplaceAll(url, "\\", "/");
@@ -75,25 +130,37 @@ InternetRequest::OpenResult InternetRequest::Send(const std::string& url, const 
         return OpenResult::BadUrl;
     }
     connection_.reset(::InternetConnectA(session_.get(), parsed.server.c_str(), parsed.port, nullptr, nullptr,
-                                         INTERNET_SERVICE_HTTP, 0, kContext));
+                                         INTERNET_SERVICE_HTTP, 0, kNoCallbacks));
     if (!connection_) {
         failureText = base::FormatText("GetHttpConnection: %s, %u", parsed.server.c_str(),
                                        static_cast<unsigned>(parsed.port));
         return OpenResult::NoConnection;
     }
+    // Opened without a context, so that no callback can reach the completion
+    // before the handle holds its own reference to it.
     request_.reset(::HttpOpenRequestA(connection_.get(), "GET", parsed.object.c_str(), nullptr, nullptr, nullptr,
-                                      kRequestFlags, kContext));
-    if (!request_) {
+                                      kRequestFlags, kNoCallbacks));
+    completion_ = new RequestCompletion;
+    DWORD_PTR context = reinterpret_cast<DWORD_PTR>(completion_);
+    if (!request_ ||
+        !::InternetSetOptionA(request_.get(), INTERNET_OPTION_CONTEXT_VALUE, &context, sizeof(context))) {
         failureText = "OpenRequest Error!";
         return OpenResult::NoRequest;
     }
+    completion_->AddReference();  // the handle's, given back when WinINet closes it
     // Windows hands the session's time-outs down to its connections and
     // requests; Wine keeps them on the session only, so they are repeated
     // on the request itself (same values, no change on Windows).
     ApplySettings(request_.get(), settings);
     ::HttpAddRequestHeadersA(request_.get(), headers.c_str(), static_cast<DWORD>(headers.size()),
                              HTTP_ADDREQ_FLAG_ADD_IF_NEW);
-    if (!::HttpSendRequestA(request_.get(), nullptr, 0, nullptr, 0)) throw InternetException(::GetLastError());
+    watch_.Sent();
+    if (WentPending(::HttpSendRequestA(request_.get(), nullptr, 0, nullptr, 0))) {
+        if (::WaitForSingleObject(completion_->done.get(), watch_.AnswerMsLeft()) != WAIT_OBJECT_0)
+            throw InternetException(ERROR_INTERNET_TIMEOUT);
+        if (!completion_->result) throw InternetException(completion_->error);
+    }
+    watch_.Answered();
     return OpenResult::Sent;
 }
 
@@ -114,18 +181,59 @@ bool InternetRequest::QueryHeader(DWORD info, std::string& value) const {
     return true;
 }
 
+void InternetRequest::AwaitBody() {
+    while (::WaitForSingleObject(completion_->done.get(), watch_.WindowMsLeft()) != WAIT_OBJECT_0) {
+        if (!watch_.KeepsPace()) throw InternetException(ERROR_INTERNET_TIMEOUT);
+    }
+    if (!completion_->result) throw InternetException(completion_->error);
+}
+
+DWORD InternetRequest::BytesReady() {
+    // After a wait the count is asked for again: what a completed query
+    // wrote is not relied on.
+    while (WentPending(::InternetQueryDataAvailable(request_.get(), &completion_->available, 0, 0))) AwaitBody();
+    return completion_->available;
+}
+
+void InternetRequest::ReadReady(char* data, DWORD count) {
+    completion_->read = 0;
+    if (WentPending(::InternetReadFile(request_.get(), completion_->block, count, &completion_->read))) AwaitBody();
+    std::copy(completion_->block, completion_->block + completion_->read, data);
+    watch_.Received(completion_->read);
+    if (!watch_.KeepsPace()) throw InternetException(ERROR_INTERNET_TIMEOUT);
+}
+
 size_t InternetRequest::ReadBlock(char* data, size_t size) {
+    if (failure_) throw InternetException(failure_);
     size_t filled = 0;
-    while (filled < size) {
-        DWORD got = 0;
-        if (!::InternetReadFile(request_.get(), data + filled, static_cast<DWORD>(size - filled), &got))
-            throw InternetException(::GetLastError());
-        if (got == 0) break;
-        filled += got;
+    try {
+        while (filled < size) {
+            const DWORD ready = BytesReady();
+            if (ready == 0) break;
+            const DWORD count = static_cast<DWORD>(
+                std::min<size_t>({ready, size - filled, static_cast<size_t>(RequestCompletion::kBlockBytes)}));
+            ReadReady(data + filled, count);
+            if (completion_->read == 0) break;
+            filled += completion_->read;
+        }
+    } catch (const InternetException& e) {
+        // The bytes that came before the failure are handed over first, so
+        // that they are kept; the failure comes with the next read.
+        if (filled == 0) throw;
+        failure_ = e.code();
     }
     return filled;
 }
 
-int64_t ParseDecimal(const std::string& text) { return std::strtoll(text.c_str(), nullptr, 10); }
+bool ParseContentLength(const std::string& text, uint64_t& length) {
+    if (text.empty() || text.size() > 18) return false;
+    uint64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + static_cast<uint64_t>(c - '0');
+    }
+    length = value;
+    return true;
+}
 
 }  // namespace transfer

@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <new>
+#include <stdexcept>
 
 #include "base/ansi_text.h"
 #include "base/unique_handle.h"
@@ -39,7 +41,16 @@ int ReadFileToString(const std::string& path, std::string& text) {
     if (!file) return 0;
     LARGE_INTEGER size;
     if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart > 0x7FFFFFFF) return 0;
-    std::string content(static_cast<size_t>(size.QuadPart), '\0');
+    // A file the server made larger than memory can hold is a failed read,
+    // not the end of the program.
+    std::string content;
+    try {
+        content.resize(static_cast<size_t>(size.QuadPart));
+    } catch (const std::bad_alloc&) {
+        return 0;
+    } catch (const std::length_error&) {
+        return 0;
+    }
     DWORD read = 0;
     if (!content.empty() &&
         (!::ReadFile(file.get(), &content[0], static_cast<DWORD>(content.size()), &read, nullptr) ||

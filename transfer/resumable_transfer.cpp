@@ -4,8 +4,10 @@
 #include <shlwapi.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "base/message_box.h"
+#include "base/system_error.h"
 #include "base/usable_path.h"
 #include "transfer/http_transfer.h"
 #include "transfer/local_files.h"
@@ -59,12 +61,12 @@ private:
 // afresh. `offset` gets the first byte to fetch. False when the file cannot
 // be opened.
 bool OpenTarget(DiskFileSink& file, const std::string& target, bool resume, TransferBuffer& buffer,
-                const std::string& url, int attempts, uint64_t& offset) {
+                const std::string& url, int attempts, const ExpectedLength& expected, uint64_t& offset) {
     offset = 0;
     if (!resume) return file.Open(target, DiskFileSink::Mode::CreateTruncate);
     if (!file.Open(target, DiskFileSink::Mode::OpenExisting)) return false;
     try {
-        if (VerifyPartialFile(buffer, url, file, 1024, attempts)) {
+        if (VerifyPartialFile(buffer, url, file, 1024, attempts, expected)) {
             offset = file.Length();
         } else {
             file.Seek(0);
@@ -75,6 +77,22 @@ bool OpenTarget(DiskFileSink& file, const std::string& target, bool resume, Tran
     } catch (const TransferException&) {
         return false;
     }
+}
+
+// The drive of `target` has room for the rest of a file of `size` bytes,
+// counting what a partial copy there already holds.
+bool FitsOnDrive(const std::string& target, uint64_t size) {
+    WIN32_FILE_ATTRIBUTE_DATA present = {};
+    uint64_t held = 0;
+    if (::GetFileAttributesExA(target.c_str(), GetFileExInfoStandard, &present))
+        held = (static_cast<uint64_t>(present.nFileSizeHigh) << 32) | present.nFileSizeLow;
+    if (held >= size) return true;
+    std::vector<char> root(target.begin(), target.end());
+    root.push_back('\0');
+    ::PathStripToRootA(root.data());
+    ULARGE_INTEGER available;
+    return ::GetDiskFreeSpaceExA(root[0] ? root.data() : nullptr, &available, nullptr, nullptr) &&
+           size - held <= available.QuadPart;
 }
 
 }  // namespace
@@ -88,13 +106,13 @@ bool LeftUnderMarker(const std::string& target, const std::string& markerText) {
     return ::PathFileExistsA(target.c_str()) && MarkerMatches(MarkerPath(target), markerText.c_str());
 }
 
-int GetRemoteFileSize(const std::string& url, uint64_t& size, int attempts) {
+int GetRemoteFileSize(const std::string& url, uint64_t& size, int attempts, const ExpectedLength& expected) {
     TransferBuffer buffer(32768);
     std::string message;
     for (int made = 0; made < attempts; ++made) {
         TransferProgress record;
         try {
-            if (HttpGetFile(&message, &record, buffer, url, std::string(), false)) {
+            if (HttpGetFile(&message, &record, buffer, url, std::string(), false, expected)) {
                 size = record.total;
                 return 1;
             }
@@ -133,11 +151,11 @@ int HttpGetRangeRetry(TransferProgress* progress, TransferBuffer& buffer, const 
 }
 
 int VerifyPartialFile(TransferBuffer& buffer, const std::string& url, DiskFileSink& file, int32_t sample,
-                      int attempts) {
+                      int attempts, const ExpectedLength& expected) {
     try {
         const uint64_t length = file.Length();
         uint64_t remoteSize = 0;
-        if (!GetRemoteFileSize(url, remoteSize, attempts)) return 0;
+        if (!GetRemoteFileSize(url, remoteSize, attempts, expected)) return 0;
         if (remoteSize == 0 || length == 0 || length > remoteSize) return 0;
 
         const uint64_t sampleSize = sample > 0 ? static_cast<uint64_t>(sample) : 0;
@@ -159,12 +177,17 @@ int VerifyPartialFile(TransferBuffer& buffer, const std::string& url, DiskFileSi
 }
 
 int DownloadFileResumable(TransferProgress* progress, TransferBuffer& buffer, const std::string& url,
-                          const std::string& target, const char* markerText, int attempts) {
+                          const std::string& target, const char* markerText, int attempts,
+                          const ExpectedLength& expected) {
     // A target that cannot be a file (a list entry's name can be anything)
     // fails before any request, as one that cannot be created would.
     if (!base::IsUsablePath(target)) return 0;
     uint64_t remoteSize = 0;
-    if (!GetRemoteFileSize(url, remoteSize, attempts) || remoteSize == 0) return 0;
+    if (!GetRemoteFileSize(url, remoteSize, attempts, expected) || remoteSize == 0) return 0;
+    if (!FitsOnDrive(target, remoteSize)) {
+        base::ShowErrorBox(base::SystemErrorText(ERROR_DISK_FULL));
+        return 0;
+    }
 
     const std::string markerPath = markerText ? MarkerPath(target) : std::string();
     const bool markerMatches = markerText && MarkerMatches(markerPath, markerText);
@@ -173,7 +196,7 @@ int DownloadFileResumable(TransferProgress* progress, TransferBuffer& buffer, co
     StagedFile file(markerPath, markerText);
     uint64_t offset = 0;
     const bool resume = markerMatches && ::PathFileExistsA(target.c_str());
-    if (!OpenTarget(file, target, resume, buffer, url, attempts, offset)) return 0;
+    if (!OpenTarget(file, target, resume, buffer, url, attempts, expected, offset)) return 0;
 
     const uint64_t last = remoteSize - 1;
     const int64_t missing = static_cast<int64_t>(remoteSize - offset);

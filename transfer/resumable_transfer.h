@@ -7,15 +7,17 @@
 #include <cstdint>
 #include <string>
 
+#include "transfer/expected_length.h"
 #include "transfer/transfer_records.h"
 #include "transfer/transfer_sink.h"
 
 namespace transfer {
 
 // Size of the remote file from its Content-Length. Tries `attempts` times;
-// after the last failure shows the last diagnostic in an error box. 1 and
-// the size, or 0 and size 0.
-int GetRemoteFileSize(const std::string& url, uint64_t& size, int attempts);
+// a size that `expected` does not allow is a failed attempt. After the last
+// failure shows the last diagnostic in an error box. 1 and the size, or 0
+// and size 0.
+int GetRemoteFileSize(const std::string& url, uint64_t& size, int attempts, const ExpectedLength& expected);
 
 // Bytes first..last into `sink`, continuing after the bytes already written
 // when an attempt breaks off. `progress` lends only its window. `received`
@@ -30,16 +32,20 @@ int HttpGetRangeRetry(TransferProgress* progress, TransferBuffer& buffer, const 
 // 0 at once when the server answers a sample with the whole file: a server
 // that ignores Range cannot continue the file anyway.
 int VerifyPartialFile(TransferBuffer& buffer, const std::string& url, DiskFileSink& file,
-                      int32_t sample, int attempts);
+                      int32_t sample, int attempts, const ExpectedLength& expected);
 
 // Brings the remote file to `target`. With a marker text, a partial file
 // left by an earlier call with the same text is checked and continued; the
 // marker (the target's path without extension plus ".$ver$") is removed
 // once the download has ended. A resumed request answered with the whole
 // file (200 with the size the size query gave) starts the file over with
-// that body. 1 when the target holds the whole remote file.
+// that body. The remote size must be one `expected` allows, and the bytes
+// still missing must fit on the target's drive, or nothing is fetched (the
+// latter with the system's "disk full" text in an error box). 1 when the
+// target holds the whole remote file.
 int DownloadFileResumable(TransferProgress* progress, TransferBuffer& buffer, const std::string& url,
-                          const std::string& target, const char* markerText, int attempts);
+                          const std::string& target, const char* markerText, int attempts,
+                          const ExpectedLength& expected);
 
 // The marker path for a download target.
 std::string MarkerPath(const std::string& target);

@@ -91,7 +91,8 @@ int main(int argc, char** argv) {
     const std::string wholeTarget = folder + "whole.pak_";
     ::DeleteFileA(wholeTarget.c_str());
     start = Seconds();
-    if (transfer::DownloadFileResumable(&whole, buffer, baseUrl + "/new/world.pak", wholeTarget, nullptr, 10) != 1)
+    if (transfer::DownloadFileResumable(&whole, buffer, baseUrl + "/new/world.pak", wholeTarget, nullptr, 10,
+                                        transfer::ExpectedLength::Exactly(index.fileSize)) != 1)
         return Fail("whole download");
     const double wholeSeconds = Seconds() - start;
     std::printf("whole download: %.2f s, %.1f MiB/s\n", wholeSeconds, MiBs(index.fileSize, wholeSeconds));

@@ -146,6 +146,8 @@ class Handler(BaseHTTPRequestHandler):
         size = os.path.getsize(full)
         if fault == "stall" and not rule.get("after_headers"):
             return self.stall(rule)
+        if fault == "trickle_headers":
+            return self.trickle_headers(size, rule)
         if fault == "status":
             return self.plain(int(rule.get("code", 500)))
         if fault == "redirect":
@@ -153,7 +155,7 @@ class Handler(BaseHTTPRequestHandler):
 
         first, last, status = 0, size - 1, 200
         wanted = self.record["range"]
-        if wanted and fault != "ignore_range":
+        if wanted and fault not in ("ignore_range", "length"):
             span = parse_range(wanted, size)
             if span is None:
                 return self.plain(416, [("Content-Range", "bytes */%d" % size)])
@@ -168,12 +170,15 @@ class Handler(BaseHTTPRequestHandler):
         announced = count
         if fault == "long":
             announced = count + int(rule.get("by", 1))
+        claimed = str(rule.get("value", "")) if fault == "length" else None
 
         self.send_response(status)
         if status == 206:
             self.send_header("Content-Range", "bytes %d-%d/%d" % (send_first, send_first + count - 1, size))
         if fault == "zero_length":
             self.send_header("Content-Length", "0")
+        elif claimed is not None:
+            self.send_header("Content-Length", claimed)
         elif fault != "no_length":
             self.send_header("Content-Length", str(announced))
         self.send_header("Content-Type", "application/octet-stream")
@@ -186,6 +191,11 @@ class Handler(BaseHTTPRequestHandler):
         if fault == "stall":
             return self.stall(rule)
 
+        if claimed is not None:
+            return self.send_claimed(full, send_first, count, claimed, rule)
+        if fault == "trickle":
+            return self.trickle_body(full, send_first, count, rule)
+
         body_limit = announced
         if fault == "drop":
             body_limit = min(int(rule.get("after", 0)), announced)
@@ -193,11 +203,54 @@ class Handler(BaseHTTPRequestHandler):
             body_limit = max(announced - int(rule.get("by", 1)), 0)
         self.record["bytes"] = self.send_body(full, send_first, min(body_limit, count))
         if fault == "long":
-            extra = b"X" * (announced - count)
-            self.connection.sendall(extra)
-            self.record["bytes"] += len(extra)
+            self.send_padding(announced - count)
         if fault == "drop":
             self.abort()
+
+    def send_padding(self, count):
+        block = b"X" * CHUNK
+        while count > 0:
+            self.connection.sendall(block[:min(count, CHUNK)])
+            self.record["bytes"] += min(count, CHUNK)
+            count -= CHUNK
+
+    def send_claimed(self, full, first, count, claimed, rule):
+        """The file's bytes, then padding up to `send` bytes (default: as many
+        as a numeric claim says, at most 64 MiB); the connection then ends."""
+        default = min(int(claimed), 64 * CHUNK) if claimed.isdigit() else count
+        total = int(rule.get("send", default))
+        self.record["bytes"] = self.send_body(full, first, min(count, total))
+        self.send_padding(total - self.record["bytes"])
+        self.abort()
+
+    def trickle(self, data, rule):
+        """Sends `data` one byte every `every` seconds for at most `seconds`."""
+        every, deadline = float(rule.get("every", 1)), time.time() + float(rule.get("seconds", 120))
+        for byte in data:
+            if time.time() > deadline:
+                break
+            self.connection.sendall(bytes([byte]))
+            self.record["bytes"] += 1
+            time.sleep(every)
+
+    def trickle_headers(self, size, rule):
+        self.server.write_log(self.record)
+        self.logged = True
+        self.record["status"] = 200
+        head = ("HTTP/1.1 200 OK\r\nContent-Length: %d\r\nConnection: close\r\n\r\n" % size).encode()
+        self.trickle(head, rule)
+
+    def trickle_body(self, full, first, count, rule):
+        """`after` bytes at once, then the rest a byte at a time."""
+        at_once = min(int(rule.get("after", 0)), count)
+        self.record["bytes"] = self.send_body(full, first, at_once)
+        # Logged before the trickle, so a client that has given up already
+        # finds the request in the log.
+        self.server.write_log(self.record)
+        self.logged = True
+        with open(full, "rb") as f:
+            f.seek(first + at_once)
+            self.trickle(f.read(min(count - at_once, 4096)), rule)
 
     def stall(self, rule):
         # Logged before the silence, so a client that has given up already

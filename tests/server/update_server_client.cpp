@@ -127,12 +127,14 @@ void TestSite::SetFaults(const std::vector<Fault>& faults) {
             plan << "]";
         }
         if (f.arg >= 0) {
-            const char* name = f.fault == "drop" ? "after"
-                               : f.fault == "status" ? "code"
-                               : f.fault == "stall" ? "seconds"
-                                                    : "by";
+            const char* name = f.fault == "drop" || f.fault == "trickle" ? "after"
+                               : f.fault == "status"                     ? "code"
+                               : f.fault == "stall"                      ? "seconds"
+                               : f.fault == "length"                     ? "send"
+                                                                         : "by";
             plan << ", \"" << name << "\": " << f.arg;
         }
+        if (!f.value.empty()) plan << ", \"value\": " << JsonQuote(f.value);
         plan << "}";
     }
     plan << "]}";

@@ -29,13 +29,18 @@ struct LoggedRequest {
 // "redirect", "status" (arg = status code), "short" / "long" (arg = bytes
 // missing / added), "shift" (206 whose range starts arg bytes later),
 // "stall" (arg = seconds of silence before the answer), "partial" (206 even
-// to a request without Range).
+// to a request without Range), "length" (value = the Content-Length text;
+// arg = body bytes sent, by default the file padded to a numeric claim),
+// "trickle" (arg = body bytes sent
+// at once, then a byte a second), "trickle_headers" (the headers a byte a
+// second).
 struct Fault {
     std::string file;         // path below the site's folder
     std::string kind;         // "whole", "range" or empty for both
     std::vector<int> nth;     // which requests (1-based, counted per kind when kind is set); empty: all
     std::string fault;
     int64_t arg = -1;         // -1: the server's default
+    std::string value{};      // "length": the header's text
 };
 
 class TestSite {

@@ -4,6 +4,7 @@
 
 #include "base/ansi_text.h"
 #include "base/split_string.h"
+#include "base/usable_path.h"
 
 namespace release_list {
 namespace {
@@ -62,6 +63,10 @@ std::string CheckRemoteName(const std::string& name) {
                 return std::string("contains '") + c + "'; server names may hold letters, digits and ._-~()+!,@";
         }
     }
+    // Installed at its own name unless --local says otherwise.
+    if (!base::StaysBelowRoot(name))
+        return "has a segment that Windows takes for a device (CON, NUL, COM1, ...) or that ends in a dot; the "
+               "updater cannot install it";
     return std::string();
 }
 
@@ -72,16 +77,12 @@ std::string CheckLocalPath(const std::string& path, unsigned ansiCodePage) {
     if (HasHighBytes(path) && ansiCodePage != 949)
         return "holds non-ASCII characters, which the list (code page 949) can only carry when this tool runs "
                "with that code page";
-    if (path.find(':') != std::string::npos || path[0] == '\\' || path[0] == '/')
-        return "must be relative to the install folder";
     if (base::FindNoCase(path, "$system$") != std::string::npos)
         return "names the system folder; use --system for that";
-    base::StringList segments;
-    base::SplitString(base::ReplaceAll(path, "/", "\\"), "\\", segments);
-    for (const std::string& segment : segments) {
-        problem = SegmentProblem(segment);
-        if (!problem.empty()) return problem;
-    }
+    // The updater's own rule, so that the tool never writes a list it refuses.
+    if (!base::StaysBelowRoot(path))
+        return "must stay below the install folder: relative, without a drive, a stream, a device name (CON, NUL, "
+               "COM1, ...), or a segment that is empty or ends in a dot or blank ('.' and '..' do)";
     return std::string();
 }
 

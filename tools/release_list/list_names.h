@@ -14,8 +14,8 @@ namespace release_list {
 // exactly this set.
 std::string CheckRemoteName(const std::string& name);
 // A path below the install folder as written in a list key (after "|"):
-// relative, no ".." or empty segments, nothing the list format would split
-// or trim. Bytes above 0x7F are allowed only when `ansiCodePage` is 949,
+// one the updater takes as staying below its folder (base::StaysBelowRoot),
+// nothing the list format would split or trim. Bytes above 0x7F are allowed only when `ansiCodePage` is 949,
 // the code page the updater reads its lists in.
 std::string CheckLocalPath(const std::string& path, unsigned ansiCodePage);
 // A section name of the list.

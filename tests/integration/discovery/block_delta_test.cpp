@@ -163,6 +163,23 @@ TEST_F(BlockDeltaTest, BrokenOffAssemblyContinuesNextRunWithoutFetchingAnythingT
     EXPECT_EQ(plan.fetchBytes, firstRun + RangeBytes("v/data/world.pak"));
 }
 
+// Every range answered as a far larger whole file: no byte of the answers
+// is written, the staged file holds only the new file's own bytes up to the
+// range that failed, and the next run finishes it.
+TEST_F(BlockDeltaTest, RangesAnsweredLongerThanAskedWriteNothingOfTheAnswer) {
+    Publish(true);
+    site_.SetFaults({Fault{std::string("v/") + kArchive, "range", {}, "length", 70000,
+                           std::to_string(10 * newArchive_.size())}});
+    EXPECT_EQ(discovery::kFailed, Run());
+    const std::string staged = Staged();
+    EXPECT_LT(staged.size(), newArchive_.size());
+    EXPECT_EQ(newArchive_.substr(0, staged.size()), staged);
+
+    site_.SetFaults({});
+    ASSERT_EQ(discovery::kFetched, Run());
+    EXPECT_EQ(newArchive_, Staged());
+}
+
 TEST_F(BlockDeltaTest, AResultThatDoesNotVerifyIsFetchedWhole) {
     Publish(true);
     // A mirror serves the changed blocks with other bytes than its list and

@@ -6,7 +6,6 @@
 #include <windows.h>
 #include <shlwapi.h>
 
-#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <thread>
@@ -14,66 +13,12 @@
 #include "base/unique_handle.h"
 #include "base/updater_settings.h"
 #include "base/window_protocol.h"
-#include "discovery/download_updates.h"
-#include "discovery/file_identity.h"
-#include "tests/server/update_server_client.h"
-#include "tests/support/captured_boxes.h"
-#include "tests/support/test_env.h"
-#include "tests/unit/discovery/recording_window.h"
-#include "tools/release_list/release_signing.h"
+#include "tests/integration/discovery/discovery_run_fixture.h"
 
 namespace {
 
+using namespace discoverytest;
 using testserver::Fault;
-
-std::string Content(const std::string& name, size_t size) {
-    std::string bytes(size, '\0');
-    for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(name[i % name.size()] + i / 7);
-    return bytes;
-}
-
-// The list value "|size|fingerprint|" of some content.
-std::string ListValue(const std::string& content, const std::string& version = "") {
-    testenv::ScratchDir dir("discovery_value");
-    testenv::WriteFileBytes(dir / "f", content);
-    char fingerprint[17] = {};
-    discovery::ComputeFingerprint(dir / "f", fingerprint);
-    return version + "|" + std::to_string(content.size()) + "|" + fingerprint + "|";
-}
-
-class DownloadUpdatesTest : public ::testing::Test {
-protected:
-    DownloadUpdatesTest() {
-        state_.m_strInstallFolder = install_.path();
-        state_.m_strSelfFileName = "Arkenfel_Update.exe";
-        state_.hWnd = window_.hwnd();
-    }
-    // Puts a release below folder `version` with files (remote name -> content)
-    // listed under one section in the given order.
-    void PutRelease(const std::string& version, const std::vector<std::pair<std::string, std::string>>& files) {
-        std::string list = "[Client]\r\n";
-        for (const auto& file : files) {
-            list += file.first + "=" + ListValue(file.second) + "\r\n";
-            site_.PutFile(version + "/" + file.first, file.second);
-        }
-        site_.PutFile(version + "/Arkenfel_List.ini", list);
-    }
-    int Run(const std::string& key = "") { return discovery::DownloadUpdates(state_, site_.BaseUrl(), key); }
-    // Files requested, in the order of their first request.
-    std::vector<std::string> RequestedFiles() const {
-        std::vector<std::string> files;
-        for (const auto& request : site_.Requests())
-            if (std::find(files.begin(), files.end(), request.file) == files.end()) files.push_back(request.file);
-        return files;
-    }
-    std::string Status() const { return window_.Text(kStatusLabel); }
-
-    testserver::TestSite site_{"discovery"};
-    testenv::ScratchDir install_{"discovery_install"};
-    testenv::RecordingWindow window_;
-    testenv::CapturedBoxes boxes_;
-    discovery::UpdateState state_;
-};
 
 TEST_F(DownloadUpdatesTest, FetchesGatewayListAndFilesInListOrderBelowTheVersionFolder) {
     site_.PutFile("gateway.ini", "  \t1.0.3  \r\nbeta=2.0\r\n");
@@ -269,46 +214,6 @@ TEST_F(DownloadUpdatesTest, FileHeldByARunningProgramStopsBeforeAnyTransfer) {
     EXPECT_EQ((std::vector<std::string>{"gateway.ini", "v/Arkenfel_List.ini"}), RequestedFiles());
     EXPECT_TRUE(state_.m_mapFetched.empty());
 }
-
-// With a release key: releases signed with openssl-made test keys (see
-// tests/fixtures/integrity), signed here through the release tool's code.
-class SignedReleaseTest : public DownloadUpdatesTest {
-protected:
-    SignedReleaseTest() {
-        state_.m_strReleaseKey = testenv::ReadFileBytes(KeyPath("test_release_key.pub.pem"));
-        base::WriteReleaseSerial(0);
-    }
-    ~SignedReleaseTest() override { base::WriteReleaseSerial(0); }
-    static std::string KeyPath(const std::string& name) {
-        return testenv::BinaryDir() + "fixtures\\integrity\\" + name;
-    }
-    // Gateway naming "v", the release below it, and its signature.
-    void PublishSigned(const std::vector<std::pair<std::string, std::string>>& files, uint32_t serial,
-                       const std::string& signedFolder = "v", const std::string& key = "test_release_key.pem") {
-        site_.PutFile("gateway.ini", "v\r\n");
-        PutRelease("v", files);
-        integrity::ReleaseManifest manifest;
-        manifest.folder = signedFolder;
-        for (const auto& file : files) {
-            manifest.files[file.first].size = static_cast<uint32_t>(file.second.size());
-            integrity::HashBytes(file.second, manifest.files[file.first].sha256);
-        }
-        const std::string list = testenv::ReadFileBytes(site_.ServedPath("v/Arkenfel_List.ini"));
-        site_.PutFile("v/Arkenfel_Release.sig",
-                      release_list::SignRelease(release_list::SigningKey(KeyPath(key)), manifest, list, false, serial, "")
-                          .text);
-    }
-    std::vector<std::string> StagedNames() const {
-        std::vector<std::string> names;
-        WIN32_FIND_DATAA data;
-        base::UniqueFind find(::FindFirstFileA((install_ / "*_").c_str(), &data));
-        if (find.valid()) do names.push_back(data.cFileName);
-            while (::FindNextFileA(find.get(), &data));
-        return names;
-    }
-    const std::vector<std::pair<std::string, std::string>> files_{{"a.dat", Content("a", 3000)},
-                                                                   {"b.dat", Content("b", 40)}};
-};
 
 TEST_F(SignedReleaseTest, SignatureIsCheckedRightAfterTheListAndItsSerialIsKept) {
     PublishSigned(files_, 500);

@@ -102,13 +102,15 @@ TEST_F(Script, UnknownRootOrAbsentKeyCountsAsVersionZero) {
     EXPECT_EQ(2, CountRecordedLines(dir_ / "r.rec"));
 }
 
+// The program of a simple line is found by the system's search (here: beside
+// the test program); a path out of the install folder would be refused.
 TEST_F(Script, HideMarkerIsCaseSensitiveAndStartsTheRestOfTheLine) {
-    EXPECT_TRUE(Run("$hide$ " + dir_ / Installer(0, "lower.rec") + "\r\n" + "$HIDE$ " +
-                    dir_ / Installer(0, "upper.rec") + "\r\n"));
+    const std::string upper = "fixture_sleeper.exe 0 " + dir_ / "upper.rec";
+    EXPECT_TRUE(Run("$hide$ fixture_sleeper.exe 0 " + dir_ / "lower.rec" + "\r\n" + "$HIDE$ " + upper + "\r\n"));
     ASSERT_TRUE(installtest::WaitForFile(dir_ / "upper.rec"));
     const std::string recorded = testenv::ReadFileBytes(dir_ / "upper.rec");
     // The marker is cut out together with the blank that followed it.
-    EXPECT_EQ(dir_ / Installer(0, "upper.rec") + "\r\n", recorded);
+    EXPECT_EQ(upper + "\r\n", recorded);
     // "$hide$" stays part of the command: that program does not exist, and
     // "file not found" is not reported.
     EXPECT_FALSE(FileExists(dir_ / "lower.rec"));
@@ -277,7 +279,7 @@ TEST(StartProgram, HideFlagStartsHiddenAndTheScriptMarkerSetsIt) {
     EXPECT_TRUE(install::StartProgram(program, true, (dir / "hidden.txt").c_str()));
     EXPECT_TRUE(install::StartProgram(program + " " + dir / "shown.txt", false));
     EXPECT_EQ(0u, install::RunAndWait(program, (dir / "waited.txt").c_str()));
-    testenv::WriteFileBytes(dir / "script.ini", "$HIDE$ " + program + " " + dir / "script.txt\r\n");
+    testenv::WriteFileBytes(dir / "script.ini", "$HIDE$ fixture_startinfo.exe " + dir / "script.txt\r\n");
     EXPECT_TRUE(install::RunPostUpdateScript(dir / "script.ini", dir.path()));
     for (const char* file : {"hidden.txt", "shown.txt", "script.txt"}) ASSERT_TRUE(installtest::WaitForFile(dir / file));
 

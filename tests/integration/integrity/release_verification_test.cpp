@@ -72,6 +72,8 @@ TEST(ReleaseVerification, OpensslSignedReleaseVerifiesAndEveryRefusalHasItsReaso
         Replace(file, "list ", "list 0"),
         Replace(file, "file 6 ", "file 6x "),
         Replace(file, "readme.txt\r\n", "readme.txt\r\nfile 6 " + std::string(64, 'a') + " readme.txt\r\n"),
+        // file lines out of the order the tool writes them in
+        Replace(file, "readme.txt\r\n", "readme.txt\r\nfile 6 " + std::string(64, 'a') + " a.txt\r\n"),
         Replace(file, "signature ", "signature x"),
         file + "extra\r\n",
         file.substr(0, file.size() - 2),

@@ -51,6 +51,23 @@ TEST(ReadAndWriteWholeFiles, KeepEveryByteAndReportMissingFiles) {
     EXPECT_EQ(0, transfer::WriteStringToFile(dir / "no\\such\\folder", "x"));
 }
 
+// A list the server made as large as a 32-bit process can address (say a
+// setup.bat of 2 GB) is a failed read, not a crash.
+TEST(ReadAndWriteWholeFiles, AFileLargerThanMemoryIsAFailedRead) {
+    if (sizeof(void*) > 4) GTEST_SKIP() << "a 64-bit process can hold it";
+    testenv::ScratchDir dir("huge_file");
+    {
+        base::UniqueFile file(::CreateFileA((dir / "huge.bat").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+        LARGE_INTEGER end;
+        end.QuadPart = 0x7FFF0000;
+        ASSERT_TRUE(::SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN) && ::SetEndOfFile(file.get()));
+    }
+    std::string read = "kept";
+    EXPECT_EQ(0, transfer::ReadFileToString(dir / "huge.bat", read));
+    EXPECT_EQ("kept", read);
+}
+
 TEST(ReadLines, SplitsOnlyAtCrLfAndDropsBlankLines) {
     testenv::ScratchDir dir("read_lines");
     WriteFileBytes(dir / "crlf.txt", "  one \r\n\r\n two\t\r\nthree");

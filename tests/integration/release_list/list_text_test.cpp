@@ -36,13 +36,14 @@ TEST(Patterns, WildcardsStayInOneFolderAndFoldersMatchWhatIsBelow) {
 TEST(ListNames, ServerNamesAreWhatTheAddressAndTheListCarry) {
     EXPECT_EQ("", release_list::CheckRemoteName("bin/a-b_c.1(2)~x+y!z,w@v.dll"));
     for (const char* bad : {"a|b", "a=b", "[x", ";x", "a b", "a%20b", "a\\b", "./a", "a//b", "../a", ".hidden",
-                            "a?b", "a#b", "a&b", "\xB0\xD4.dat", " a"}) {
+                            "a?b", "a#b", "a&b", "\xB0\xD4.dat", " a", "data/con.pak", "LPT1", "x."}) {
         EXPECT_NE("", release_list::CheckRemoteName(bad)) << bad;
     }
     EXPECT_EQ("", release_list::CheckLocalPath("docs\\read me.txt", 1252));
     EXPECT_EQ("", release_list::CheckLocalPath("\xB0\xD4\xC0\xD3\\a.txt", 949));
     EXPECT_NE("", release_list::CheckLocalPath("\xB0\xD4\xC0\xD3\\a.txt", 1252));
-    for (const char* bad : {"", "C:\\x", "\\x", "a\\..\\..\\x", "a=b", "$SYSTEM$\\x", "x ", ";x", "a\\\\b"}) {
+    for (const char* bad : {"", "C:\\x", "\\x", "a\\..\\..\\x", "a=b", "$SYSTEM$\\x", "x ", ";x", "a\\\\b",
+                            "data\\NUL.pak", "x.txt."}) {
         EXPECT_NE("", release_list::CheckLocalPath(bad, 949)) << bad;
     }
     EXPECT_EQ("", release_list::CheckGatewayKey("beta-2"));

@@ -108,7 +108,7 @@ TEST(Refusals, RulesThatMissOrCollide) {
     options = release_test::OptionsFor(folder);
     options.localPaths.push_back({"readme.txt", "..\\outside.txt"});
     error = PublishError(options);
-    EXPECT_NE(std::string::npos, error.find("has a '..' segment")) << error;
+    EXPECT_NE(std::string::npos, error.find("\"..\\outside.txt\" must stay below the install folder")) << error;
     folder.ExpectListUntouched();
 }
 

@@ -35,7 +35,7 @@ struct SizeQuery {
 SizeQuery QuerySize(const std::string& url) {
     SizeQuery q;
     TransferBuffer buffer;
-    q.result = transfer::HttpGetFile(&q.text, &q.record, buffer, url, std::string(), false);
+    q.result = transfer::HttpGetFile(&q.text, &q.record, buffer, url, std::string(), false, transfertest::kAnyLength);
     return q;
 }
 
@@ -109,9 +109,9 @@ TEST(HttpGetFile, ErrorBoxOnlyWhenAskedFor) {
     testenv::CapturedBoxes boxes;
     TransferBuffer buffer;
     std::string text;
-    EXPECT_EQ(transfer::HttpGetFile(&text, nullptr, buffer, site.Url("missing.bin"), "", false), 0);
+    EXPECT_EQ(transfer::HttpGetFile(&text, nullptr, buffer, site.Url("missing.bin"), "", false, transfertest::kAnyLength), 0);
     EXPECT_EQ(boxes.count(), 0u);
-    EXPECT_EQ(transfer::HttpGetFile(nullptr, nullptr, buffer, site.Url("missing.bin"), "", true), 0);
+    EXPECT_EQ(transfer::HttpGetFile(nullptr, nullptr, buffer, site.Url("missing.bin"), "", true, transfertest::kAnyLength), 0);
     ASSERT_EQ(boxes.count(), 1u);
     EXPECT_EQ(boxes.boxes()[0].text, "QueryInfoStatusCode: 404");
     EXPECT_EQ(boxes.boxes()[0].type, 0x1010u);
@@ -125,10 +125,10 @@ TEST(HttpGetFile, DownloadsToANewFolderAndChecksTheLength) {
     const std::string target = scratch / "new\\folder\\data.bin";
     TransferBuffer buffer;
     std::string text;
-    ASSERT_EQ(transfer::HttpGetFile(&text, nullptr, buffer, site.Url("data.bin"), target, false), 1) << text;
+    ASSERT_EQ(transfer::HttpGetFile(&text, nullptr, buffer, site.Url("data.bin"), target, false, transfertest::kAnyLength), 1) << text;
     EXPECT_TRUE(SameBytes(testenv::ReadFileBytes(target), kData));
 
-    EXPECT_EQ(transfer::HttpGetFile(&text, nullptr, buffer, site.Url("data.bin"), target, false), 0);
+    EXPECT_EQ(transfer::HttpGetFile(&text, nullptr, buffer, site.Url("data.bin"), target, false, transfertest::kAnyLength), 0);
     EXPECT_EQ(text, base::FormatText("Size is different: %u:%u", 100000u, 99000u));
 }
 
@@ -231,7 +231,8 @@ TEST(HttpGetRange, AnswersThatAreNotTheRequestedBytesWriteNothingWrong) {
     site.SetFaults({{"data.bin", "range", {1}, "shift", 100},
                     {"data.bin", "range", {2}, "long", 10},
                     {"data.bin", "range", {3}, "no_length"},
-                    {"data.bin", "range", {4}, "status", 500}});
+                    {"data.bin", "range", {4}, "status", 500},
+                    {"data.bin", "range", {5}, "length", 2000, "-1"}});
     transfer::MemorySink shifted;
     EXPECT_TRUE(GetRange(site.Url("data.bin"), shifted, 1000, 1999).lengthMismatch);
     EXPECT_EQ(shifted.bytes(), "");
@@ -250,6 +251,10 @@ TEST(HttpGetRange, AnswersThatAreNotTheRequestedBytesWriteNothingWrong) {
     EXPECT_EQ(out.result, 0);
     EXPECT_FALSE(out.lengthMismatch);
     EXPECT_EQ(failed.bytes(), "");
+
+    transfer::MemorySink negative;
+    EXPECT_TRUE(GetRange(site.Url("data.bin"), negative, 1000, 1999).lengthMismatch);
+    EXPECT_EQ(negative.bytes(), "");
 }
 
 TEST(HttpGetRange, ACutConnectionKeepsTheBytesThatCameAndThrows) {

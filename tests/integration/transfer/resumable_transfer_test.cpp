@@ -48,7 +48,7 @@ protected:
 
     int Run(const char* marker, TransferProgress* progress = nullptr, int attempts = 10) {
         TransferBuffer buffer;
-        return transfer::DownloadFileResumable(progress, buffer, site_.Url("data.bin"), target(), marker, attempts);
+        return transfer::DownloadFileResumable(progress, buffer, site_.Url("data.bin"), target(), marker, attempts, transfertest::kAnyLength);
     }
     std::string target() const { return scratch_ / "data.bin_"; }
     std::string marker() const { return scratch_ / "data.$ver$"; }
@@ -271,12 +271,12 @@ TEST_F(Download, ATargetOrAnAddressThatCannotBeUsedFailsBeforeAnyRequest) {
     testenv::CapturedBoxes boxes;
     TransferBuffer buffer;
     EXPECT_EQ(transfer::DownloadFileResumable(nullptr, buffer, site_.Url("data.bin"),
-                                              scratch_ / (std::string(300, 'a') + "_"), "v1", 10),
+                                              scratch_ / (std::string(300, 'a') + "_"), "v1", 10, transfertest::kAnyLength),
               0);
     for (const std::string& url : {site_.Url("data.bin") + "\r\nX-Injected: 1", site_.Url(std::string(3000, 'd'))}) {
         std::string text;
         TransferProgress record;
-        EXPECT_EQ(transfer::HttpGetFile(&text, &record, buffer, url, "", false), 0);
+        EXPECT_EQ(transfer::HttpGetFile(&text, &record, buffer, url, "", false, transfertest::kAnyLength), 0);
         EXPECT_EQ(0u, text.find("AfxParseURL: ")) << text.substr(0, 100);
     }
     EXPECT_EQ(site_.Requests().size(), 0u);
@@ -342,13 +342,13 @@ TEST_F(Download, MarkerNaming) {
     TransferBuffer buffer;
     const std::string dll = scratch_ / "x.dll_";
     const std::string exe = scratch_ / "x.exe_";
-    EXPECT_EQ(transfer::DownloadFileResumable(nullptr, buffer, site_.Url("data.bin"), dll, "A", 1), 0);
+    EXPECT_EQ(transfer::DownloadFileResumable(nullptr, buffer, site_.Url("data.bin"), dll, "A", 1, transfertest::kAnyLength), 0);
     EXPECT_EQ(testenv::ReadFileBytes(scratch_ / "x.$ver$"), "A");
-    EXPECT_EQ(transfer::DownloadFileResumable(nullptr, buffer, site_.Url("data.bin"), exe, "B", 1), 0);
+    EXPECT_EQ(transfer::DownloadFileResumable(nullptr, buffer, site_.Url("data.bin"), exe, "B", 1, transfertest::kAnyLength), 0);
     EXPECT_EQ(testenv::ReadFileBytes(scratch_ / "x.$ver$"), "B");
 
     const std::string bare = scratch_ / "readme";
-    EXPECT_EQ(transfer::DownloadFileResumable(nullptr, buffer, site_.Url("data.bin"), bare, "C", 1), 0);
+    EXPECT_EQ(transfer::DownloadFileResumable(nullptr, buffer, site_.Url("data.bin"), bare, "C", 1, transfertest::kAnyLength), 0);
     EXPECT_EQ(testenv::ReadFileBytes(scratch_ / "readme.$ver$"), "C");
     EXPECT_EQ(boxes.count(), 3u);
 }
@@ -359,17 +359,17 @@ TEST_F(Download, SizeQueryRetriesThenShowsTheLastText) {
     site_.SetFaults({{"data.bin", "whole", {}, "status", 500}});
     testenv::CapturedBoxes boxes;
     uint64_t size = 99;
-    EXPECT_EQ(transfer::GetRemoteFileSize(site_.Url("data.bin"), size, 3), 0);
+    EXPECT_EQ(transfer::GetRemoteFileSize(site_.Url("data.bin"), size, 3, transfertest::kAnyLength), 0);
     EXPECT_EQ(size, 0u);
     EXPECT_EQ(sizeQueries().size(), 3u);
     ASSERT_EQ(boxes.count(), 1u);
     EXPECT_EQ(boxes.boxes()[0].text, "QueryInfoStatusCode: 500");
 
     site_.SetFaults({{"data.bin", "whole", {1}, "no_length"}});
-    EXPECT_EQ(transfer::GetRemoteFileSize(site_.Url("data.bin"), size, 3), 1);
+    EXPECT_EQ(transfer::GetRemoteFileSize(site_.Url("data.bin"), size, 3, transfertest::kAnyLength), 1);
     EXPECT_EQ(size, kSize);
 
-    EXPECT_EQ(transfer::GetRemoteFileSize(site_.Url("data.bin"), size, 0), 0);
+    EXPECT_EQ(transfer::GetRemoteFileSize(site_.Url("data.bin"), size, 0, transfertest::kAnyLength), 0);
     ASSERT_EQ(boxes.count(), 2u);
     EXPECT_EQ(boxes.boxes()[1].text, "");
 }

@@ -10,9 +10,14 @@
 #include <vector>
 
 #include "tests/support/message_window.h"
+#include "transfer/expected_length.h"
 #include "transfer/transfer_records.h"
 
 namespace transfertest {
+
+// Downloads that take the size the server answers, as the cases that test
+// other rules want.
+inline const transfer::ExpectedLength kAnyLength = transfer::ExpectedLength::AsAnswered();
 
 // `size` bytes in which every position differs from its neighbours, so a
 // shifted or repeated piece never compares equal.

@@ -38,6 +38,20 @@ TEST(ListKey, SystemMarkerInAnyCaseGivesAnAbsolutePath) {
     EXPECT_FALSE(entry.isSystemPath);
 }
 
+TEST(ListKey, AnEntryStaysBelowTheInstallFolderOrBelowTheSystemFolder) {
+    discovery::ListEntry entry;
+    for (const char* key : {"a.dll", "bin/a.dll", "a.dll|$system$\\a.dll", "a.dll|$SYSTEM$/sub/a.dll"}) {
+        discovery::ParseListKey(key, entry);
+        EXPECT_TRUE(discovery::StaysInItsFolder(entry)) << key;
+    }
+    // "$system$x.dll" is glued to the folder's own name: a file beside it.
+    for (const char* key : {"x.txt|..\\x.txt", "x.txt|$system$\\..\\..\\x.txt", "x.dll|$system$x.dll",
+                            "x.txt|NUL.txt", "x|con", "x|a/con/x.txt", "x|C:\\x.txt"}) {
+        discovery::ParseListKey(key, entry);
+        EXPECT_FALSE(discovery::StaysInItsFolder(entry)) << key;
+    }
+}
+
 TEST(ListValue, ReadsFourFieldsAndMissingOnesAsEmpty) {
     discovery::ListEntry entry;
     discovery::ParseListValue("1, 0, 0, 5|  4096xyz|0108c2f066fd81f2|r2", entry);

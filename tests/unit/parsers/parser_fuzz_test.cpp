@@ -1,6 +1,6 @@
 // Every parser of a text the update server delivers (gateway, update list,
-// post-update script, setup.bat, firewall.ini), driven in process with
-// seeded hostile inputs. Each input must end without a crash, in bounded time
+// post-update script, setup.bat, firewall.ini, release signature file,
+// block index), driven in process with seeded hostile inputs. Each input must end without a crash, in bounded time
 // and with output bounded by its size. The seed is printed; set
 // ARKENFEL_FUZZ_SEED to replay a run (ARKENFEL_FUZZ_INPUTS sets the count).
 #include <windows.h>
@@ -16,12 +16,14 @@
 #include "base/ansi_text.h"
 #include "base/message_box.h"
 #include "base/usable_path.h"
+#include "delta/block_index.h"
 #include "discovery/gateway.h"
 #include "discovery/ini_reader.h"
 #include "discovery/list_entry.h"
 #include "install/firewall.h"
 #include "install/list_file.h"
 #include "install/script_line.h"
+#include "integrity/release_signature.h"
 #include "tests/support/test_env.h"
 #include "tests/unit/parsers/fuzz_inputs.h"
 #include "transfer/local_files.h"
@@ -99,6 +101,44 @@ size_t ParseFirewallList(const std::string& text) {
                parsed.displayName.size();
     }
     return out;
+}
+
+// What the signature reader takes out of the text (the signed part is the
+// text itself, so it is not counted again).
+size_t ParseSignature(const std::string& text) {
+    integrity::SignatureFile file;
+    if (!integrity::ParseSignatureFile(text, file)) return 0;
+    size_t out = file.manifest.folder.size() + file.signature.size();
+    for (const auto& signedFile : file.manifest.files) out += signedFile.first.size() + sizeof(signedFile.second);
+    return out;
+}
+
+size_t ParseBlockIndex(const std::string& bytes) {
+    delta::BlockIndex index;
+    return delta::ParseIndex(bytes, index) ? index.blocks.size() * sizeof(delta::BlockSum) : 0;
+}
+
+// A signature file of three files, signed with made-up bytes: the reader
+// checks the layout, not the signature.
+std::string SampleSignatureFile() {
+    integrity::ReleaseManifest manifest;
+    manifest.folder = "2026.12a";
+    manifest.serial = 1796758132;
+    for (const char* name : {"Arkenfel.exe", "bin/engine.dll", "data/world.pak.blkidx"}) {
+        integrity::SignedFile& file = manifest.files[name];
+        file.size = 13312;
+        file.sha256.fill(0xA5);
+    }
+    return integrity::SignatureFileText(integrity::ManifestText(manifest), std::vector<uint8_t>(384, 0x3C));
+}
+
+std::string SampleBlockIndex() {
+    delta::BlockIndex index;
+    index.blockSize = 512;
+    index.fileSize = 512 * 5 + 100;
+    index.blocks.resize(6);
+    for (size_t i = 0; i < index.blocks.size(); ++i) index.blocks[i].weak = static_cast<uint32_t>(i * 0x01010101u);
+    return delta::SerializeIndex(index);
 }
 
 SIZE_T MemoryInUse() {
@@ -184,6 +224,15 @@ TEST_F(ParserFuzz, SetupBat) {
 TEST_F(ParserFuzz, FirewallIni) {
     Check("firewall", ParseFirewallList, {"Arkenfel.exe|Arkenfel\r\nbin\\launcher.exe\r\nx.exe|y|z\r\n"},
           {"|", "\r\n", ".exe"});
+}
+
+TEST_F(ParserFuzz, ReleaseSignatureFile) {
+    Check("signature", ParseSignature, {SampleSignatureFile()}, {"\r\n", "file ", " ", "signature ", "0"});
+}
+
+TEST_F(ParserFuzz, BlockIndex) {
+    Check("blockindex", ParseBlockIndex, {SampleBlockIndex()},
+          {"ARKBLKIX", std::string("\x01\0\0\0", 4), std::string("\0\x02\0\0", 4), std::string(20, '\xFF')});
 }
 
 // The same list texts as files, through the profile functions and the

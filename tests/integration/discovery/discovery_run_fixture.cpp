@@ -1,0 +1,89 @@
+#include "tests/integration/discovery/discovery_run_fixture.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "base/unique_handle.h"
+#include "base/updater_settings.h"
+#include "base/window_protocol.h"
+#include "discovery/file_identity.h"
+#include "tools/release_list/release_signing.h"
+
+namespace discoverytest {
+
+std::string Content(const std::string& name, size_t size) {
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(name[i % name.size()] + i / 7);
+    return bytes;
+}
+
+std::string ListValue(const std::string& content, const std::string& version) {
+    testenv::ScratchDir dir("discovery_value");
+    testenv::WriteFileBytes(dir / "f", content);
+    char fingerprint[17] = {};
+    discovery::ComputeFingerprint(dir / "f", fingerprint);
+    return version + "|" + std::to_string(content.size()) + "|" + fingerprint + "|";
+}
+
+DownloadUpdatesTest::DownloadUpdatesTest() {
+    state_.m_strInstallFolder = install_.path();
+    state_.m_strSelfFileName = "Arkenfel_Update.exe";
+    state_.hWnd = window_.hwnd();
+}
+
+void DownloadUpdatesTest::PutRelease(const std::string& version, const Files& files) {
+    std::string list = "[Client]\r\n";
+    for (const auto& file : files) {
+        list += file.first + "=" + ListValue(file.second) + "\r\n";
+        site_.PutFile(version + "/" + file.first, file.second);
+    }
+    site_.PutFile(version + "/Arkenfel_List.ini", list);
+}
+
+std::vector<std::string> DownloadUpdatesTest::RequestedFiles() const {
+    std::vector<std::string> files;
+    for (const auto& request : site_.Requests())
+        if (std::find(files.begin(), files.end(), request.file) == files.end()) files.push_back(request.file);
+    return files;
+}
+
+std::string DownloadUpdatesTest::Status() const { return window_.Text(kStatusLabel); }
+
+std::vector<std::string> DownloadUpdatesTest::StagedNames() const {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data;
+    base::UniqueFind find(::FindFirstFileA((install_ / "*_").c_str(), &data));
+    if (find.valid()) do names.push_back(data.cFileName);
+        while (::FindNextFileA(find.get(), &data));
+    return names;
+}
+
+SignedReleaseTest::SignedReleaseTest() {
+    state_.m_strReleaseKey = testenv::ReadFileBytes(KeyPath("test_release_key.pub.pem"));
+    base::WriteReleaseSerial(0);
+}
+
+SignedReleaseTest::~SignedReleaseTest() { base::WriteReleaseSerial(0); }
+
+std::string SignedReleaseTest::KeyPath(const std::string& name) {
+    return testenv::BinaryDir() + "fixtures\\integrity\\" + name;
+}
+
+void SignedReleaseTest::PublishSigned(const Files& files, uint32_t serial, const std::string& signedFolder,
+                                      const std::string& key) {
+    site_.PutFile("gateway.ini", "v\r\n");
+    PutRelease("v", files);
+    integrity::ReleaseManifest manifest;
+    manifest.folder = signedFolder;
+    for (const auto& file : files) {
+        manifest.files[file.first].size = static_cast<uint32_t>(file.second.size());
+        integrity::HashBytes(file.second, manifest.files[file.first].sha256);
+    }
+    const std::string list = testenv::ReadFileBytes(site_.ServedPath("v/Arkenfel_List.ini"));
+    site_.PutFile("v/Arkenfel_Release.sig",
+                  release_list::SignRelease(release_list::SigningKey(KeyPath(key)), manifest, list, false, serial, "")
+                      .text);
+}
+
+}  // namespace discoverytest
