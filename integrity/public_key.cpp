@@ -17,11 +17,16 @@ struct DecodedInfo {
 bool PublicKey::Load(const std::string& file) {
     key_.reset();
     std::vector<uint8_t> der;
-    if (!DecodeKeyText(file, kPublicKeyLabel, der)) return false;
+    return DecodeKeyText(file, kPublicKeyLabel, der) && LoadDer(std::string(der.begin(), der.end()));
+}
+
+bool PublicKey::LoadDer(const std::string& der) {
+    key_.reset();
     DecodedInfo decoded;
     DWORD size = 0;
-    if (!::CryptDecodeObjectEx(X509_ASN_ENCODING, X509_PUBLIC_KEY_INFO, der.data(), static_cast<DWORD>(der.size()),
-                               CRYPT_DECODE_ALLOC_FLAG, nullptr, &decoded.info, &size))
+    const BYTE* bytes = reinterpret_cast<const BYTE*>(der.data());
+    if (der.empty() || !::CryptDecodeObjectEx(X509_ASN_ENCODING, X509_PUBLIC_KEY_INFO, bytes, static_cast<DWORD>(der.size()),
+                                              CRYPT_DECODE_ALLOC_FLAG, nullptr, &decoded.info, &size))
         return false;
     if (std::string(decoded.info->Algorithm.pszObjId) != szOID_RSA_RSA) return false;
     provider_ = AcquireProvider();
@@ -34,6 +39,15 @@ DWORD PublicKey::Bits() const {
     DWORD bits = 0, size = sizeof(bits);
     if (!loaded() || !::CryptGetKeyParam(key_.get(), KP_KEYLEN, reinterpret_cast<BYTE*>(&bits), &size, 0)) return 0;
     return bits;
+}
+
+std::vector<uint8_t> PublicKey::Exported() const {
+    DWORD size = 0;
+    if (!loaded() || !::CryptExportKey(key_.get(), 0, PUBLICKEYBLOB, 0, nullptr, &size)) return {};
+    std::vector<uint8_t> blob(size);
+    if (!::CryptExportKey(key_.get(), 0, PUBLICKEYBLOB, 0, blob.data(), &size)) return {};
+    blob.resize(size);
+    return blob;
 }
 
 bool PublicKey::Verify(const std::string& message, const std::vector<uint8_t>& signature) const {

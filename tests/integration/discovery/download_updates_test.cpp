@@ -15,6 +15,7 @@
 #include "base/updater_settings.h"
 #include "base/window_protocol.h"
 #include "discovery/download_updates.h"
+#include "integrity/root_keys.h"
 #include "discovery/file_identity.h"
 #include "tests/server/update_server_client.h"
 #include "tests/support/captured_boxes.h"
@@ -275,7 +276,8 @@ TEST_F(DownloadUpdatesTest, FileHeldByARunningProgramStopsBeforeAnyTransfer) {
 class SignedReleaseTest : public DownloadUpdatesTest {
 protected:
     SignedReleaseTest() {
-        state_.m_strReleaseKey = testenv::ReadFileBytes(KeyPath("test_release_key.pub.pem"));
+        integrity::RootSetFromKeyFiles({testenv::ReadFileBytes(KeyPath("test_release_key.pub.pem"))}, 1, 1,
+                                   state_.m_builtInRoots);
         base::WriteReleaseSerial(0);
     }
     ~SignedReleaseTest() override { base::WriteReleaseSerial(0); }
