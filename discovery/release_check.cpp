@@ -83,7 +83,8 @@ integrity::MachineTrust StoredTrust(const UpdateState& state) {
 void KeepTrust(const integrity::MachineTrust& before, const integrity::TrustedRelease& release) {
     if (release.manifest.serial > before.lowestSerial) base::WriteReleaseSerial(release.manifest.serial);
     if (release.keySerial > before.lowestKeySerial) base::WriteReleaseKeySerial(release.keySerial);
-    if (release.roots.version > before.reached.version)
+    // The built-in roots are trusted anyway; only a set reached beyond them is kept.
+    if (release.roots.version > before.reached.version && release.roots.version > before.builtIn.version)
         base::WriteRootPin({release.roots.version, integrity::DigestToHex(release.roots.digest)});
 }
 

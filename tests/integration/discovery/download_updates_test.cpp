@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <functional>
+#include <set>
 #include <thread>
 
 #include "base/unique_handle.h"
@@ -286,11 +287,13 @@ protected:
     }
     // Gateway naming "v", the release below it, and its signature.
     void PublishSigned(const std::vector<std::pair<std::string, std::string>>& files, uint32_t serial,
-                       const std::string& signedFolder = "v", const std::string& key = "test_release_key.pem") {
+                       const std::string& signedFolder = "v", const std::string& key = "test_release_key.pem",
+                       const std::set<std::string>& channels = {}) {
         site_.PutFile("gateway.ini", "v\r\n");
         PutRelease("v", files);
         integrity::ReleaseManifest manifest;
         manifest.folder = signedFolder;
+        manifest.channels = channels;
         for (const auto& file : files) {
             manifest.files[file.first].size = static_cast<uint32_t>(file.second.size());
             integrity::HashBytes(file.second, manifest.files[file.first].sha256);
@@ -325,6 +328,22 @@ TEST_F(SignedReleaseTest, SignatureIsCheckedRightAfterTheListAndItsSerialIsKept)
     // The same release again: an equal serial is no replay.
     ::DeleteFileA((install_ / "a.dat_").c_str());
     EXPECT_EQ(discovery::kFetched, Run());
+}
+
+TEST_F(SignedReleaseTest, AReleaseForOneChannelIsTakenOnlyByUpdatersThatChoseItsGatewayLine) {
+    PublishSigned(files_, 500, "v", "test_release_key.pem", {"beta"});
+    site_.PutFile("gateway.ini", "v\r\nbeta=v\r\n");
+    ASSERT_EQ(discovery::kFetched, Run("beta"));
+    EXPECT_EQ(0u, boxes_.count());
+    // An updater started for a key the gateway lacks falls back to the plain
+    // line, and so to a channel the release is not published for.
+    site_.SetFaults({});
+    EXPECT_EQ(discovery::kFailed, Run("stable"));
+    EXPECT_EQ((std::vector<std::string>{"gateway.ini", "v/Arkenfel_List.ini", "v/Arkenfel_Release.sig"}),
+              RequestedFiles());
+    ASSERT_EQ(1u, boxes_.count());
+    EXPECT_EQ("업데이트 서명이 다른 채널의 것입니다.\n서명이 확인되지 않은 업데이트는 설치하지 않습니다.",
+              boxes_.boxes()[0].text);
 }
 
 TEST_F(SignedReleaseTest, EveryRefusalFetchesNoFileAndAcceptsNoSerial) {
