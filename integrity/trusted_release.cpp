@@ -57,8 +57,11 @@ ReleaseCheck VerifyTrustedRelease(const std::string& signatureFile, const Machin
     RootKeys keys;
     ReleaseCheck check = FollowRootChain(trust, blocks.statements, roots, keys);
     if (check == ReleaseCheck::kVerified) check = CheckSigner(blocks, keys, trust.lowestKeySerial);
+    // A newly certified key starts its own run of serials: a thief of the key
+    // it replaces may have spent them all.
+    const bool newKey = blocks.certified && blocks.certificate.keySerial > trust.lowestKeySerial;
     if (check == ReleaseCheck::kVerified)
-        check = CheckSignedRelease(blocks.release.manifest, wanted, trust.lowestSerial, listBytes);
+        check = CheckSignedRelease(blocks.release.manifest, wanted, newKey ? 0 : trust.lowestSerial, listBytes);
     if (check != ReleaseCheck::kVerified) return check;
     release.manifest = std::move(blocks.release.manifest);
     release.keySerial = blocks.certified ? blocks.certificate.keySerial : 0;

@@ -43,7 +43,9 @@ struct TrustedRelease {
     RootPin roots;           // the root set it was checked against
 };
 
-// On kVerified `release` holds what the file signs.
+// On kVerified `release` holds what the file signs. A release whose
+// certificate has a higher key serial than any accepted is not held to the
+// release serials of the keys before it.
 ReleaseCheck VerifyTrustedRelease(const std::string& signatureFile, const MachineTrust& trust,
                                   const ReleaseWanted& wanted, const std::string& listBytes, TrustedRelease& release);
 

@@ -45,7 +45,13 @@ TEST(TrustChain, ACertifiedKeySignsUntilAHigherSerialRevokesItAndOnlyKDistinctRo
     EXPECT_EQ(ReleaseCheck::kVerified, Check(certified, trust));
     trust.lowestKeySerial = 6;
     EXPECT_EQ(ReleaseCheck::kRevokedKey, Check(certified, trust));
-    trust.lowestKeySerial = 0;
+    // The thief of key 5 spent every release serial; key 6 starts anew, key 5 cannot.
+    trust.lowestSerial = 0xFFFFFFFF;
+    EXPECT_EQ(ReleaseCheck::kVerified,
+              Check(Certificate(7, kReleaseKey, {"test_root_1", "test_root_2"}) + Release(kReleaseKey), trust));
+    trust.lowestKeySerial = 5;
+    EXPECT_EQ(ReleaseCheck::kOlderSerial, Check(certified, trust));
+    trust.lowestKeySerial = trust.lowestSerial = 0;
 
     // Fewer than k roots, a stranger making up the count, a certificate changed after signing.
     EXPECT_EQ(ReleaseCheck::kUncertifiedKey,
