@@ -81,10 +81,10 @@ integrity::MachineTrust StoredTrust(const UpdateState& state) {
 // Accepted once its signature holds: from now on an older release is a
 // replay, an older release key revoked and an older root set left behind.
 void KeepTrust(const integrity::MachineTrust& before, const integrity::TrustedRelease& release) {
-    // A new release key's serials replace those of the keys it revoked.
-    const bool newKey = release.keySerial > before.lowestKeySerial;
-    if (newKey) base::WriteReleaseKeySerial(release.keySerial);
-    if (newKey || release.manifest.serial > before.lowestSerial) base::WriteReleaseSerial(release.manifest.serial);
+    // New roots or a new release key: their serials replace those of the keys they revoked.
+    const bool restart = release.serialsRestart;
+    if (restart || release.keySerial > before.lowestKeySerial) base::WriteReleaseKeySerial(release.keySerial);
+    if (restart || release.manifest.serial > before.lowestSerial) base::WriteReleaseSerial(release.manifest.serial);
     // The built-in roots are trusted anyway; only a set reached beyond them is kept.
     if (release.roots.version > before.reached.version && release.roots.version > before.builtIn.version)
         base::WriteRootPin({release.roots.version, integrity::DigestToHex(release.roots.digest)});

@@ -29,9 +29,9 @@ bool PublicKey::LoadDer(const std::string& der) {
                                               CRYPT_DECODE_ALLOC_FLAG, nullptr, &decoded.info, &size))
         return false;
     if (std::string(decoded.info->Algorithm.pszObjId) != szOID_RSA_RSA) return false;
-    provider_ = AcquireProvider();
-    if (!provider_) return false;
-    if (!::CryptImportPublicKeyInfo(provider_.get(), X509_ASN_ENCODING, decoded.info, key_.put())) key_.release();
+    const HCRYPTPROV provider = SharedProvider();
+    if (!provider) return false;
+    if (!::CryptImportPublicKeyInfo(provider, X509_ASN_ENCODING, decoded.info, key_.put())) key_.release();
     return loaded();
 }
 
@@ -53,7 +53,7 @@ std::vector<uint8_t> PublicKey::Exported() const {
 bool PublicKey::Verify(const std::string& message, const std::vector<uint8_t>& signature) const {
     if (!loaded() || signature.empty()) return false;
     UniqueCryptHash hash;
-    if (!::CryptCreateHash(provider_.get(), CALG_SHA_256, 0, 0, hash.put())) {
+    if (!::CryptCreateHash(SharedProvider(), CALG_SHA_256, 0, 0, hash.put())) {
         hash.release();
         return false;
     }

@@ -27,8 +27,7 @@ public:
     bool Verify(const std::string& message, const std::vector<uint8_t>& signature) const;
 
 private:
-    UniqueCryptProvider provider_;
-    UniqueCryptKey key_;
+    UniqueCryptKey key_;  // in SharedProvider()
 };
 
 }  // namespace integrity

@@ -7,8 +7,9 @@
 namespace integrity {
 
 Sha256Digest KeyId(const std::string& der) {
+    static const Sha256Hasher hasher;  // one provider for every id of the process
     Sha256Digest id{};
-    HashBytes(der, id);
+    hasher.Digest(der.data(), der.size(), id);
     return id;
 }
 
@@ -43,21 +44,40 @@ bool RootKeys::Load(const RootSet& roots) {
         roots_.push_back(std::move(root));
     }
     std::sort(exported.begin(), exported.end());
-    return !roots_.empty() && std::adjacent_find(exported.begin(), exported.end()) == exported.end();
+    return !roots_.empty() && threshold_ >= 1 && threshold_ <= roots_.size() &&
+           std::adjacent_find(exported.begin(), exported.end()) == exported.end();
 }
 
-size_t RootKeys::CountSigners(const RootSignedBlock& block) const {
-    size_t signers = 0;
-    for (const Root& root : roots_) {
-        // Signatures stand in key-id order, each id once.
-        const auto signature =
-            std::lower_bound(block.signatures.begin(), block.signatures.end(), root.id,
-                             [](const RootSignature& s, const Sha256Digest& id) { return s.keyId < id; });
-        if (signature != block.signatures.end() && signature->keyId == root.id &&
-            root.key.Verify(block.signedText, signature->signature))
-            ++signers;
+const RootKeys::Root* RootKeys::Find(const Sha256Digest& id) const {
+    for (const Root& root : roots_)
+        if (root.id == id) return &root;
+    return nullptr;
+}
+
+bool RootKeys::DecidedByEach(const std::vector<const RootKeys*>& sets, const RootSignedBlock& block) {
+    std::vector<size_t> signers(sets.size(), 0);
+    const auto decided = [&](size_t set) { return signers[set] >= sets[set]->threshold_; };
+    const auto allDecided = [&] {
+        for (size_t set = 0; set < sets.size(); ++set)
+            if (!decided(set)) return false;
+        return true;
+    };
+    // Signature lines carry each key id once, so each counts once.
+    for (const RootSignature& signature : block.signatures) {
+        if (allDecided()) break;
+        const Root* root = nullptr;
+        bool wanted = false;
+        for (size_t set = 0; set < sets.size(); ++set) {
+            const Root* found = sets[set]->Find(signature.keyId);
+            if (!found) continue;
+            root = found;
+            wanted = wanted || !decided(set);
+        }
+        if (!wanted || !root->key.Verify(block.signedText, signature.signature)) continue;
+        for (size_t set = 0; set < sets.size(); ++set)
+            if (sets[set]->Find(signature.keyId)) ++signers[set];
     }
-    return signers;
+    return allDecided();
 }
 
 bool RootKeys::AnySigned(const std::string& text, const std::vector<uint8_t>& signature) const {

@@ -30,9 +30,12 @@ public:
     // False when a key is unusable or two are the same key.
     bool Load(const RootSet& roots);
     uint32_t threshold() const { return threshold_; }
-    // How many distinct keys of the set signed the block.
-    size_t CountSigners(const RootSignedBlock& block) const;
-    bool Decide(const RootSignedBlock& block) const { return CountSigners(block) >= threshold_; }
+    // True when `threshold` distinct keys of the set signed the block.
+    bool Decide(const RootSignedBlock& block) const { return DecidedByEach({this}, block); }
+    // True when the block carries, for every set, signatures of `threshold`
+    // distinct keys of that set. A key in several sets is checked once and
+    // counts in each; checking stops as soon as every set has decided.
+    static bool DecidedByEach(const std::vector<const RootKeys*>& sets, const RootSignedBlock& block);
     // True when any one key of the set made this signature.
     bool AnySigned(const std::string& text, const std::vector<uint8_t>& signature) const;
 
@@ -41,6 +44,7 @@ private:
         Sha256Digest id;
         PublicKey key;
     };
+    const Root* Find(const Sha256Digest& id) const;
     std::vector<Root> roots_;
     uint32_t threshold_ = 0;
 };

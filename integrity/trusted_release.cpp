@@ -33,7 +33,7 @@ ReleaseCheck FollowRootChain(const MachineTrust& trust, const std::vector<RootSt
     for (const RootStatement& statement : statements) {
         if (statement.roots.version <= reached.version) continue;
         RootKeys next;
-        if (!next.Load(statement.roots) || !keys.Decide(statement.block) || !next.Decide(statement.block))
+        if (!next.Load(statement.roots) || !RootKeys::DecidedByEach({&keys, &next}, statement.block))
             return ReleaseCheck::kBadRootStatement;
         reached = statement.roots;
         keys = std::move(next);
@@ -56,16 +56,21 @@ ReleaseCheck VerifyTrustedRelease(const std::string& signatureFile, const Machin
     RootSet roots;
     RootKeys keys;
     ReleaseCheck check = FollowRootChain(trust, blocks.statements, roots, keys);
-    if (check == ReleaseCheck::kVerified) check = CheckSigner(blocks, keys, trust.lowestKeySerial);
-    // A newly certified key starts its own run of serials: a thief of the key
-    // it replaces may have spent them all.
-    const bool newKey = blocks.certified && blocks.certificate.keySerial > trust.lowestKeySerial;
+    // A root set newer than the one the stored serials were accepted under,
+    // and a newly certified key, start their own runs of serials: the thief
+    // of the roots or of the key they replace may have spent them all.
+    const uint32_t storedRoots = trust.reached.version ? trust.reached.version : trust.builtIn.version;
+    const bool newRoots = roots.version > storedRoots;
+    const uint32_t lowestKeySerial = newRoots ? 0 : trust.lowestKeySerial;
+    if (check == ReleaseCheck::kVerified) check = CheckSigner(blocks, keys, lowestKeySerial);
+    const bool newKey = newRoots || (blocks.certified && blocks.certificate.keySerial > lowestKeySerial);
     if (check == ReleaseCheck::kVerified)
         check = CheckSignedRelease(blocks.release.manifest, wanted, newKey ? 0 : trust.lowestSerial, listBytes);
     if (check != ReleaseCheck::kVerified) return check;
     release.manifest = std::move(blocks.release.manifest);
     release.keySerial = blocks.certified ? blocks.certificate.keySerial : 0;
     release.roots = {roots.version, RootSetDigest(roots)};
+    release.serialsRestart = newKey;
     return ReleaseCheck::kVerified;
 }
 

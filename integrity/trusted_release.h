@@ -41,11 +41,15 @@ struct TrustedRelease {
     ReleaseManifest manifest;
     uint32_t keySerial = 0;  // of its certificate; 0 when a root signed it
     RootPin roots;           // the root set it was checked against
+    // Its key serial and release serial take the place of those stored, even
+    // where lower: it comes from a newer root set or a newly certified key.
+    bool serialsRestart = false;
 };
 
-// On kVerified `release` holds what the file signs. A release whose
-// certificate has a higher key serial than any accepted is not held to the
-// release serials of the keys before it.
+// On kVerified `release` holds what the file signs. A release checked
+// against a newer root set than the stored serials were accepted under is not
+// held to those key serials, and one whose certificate has a higher key serial
+// than any accepted is not held to the release serials of the keys before it.
 ReleaseCheck VerifyTrustedRelease(const std::string& signatureFile, const MachineTrust& trust,
                                   const ReleaseWanted& wanted, const std::string& listBytes, TrustedRelease& release);
 

@@ -116,6 +116,17 @@ TEST_F(RootRotation, AClientSeveralRotationsBehindFollowsTheChainAndAPinnedClien
     EXPECT_EQ(ReleaseCheck::kRootsNotReached, Check(signedRelease_, trust));
     EXPECT_EQ(ReleaseCheck::kRootsNotReached,
               Check(Certificate(7, kReleaseKey, {"test_root_1", "test_root_2"}) + Release(kReleaseKey), trust));
+    // A thief of roots 1 and 2 spent every key and release serial on a
+    // machine still at version 1; the new roots start their own.
+    trust.reached = integrity::RootPin();
+    trust.lowestKeySerial = trust.lowestSerial = 0xFFFFFFFF;
+    ASSERT_EQ(ReleaseCheck::kVerified, Check(chain_ + signedRelease_, trust, "", &release));
+    EXPECT_TRUE(release.serialsRestart);
+    trust.reached = Pin(v4_);
+    EXPECT_EQ(ReleaseCheck::kRevokedKey, Check(chain_ + signedRelease_, trust));
+    trust.lowestKeySerial = 7;
+    EXPECT_EQ(ReleaseCheck::kOlderSerial, Check(chain_ + signedRelease_, trust));
+    trust.lowestKeySerial = trust.lowestSerial = 0;
     // ... while a build whose built-in roots are that set needs no chain.
     trust.builtIn = v4_;
     EXPECT_EQ(ReleaseCheck::kVerified, Check(signedRelease_, trust));
