@@ -11,12 +11,11 @@ import subprocess
 import tempfile
 
 import harness
-from scenario import DONE, UPDATER_KEY, Scenario, copy_fixture
+from scenario import DONE, NOT_INSTALLED, UPDATER_KEY, Scenario, copy_fixture
+from scenario import SIGNING_KEYS as KEYS
 
-KEYS = os.path.join(harness.BINARY_DIR, "fixtures", "integrity")
 ROOTS_BUILD = "Arkenfel_Update_roots.exe"
 MACHINE_KEY = "HKLM\\SOFTWARE\\VANTERO\\UPDATER"
-NOT_INSTALLED = "\n서명이 확인되지 않은 업데이트는 설치하지 않습니다."
 REFUSED_STATUS = "업데이트 서명 확인에 실패했습니다!"
 CHECKED_FILES = ["gateway.ini", "Arkenfel_List.ini", "Arkenfel_Release.sig"]
 
