@@ -22,8 +22,9 @@ void ShowStatus(const UpdateState& state, const char* text) {
 }
 
 // Fetches the gateway file and appends "/" + the chosen version folder to
-// the server URL. kFetched when the folder is known, else kFailed.
-int SelectVersionFolder(UpdateState& state, const std::string& gatewayKey, std::string& folder) {
+// the server URL. kFetched when the folder (and the channel, the gateway key
+// that named it) is known, else kFailed.
+int SelectVersionFolder(UpdateState& state, const std::string& gatewayKey, integrity::ReleaseWanted& wanted) {
     ShowStatus(state, "최종 버전을 가져오고 있습니다...");
     if (!FetchServerFile(state, kGatewayName, kGatewayCap)) {
         ShowStatus(state, "최종 버전을 가져오는 데 실패했습니다!");
@@ -40,11 +41,11 @@ int SelectVersionFolder(UpdateState& state, const std::string& gatewayKey, std::
     ::DeleteFileA(copy.c_str());
     // Without a line for the key, any folder would be a guess: requesting the
     // list below the whole gateway text can never succeed.
-    if (!ParseGateway(text, folder, gatewayKey)) {
+    if (!ParseGateway(text, wanted.folder, gatewayKey, &wanted.channel)) {
         ShowStatus(state, "최종 버전 확인에 실패했습니다!");
         return kFailed;
     }
-    state.m_strServerUrl += "/" + folder;
+    state.m_strServerUrl += "/" + wanted.folder;
     return kFetched;
 }
 
@@ -66,15 +67,15 @@ int DownloadUpdates(UpdateState& state, const std::string& serverUrl, const std:
         ShowStatus(state, "서버 점검으로 스킵합니다!");
         return kServerDisabled;
     }
-    std::string folder;
-    if (SelectVersionFolder(state, gatewayKey, folder) != kFetched) return kFailed;
+    integrity::ReleaseWanted wanted;
+    if (SelectVersionFolder(state, gatewayKey, wanted) != kFetched) return kFailed;
 
     ShowStatus(state, "업데이트 목록을 가져오고 있습니다...");
     if (!FetchServerFile(state, kListName, kListCap)) {
         ShowStatus(state, "업데이트 목록을 가져오는 데 실패했습니다!");
         return kFailed;
     }
-    if (ChecksReleases(state) && !VerifyServerRelease(state, folder)) return kFailed;
+    if (ChecksReleases(state) && !VerifyServerRelease(state, wanted)) return kFailed;
     ShowStatus(state, "업데이트 대상을 확인하고 있습니다...");
     state.m_nTotalBytes = state.m_nRemainingBytes = CompareLists(state);
     state.m_nFileCount = static_cast<uint32_t>(state.m_mapPending.size());

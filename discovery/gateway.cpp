@@ -6,7 +6,7 @@
 
 namespace discovery {
 
-bool ParseGateway(const std::string& text, std::string& value, const std::string& key) {
+bool ParseGateway(const std::string& text, std::string& value, const std::string& key, std::string* chosenKey) {
     const std::string all = text + "\r\n";
     std::map<std::string, std::string> folders;
     for (size_t start = 0, end; (end = all.find("\r\n", start)) != std::string::npos; start = end + 2) {
@@ -21,6 +21,7 @@ bool ParseGateway(const std::string& text, std::string& value, const std::string
     auto it = folders.find(key);
     if (it == folders.end()) it = folders.find(std::string());
     if (it == folders.end()) return false;
+    if (chosenKey) *chosenKey = it->first;
     value = it->second;
     return true;
 }

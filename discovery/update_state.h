@@ -12,12 +12,13 @@
 
 #include "discovery/list_entry.h"
 #include "integrity/release_signature.h"
+#include "integrity/trust_blocks.h"
 
 namespace discovery {
 
 struct UpdateState {
     // Takes the install folder and the updater's own file name from the
-    // running executable, and the built-in release key; tests overwrite them.
+    // running executable, and the built-in root keys; tests overwrite them.
     UpdateState();
 
     std::string m_strServerUrl;      // server URL; "/" + version folder appended once per run
@@ -32,9 +33,9 @@ struct UpdateState {
     DWORD m_dwStartTick = 0;         // GetTickCount when the downloads begin
     BOOL m_bSelfUpdate = FALSE;      // this run fetches only the updater's own files
     HWND hWnd = nullptr;             // the main window, or null (no labels, bars or reports)
-    // The publisher's public key file compiled into the program; empty: no
-    // release is checked and no signature file is asked for.
-    std::string m_strReleaseKey;
+    // The root keys compiled into the program; threshold 0: no release is
+    // checked and no signature file is asked for.
+    integrity::RootSet m_builtInRoots;
     // Remote name -> size and SHA-256, of the release whose signature held.
     std::map<std::string, integrity::SignedFile> m_mapSignedFiles;
 };

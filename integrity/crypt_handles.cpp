@@ -9,4 +9,9 @@ UniqueCryptProvider AcquireProvider() {
     return provider;
 }
 
+HCRYPTPROV SharedProvider() {
+    static const UniqueCryptProvider provider = AcquireProvider();
+    return provider.get();
+}
+
 }  // namespace integrity

@@ -33,5 +33,9 @@ using UniqueCryptHash = base::UniqueHandle<CryptHashTraits>;
 // XP SP3); keys imported into it live only as long as it does. Empty when
 // the platform has none.
 UniqueCryptProvider AcquireProvider();
+// One such context for the whole process, acquired at its first use, for the
+// public keys that check signatures: acquiring one costs more than a check.
+// Zero when the platform has none.
+HCRYPTPROV SharedProvider();
 
 }  // namespace integrity

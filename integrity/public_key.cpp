@@ -17,16 +17,21 @@ struct DecodedInfo {
 bool PublicKey::Load(const std::string& file) {
     key_.reset();
     std::vector<uint8_t> der;
-    if (!DecodeKeyText(file, kPublicKeyLabel, der)) return false;
+    return DecodeKeyText(file, kPublicKeyLabel, der) && LoadDer(std::string(der.begin(), der.end()));
+}
+
+bool PublicKey::LoadDer(const std::string& der) {
+    key_.reset();
     DecodedInfo decoded;
     DWORD size = 0;
-    if (!::CryptDecodeObjectEx(X509_ASN_ENCODING, X509_PUBLIC_KEY_INFO, der.data(), static_cast<DWORD>(der.size()),
-                               CRYPT_DECODE_ALLOC_FLAG, nullptr, &decoded.info, &size))
+    const BYTE* bytes = reinterpret_cast<const BYTE*>(der.data());
+    if (der.empty() || !::CryptDecodeObjectEx(X509_ASN_ENCODING, X509_PUBLIC_KEY_INFO, bytes, static_cast<DWORD>(der.size()),
+                                              CRYPT_DECODE_ALLOC_FLAG, nullptr, &decoded.info, &size))
         return false;
     if (std::string(decoded.info->Algorithm.pszObjId) != szOID_RSA_RSA) return false;
-    provider_ = AcquireProvider();
-    if (!provider_) return false;
-    if (!::CryptImportPublicKeyInfo(provider_.get(), X509_ASN_ENCODING, decoded.info, key_.put())) key_.release();
+    const HCRYPTPROV provider = SharedProvider();
+    if (!provider) return false;
+    if (!::CryptImportPublicKeyInfo(provider, X509_ASN_ENCODING, decoded.info, key_.put())) key_.release();
     return loaded();
 }
 
@@ -36,10 +41,19 @@ DWORD PublicKey::Bits() const {
     return bits;
 }
 
+std::vector<uint8_t> PublicKey::Exported() const {
+    DWORD size = 0;
+    if (!loaded() || !::CryptExportKey(key_.get(), 0, PUBLICKEYBLOB, 0, nullptr, &size)) return {};
+    std::vector<uint8_t> blob(size);
+    if (!::CryptExportKey(key_.get(), 0, PUBLICKEYBLOB, 0, blob.data(), &size)) return {};
+    blob.resize(size);
+    return blob;
+}
+
 bool PublicKey::Verify(const std::string& message, const std::vector<uint8_t>& signature) const {
     if (!loaded() || signature.empty()) return false;
     UniqueCryptHash hash;
-    if (!::CryptCreateHash(provider_.get(), CALG_SHA_256, 0, 0, hash.put())) {
+    if (!::CryptCreateHash(SharedProvider(), CALG_SHA_256, 0, 0, hash.put())) {
         hash.release();
         return false;
     }

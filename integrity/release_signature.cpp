@@ -1,9 +1,11 @@
 #include "integrity/release_signature.h"
 
 #include <cstdlib>
+#include <set>
 
 #include "base/ansi_text.h"
 #include "integrity/hex_text.h"
+#include "integrity/signed_lines.h"
 
 namespace integrity {
 
@@ -12,46 +14,23 @@ const char kSignatureFileName[] = "Arkenfel_Release.sig";
 namespace {
 
 const char kHeader[] = "ARKENFEL RELEASE SIGNATURE 1";
-const char kLineEnd[] = "\r\n";
+const char kChannelKeyword[] = "channel";
 
-// Decimal digits without sign or leading zeros, at most 4294967295.
-bool ParseUnsigned32(const std::string& text, uint32_t& value) {
-    if (text.empty() || text.size() > 10 || (text.size() > 1 && text[0] == '0')) return false;
-    uint64_t number = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        number = number * 10 + static_cast<uint64_t>(c - '0');
-    }
-    if (number > 0xFFFFFFFFull) return false;
-    value = static_cast<uint32_t>(number);
-    return true;
+// "channel <key>", or "channel" alone for the gateway's plain line (the empty key).
+bool ParseChannelLine(const std::string& line, std::string& channel) {
+    channel.clear();
+    return line == kChannelKeyword || TakeValue(line, kChannelKeyword, channel);
 }
 
-bool HasControlCharacters(const std::string& text) {
-    for (char c : text)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return true;
-    return false;
-}
-
-// Splits the text into lines, each of which must end with CR LF.
-bool SplitLines(const std::string& text, std::vector<std::string>& lines, std::vector<size_t>& starts) {
-    size_t position = 0;
-    while (position < text.size()) {
-        const size_t end = text.find(kLineEnd, position);
-        if (end == std::string::npos) return false;
-        starts.push_back(position);
-        lines.push_back(text.substr(position, end - position));
-        position = end + 2;
+// Channel lines follow the serial: at most kMaxChannels, in byte order, each
+// once. `next` is the first line after them.
+bool ParseChannelLines(const std::vector<std::string>& lines, size_t& next, std::set<std::string>& channels) {
+    std::string channel;
+    for (; next < lines.size() && ParseChannelLine(lines[next], channel); ++next) {
+        if (channels.size() == kMaxChannels || (!channels.empty() && channel <= *channels.rbegin())) return false;
+        channels.insert(channels.end(), channel);
     }
     return true;
-}
-
-// "<keyword> <value>": the value, or false when the keyword differs.
-bool TakeValue(const std::string& line, const char* keyword, std::string& value) {
-    const std::string prefix = std::string(keyword) + " ";
-    if (line.compare(0, prefix.size(), prefix) != 0) return false;
-    value = line.substr(prefix.size());
-    return !value.empty() && !HasControlCharacters(value);
 }
 
 // One "file" line, whose name must sort after every name before it (byte
@@ -79,6 +58,8 @@ std::string ManifestText(const ReleaseManifest& manifest) {
     std::string text = std::string(kHeader) + kLineEnd;
     text += "folder " + manifest.folder + kLineEnd;
     text += "serial " + std::to_string(manifest.serial) + kLineEnd;
+    for (const std::string& channel : manifest.channels)
+        text += std::string(kChannelKeyword) + (channel.empty() ? "" : " " + channel) + kLineEnd;
     text += "list " + DigestToHex(manifest.listSha256) + kLineEnd;
     for (const auto& file : manifest.files)
         text += "file " + std::to_string(file.second.size) + " " + DigestToHex(file.second.sha256) + " " + file.first +
@@ -96,12 +77,14 @@ bool ParseSignatureFile(const std::string& text, SignatureFile& file) {
     if (!SplitLines(text, lines, starts) || lines.size() < 5 || lines[0] != kHeader) return false;
     ReleaseManifest& manifest = file.manifest;
     std::string serial, list, signature;
+    size_t next = 3;
     if (!TakeValue(lines[1], "folder", manifest.folder) || !TakeValue(lines[2], "serial", serial) ||
-        !ParseUnsigned32(serial, manifest.serial) || manifest.serial == 0 || !TakeValue(lines[3], "list", list) ||
-        !DigestFromHex(list, manifest.listSha256))
+        !ParseUnsigned32(serial, manifest.serial) || manifest.serial == 0 ||
+        !ParseChannelLines(lines, next, manifest.channels) || next + 2 > lines.size() ||
+        !TakeValue(lines[next], "list", list) || !DigestFromHex(list, manifest.listSha256))
         return false;
     const size_t last = lines.size() - 1;
-    for (size_t i = 4; i < last; ++i)
+    for (size_t i = next + 1; i < last; ++i)
         if (!ParseFileLine(lines[i], manifest)) return false;
     if (!TakeValue(lines[last], "signature", signature) || !HexToBytes(signature, file.signature)) return false;
     file.signedText = text.substr(0, starts[last]);

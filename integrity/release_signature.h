@@ -4,17 +4,21 @@
 //   ARKENFEL RELEASE SIGNATURE 1
 //   folder <version folder as the gateway names it>
 //   serial <release serial, decimal 1..4294967295>
+//   channel <gateway key>                       0..16 lines in byte order; "channel"
+//                                               alone is the plain line (empty key)
 //   list <SHA-256 of the exact bytes of Arkenfel_List.ini>
 //   file <size> <SHA-256> <remote name>        one line per remote file, sorted by name
 //   signature <RSA signature, hex, most significant byte first>
 //
 // Digests are 64 lower-case hex digits. The signature (PKCS #1 v1.5,
 // SHA-256) covers every byte before the "signature" line, so the whole
-// release - folder, serial, list and every file - stands under one signature.
+// release - folder, serial, channels, list and every file - stands under one
+// signature. A release without channel lines is meant for every channel.
 #pragma once
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -23,6 +27,7 @@
 namespace integrity {
 
 extern const char kSignatureFileName[];  // "Arkenfel_Release.sig"
+constexpr size_t kMaxChannels = 16;
 
 struct SignedFile {
     uint32_t size = 0;
@@ -32,6 +37,7 @@ struct SignedFile {
 struct ReleaseManifest {
     std::string folder;
     uint32_t serial = 0;
+    std::set<std::string> channels;  // gateway keys it is published for; empty: every channel
     Sha256Digest listSha256{};
     std::map<std::string, SignedFile> files;  // by remote name
 };

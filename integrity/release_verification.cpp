@@ -2,18 +2,13 @@
 
 namespace integrity {
 
-ReleaseCheck VerifyRelease(const std::string& signatureFile, const PublicKey& key, const std::string& folder,
-                           uint32_t lowestSerial, const std::string& listBytes, ReleaseManifest& manifest) {
-    SignatureFile parsed;
-    if (!ParseSignatureFile(signatureFile, parsed)) return ReleaseCheck::kMalformed;
-    // Nothing the file says is looked at before the signature holds.
-    if (!key.Verify(parsed.signedText, parsed.signature)) return ReleaseCheck::kBadSignature;
-    if (parsed.manifest.folder != folder) return ReleaseCheck::kOtherFolder;
-    if (parsed.manifest.serial < lowestSerial) return ReleaseCheck::kOlderSerial;
+ReleaseCheck CheckSignedRelease(const ReleaseManifest& manifest, const ReleaseWanted& wanted, uint32_t lowestSerial,
+                                const std::string& listBytes) {
+    if (manifest.folder != wanted.folder) return ReleaseCheck::kOtherFolder;
+    if (!manifest.channels.empty() && !manifest.channels.count(wanted.channel)) return ReleaseCheck::kOtherChannel;
+    if (manifest.serial < lowestSerial) return ReleaseCheck::kOlderSerial;
     Sha256Digest listDigest;
-    if (!HashBytes(listBytes, listDigest) || listDigest != parsed.manifest.listSha256)
-        return ReleaseCheck::kListMismatch;
-    manifest = std::move(parsed.manifest);
+    if (!HashBytes(listBytes, listDigest) || listDigest != manifest.listSha256) return ReleaseCheck::kListMismatch;
     return ReleaseCheck::kVerified;
 }
 

@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
     discovery::UpdateState state;
     state.m_strServerUrl = baseUrl + "/new";
     state.m_strInstallFolder = folder + "old\\";
-    state.m_strReleaseKey.clear();
+    state.m_builtInRoots = integrity::RootSet();
     discovery::ListEntry entry;
     entry.remoteName = entry.localPath = "world.pak";
     entry.size = static_cast<uint32_t>(index.fileSize);

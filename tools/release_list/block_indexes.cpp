@@ -35,9 +35,7 @@ void WriteBlockIndexes(const ReleasePlan& plan, const std::map<std::string, Bloc
                 throw ReleaseListError("cannot remove the outdated block index " + stale);
             continue;
         }
-        StagedFile staged(index->second.path);
-        staged.Write(index->second.bytes);
-        staged.Commit();
+        WriteWhole(index->second.path, index->second.bytes);
     }
 }
 

@@ -10,6 +10,7 @@
 #include "tools/release_list/publish_release.h"
 #include "tools/release_list/release_error.h"
 #include "tools/release_list/signing_key.h"
+#include "tools/release_list/trust_commands.h"
 
 namespace {
 
@@ -50,21 +51,29 @@ void PrintSummary(const release_list::PublishSummary& summary) {
     if (summary.namesItself) PrintAnsi("  and an entry for the list itself, at the end");
     if (!summary.signaturePath.empty())
         PrintAnsi("wrote " + summary.signaturePath + ": folder \"" + summary.signedFolder + "\", serial " +
-                  std::to_string(summary.serial));
+                  std::to_string(summary.serial) +
+                  (summary.keySerial ? ", release key serial " + std::to_string(summary.keySerial) : ", signed by a root") +
+                  (summary.rootStatements ? ", " + std::to_string(summary.rootStatements) + " root statement(s)" : ""));
     if (!summary.gatewayPath.empty())
         PrintAnsi("wrote " + summary.gatewayPath + ": version folder \"" + summary.version + "\"");
 }
 
-int MakeKey(const std::string& privateKey, const std::string& publicKey) {
+// Runs one of the key commands; their errors leave nothing written.
+template <typename Command>
+int RunKeyCommand(const Command& command) {
     try {
-        release_list::MakeKeyPair(privateKey, publicKey);
-        release_list::PrintAnsi("wrote " + privateKey + " (private key: keep it offline) and " + publicKey +
-                                " (public key: build the updater with it)");
+        for (const std::string& line : command()) release_list::PrintAnsi(line);
         return 0;
     } catch (const release_list::ReleaseListError& error) {
         release_list::PrintAnsi(std::string("error: ") + error.what(), true);
         return kExitFailure;
     }
+}
+
+base::StringList MakeKey(const std::string& privateKey, const std::string& publicKey) {
+    release_list::MakeKeyPair(privateKey, publicKey);
+    return {"wrote " + privateKey + " (private key: keep it offline) and " + publicKey +
+            " (public key: build the updater with it, or certify it as a release key)"};
 }
 
 }  // namespace
@@ -74,7 +83,11 @@ int main() {
     try {
         const base::StringList args = AnsiArguments();
         std::string privateKey, publicKey;
-        if (release_list::ParseMakeKey(args, privateKey, publicKey)) return MakeKey(privateKey, publicKey);
+        if (release_list::ParseMakeKey(args, privateKey, publicKey))
+            return RunKeyCommand([&] { return MakeKey(privateKey, publicKey); });
+        release_list::TrustCommand trust;
+        if (release_list::ParseTrustCommand(args, trust))
+            return RunKeyCommand([&] { return release_list::RunTrustCommand(trust); });
         if (!release_list::ParseArguments(args, options)) {
             release_list::PrintAnsi(release_list::UsageText());
             return 0;

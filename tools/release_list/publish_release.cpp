@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "base/ansi_text.h"
@@ -15,6 +16,7 @@
 #include "tools/release_list/release_error.h"
 #include "tools/release_list/release_plan.h"
 #include "tools/release_list/release_signing.h"
+#include "tools/release_list/release_trust.h"
 #include "tools/release_list/staged_file.h"
 
 namespace release_list {
@@ -82,6 +84,20 @@ bool DescribeFile(const std::string& path, const std::string& remote, PublishedE
     return true;
 }
 
+// Channels are gateway keys; a gateway line written for a key the release
+// is not published for would only lead updaters to a refusal.
+void CheckChannels(const ReleaseOptions& options) {
+    for (const std::string& channel : options.channels) {
+        const std::string problem = CheckGatewayKey(channel);
+        if (!problem.empty()) throw ReleaseListError("channel \"" + channel + "\" " + problem);
+    }
+    if (options.channels.empty() || options.gatewayRoot.empty()) return;
+    for (const std::string& key : options.gatewayKeys)
+        if (std::find(options.channels.begin(), options.channels.end(), key) == options.channels.end())
+            throw ReleaseListError("the gateway key \"" + key +
+                                   "\" is not among the release's channels; add --channel \"" + key + "\"");
+}
+
 std::vector<PublishedSection> DescribeRelease(const ReleasePlan& plan,
                                              const std::map<std::string, BlockIndexFile>& indexes,
                                              base::StringList& problems) {
@@ -130,20 +146,6 @@ void WriteList(const std::string& path, const std::string& text, bool includeSel
     staged.Commit();
 }
 
-std::string ReadExistingFile(const std::string& path) {
-    base::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!file) {
-        const DWORD error = ::GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND) return std::string();
-        throw ReleaseListError("cannot read " + path + ": " + base::SystemErrorText(error));
-    }
-    std::string bytes;
-    char buffer[4096];
-    DWORD got = 0;
-    while (::ReadFile(file.get(), buffer, sizeof(buffer), &got, nullptr) && got > 0) bytes.append(buffer, got);
-    return bytes;
-}
-
 // The folder the gateway names: below the server root when one is given,
 // else the release folder's own name.
 std::string SignedFolderName(const std::string& release, const std::string& version) {
@@ -170,8 +172,15 @@ PublishSummary PublishRelease(const ReleaseOptions& options) {
     }
 
     // A key that cannot be used stops the run before anything is read or written.
+    CheckChannels(options);
     std::unique_ptr<SigningKey> key;
-    if (!options.signingKey.empty()) key = std::make_unique<SigningKey>(options.signingKey);
+    ReleaseTrust trust;
+    if (!options.signingKey.empty()) {
+        key = std::make_unique<SigningKey>(options.signingKey);
+        trust = ReadReleaseTrust(options, *key);
+        summary.keySerial = trust.keySerial;
+        summary.rootStatements = trust.rootStatements;
+    }
 
     ScanResult scan = ScanRelease(release);
     base::StringList problems = scan.problems;
@@ -188,6 +197,7 @@ PublishSummary PublishRelease(const ReleaseOptions& options) {
         ThrowIfAny(problems);
         SignBlockIndexes(indexes, manifest);
         manifest.folder = summary.signedFolder = SignedFolderName(release, summary.version);
+        manifest.channels.insert(options.channels.begin(), options.channels.end());
     }
 
     // The gateway text is settled first: a gateway file it cannot update
@@ -213,20 +223,16 @@ PublishSummary PublishRelease(const ReleaseOptions& options) {
     // The signature covers the list exactly as written.
     if (key) {
         summary.signaturePath = release + "\\" + integrity::kSignatureFileName;
-        StagedFile staged(summary.signaturePath);
         const SignedRelease signedRelease =
             SignRelease(*key, std::move(manifest), ReadExistingFile(summary.listPath), options.includeList,
                         options.serial, ReadExistingFile(summary.signaturePath));
         summary.serial = signedRelease.serial;
-        staged.Write(signedRelease.text);
-        staged.Commit();
+        WriteWhole(summary.signaturePath, trust.text + signedRelease.text);
     }
 
     // Written after the list, so the gateway never names a folder without one.
     if (!root.empty()) {
-        StagedFile staged(summary.gatewayPath);
-        staged.Write(gatewayText);
-        staged.Commit();
+        WriteWhole(summary.gatewayPath, gatewayText);
     }
     return summary;
 }

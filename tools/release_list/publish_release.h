@@ -24,6 +24,8 @@ struct PublishSummary {
     std::string signaturePath;  // empty when the release was not signed
     std::string signedFolder;   // the version folder the signature names
     uint32_t serial = 0;
+    uint32_t keySerial = 0;     // of the release key's certificate; 0: signed by a root
+    size_t rootStatements = 0;  // root statements the signature carries
     size_t blockIndexes = 0;  // files published with a block index
 };
 

@@ -14,14 +14,6 @@ NamedRule SplitRule(const std::string& option, const std::string& text) {
     return {text.substr(0, equals), text.substr(equals + 1)};
 }
 
-uint32_t ParseSerial(const std::string& text) {
-    char* end = nullptr;
-    const unsigned long long value = std::strtoull(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || text[0] < '1' || text[0] > '9' || value > 0xFFFFFFFFull)
-        throw ReleaseListError("--serial needs a number from 1 to 4294967295, got \"" + text + "\"");
-    return static_cast<uint32_t>(value);
-}
-
 uint64_t ParseCount(const std::string& option, const std::string& text, uint64_t largest) {
     char* end = nullptr;
     const unsigned long long value = std::strtoull(text.c_str(), &end, 10);
@@ -32,6 +24,15 @@ uint64_t ParseCount(const std::string& option, const std::string& text, uint64_t
 }
 
 }  // namespace
+
+uint32_t ParseNumber(const std::string& option, const std::string& text, uint32_t lowest) {
+    char* end = nullptr;
+    const unsigned long long value = std::strtoull(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || text[0] < '0' || text[0] > '9' || value < lowest || value > 0xFFFFFFFFull)
+        throw ReleaseListError(option + " needs a number from " + std::to_string(lowest) + " to 4294967295, got \"" +
+                               text + "\"");
+    return static_cast<uint32_t>(value);
+}
 
 bool ParseMakeKey(const base::StringList& args, std::string& privateKey, std::string& publicKey) {
     if (args.empty() || args[0] != "--make-key") return false;
@@ -61,6 +62,12 @@ const char* UsageText() {
            "  --sign <private-key-file>   sign the release: write Arkenfel_Release.sig beside the list\n"
            "  --serial <number>           release serial for the signature (1..4294967295; default:\n"
            "                              seconds since 1970, UTC); must grow from release to release\n"
+           "  --certificate <file>        the certificate of the --sign key (from --certify): the\n"
+           "                              release is signed by a certified release key\n"
+           "  --root-statement <file>     a root statement (from --rotate-roots) to carry, so that\n"
+           "                              updaters follow the roots to their successors (repeatable)\n"
+           "  --channel <key>             publish the release for this gateway key only (repeatable;\n"
+           "                              \"\" is the plain line); without it: for every channel\n"
            "  --index-threshold <bytes>   write a block index <file>.blkidx for every file of at\n"
            "                              least this size (default 4194304; 0: none), so that\n"
            "                              updaters fetch only the changed blocks\n"
@@ -69,8 +76,21 @@ const char* UsageText() {
            "\n"
            "       arkenfel_release_list.exe --make-key <private-key-file> <public-key-file>\n"
            "\n"
-           "Makes a new 3072-bit RSA key pair for signing releases (PEM files, as openssl\n"
-           "writes them). Existing files are never overwritten.\n"
+           "Makes a new 3072-bit RSA key pair, a root key or a release key (PEM files, as\n"
+           "openssl writes them). Existing files are never overwritten.\n"
+           "\n"
+           "       arkenfel_release_list.exe --certify <certificate-file> --release-key <public-key-file>\n"
+           "           --key-serial <number> --root <root-private-key-file> [--root ...]\n"
+           "\n"
+           "Certifies a release key with a key serial (a higher serial revokes every lower one),\n"
+           "signed by each --root; run it again on the same file to add more roots' signatures.\n"
+           "\n"
+           "       arkenfel_release_list.exe --rotate-roots <statement-file> --root-version <number>\n"
+           "           --threshold <k> --new-root <public-key-file> [--new-root ...]\n"
+           "           --root <private-key-file> [--root ...]\n"
+           "\n"
+           "Names the roots' successors: signed by k current roots and k of the new ones (each\n"
+           "--root; run it again on the same file to add signatures).\n"
            "\n"
            "Patterns: '*' and '?' stay within one folder; a pattern without '/' matches file\n"
            "names in any folder; 'folder/' (or a folder name) matches everything below it.\n"
@@ -106,7 +126,13 @@ bool ParseArguments(const base::StringList& args, ReleaseOptions& options) {
         } else if (option == "--sign") {
             options.signingKey = value;
         } else if (option == "--serial") {
-            options.serial = ParseSerial(value);
+            options.serial = ParseNumber(option, value, 1);
+        } else if (option == "--certificate") {
+            options.certificate = value;
+        } else if (option == "--root-statement") {
+            options.rootStatements.push_back(value);
+        } else if (option == "--channel") {
+            options.channels.push_back(value);
         } else if (option == "--index-threshold") {
             options.indexThreshold = ParseCount(option, value, 0xFFFFFFFFull);
         } else if (option == "--block-size") {
@@ -119,7 +145,9 @@ bool ParseArguments(const base::StringList& args, ReleaseOptions& options) {
     if (options.releaseFolder.empty()) throw ReleaseListError("--release <folder> is required");
     if (!options.gatewayKeys.empty() && options.gatewayRoot.empty())
         throw ReleaseListError("--key needs --gateway");
-    if (options.serial != 0 && options.signingKey.empty()) throw ReleaseListError("--serial needs --sign");
+    if (options.signingKey.empty() && (options.serial != 0 || !options.certificate.empty() ||
+                                       !options.rootStatements.empty() || !options.channels.empty()))
+        throw ReleaseListError("--serial, --certificate, --root-statement and --channel need --sign");
     if (options.gatewayKeys.empty()) options.gatewayKeys.push_back(std::string());
     return true;
 }

@@ -27,9 +27,15 @@ struct ReleaseOptions {
     base::StringList gatewayKeys;       // empty key: the plain line
     std::string signingKey;             // private key file; empty: the release is not signed
     uint32_t serial = 0;                // release serial; 0: taken from the clock
+    std::string certificate;            // certificate of the signing key; empty: signed by a root
+    base::StringList rootStatements;    // root statement files the signature carries
+    base::StringList channels;          // gateway keys it is published for; empty: every channel
     uint64_t indexThreshold = 4 * 1024 * 1024;  // files this large or larger get a block index
     uint32_t blockSize = 64 * 1024;             // block size of those indexes
 };
+
+// A decimal option value from `lowest` to 4294967295. Throws ReleaseListError.
+uint32_t ParseNumber(const std::string& option, const std::string& text, uint32_t lowest);
 
 // The second command: "--make-key <private-key-file> <public-key-file>".
 // True (and the two paths) when `args` is that command.

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "integrity/trust_blocks.h"
 #include "tools/release_list/list_text.h"
 #include "tools/release_list/release_error.h"
 
@@ -21,8 +22,9 @@ integrity::SignedFile DescribeBytes(const std::string& bytes) {
 // The serial of a published signature file for the same folder, list and
 // files; 0 when there is none.
 uint32_t PublishedSerial(const std::string& published, integrity::ReleaseManifest manifest) {
-    integrity::SignatureFile file;
-    if (!integrity::ParseSignatureFile(published, file)) return 0;
+    integrity::SignatureBlocks blocks;
+    if (integrity::ReadSignatureBlocks(published, blocks) != integrity::BlocksRead::kRead) return 0;
+    const integrity::SignatureFile& file = blocks.release;
     manifest.serial = file.manifest.serial;
     return integrity::ManifestText(manifest) == file.signedText ? file.manifest.serial : 0;
 }

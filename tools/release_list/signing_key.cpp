@@ -29,9 +29,9 @@ void WriteNewFile(const std::string& path, const std::string& bytes) {
 
 std::vector<uint8_t> ExportKey(HCRYPTKEY key, DWORD type) {
     DWORD size = 0;
-    if (!::CryptExportKey(key, 0, type, 0, nullptr, &size)) throw CryptError("cannot export the new key");
+    if (!::CryptExportKey(key, 0, type, 0, nullptr, &size)) throw CryptError("cannot export the key");
     std::vector<uint8_t> blob(size);
-    if (!::CryptExportKey(key, 0, type, 0, blob.data(), &size)) throw CryptError("cannot export the new key");
+    if (!::CryptExportKey(key, 0, type, 0, blob.data(), &size)) throw CryptError("cannot export the key");
     blob.resize(size);
     return blob;
 }
@@ -166,6 +166,11 @@ SigningKey::SigningKey(const std::string& privateKeyPath) {
     if (::CryptGetKeyParam(key_.get(), KP_ALGID, reinterpret_cast<BYTE*>(&algorithm), &length, 0) &&
         algorithm == CALG_RSA_KEYX)
         keySpec_ = AT_KEYEXCHANGE;
+}
+
+std::string SigningKey::PublicKeyDer() const {
+    const std::vector<uint8_t> der = SubjectPublicKeyInfo(ExportKey(key_.get(), PUBLICKEYBLOB));
+    return std::string(der.begin(), der.end());
 }
 
 std::vector<uint8_t> SigningKey::Sign(const std::string& message) const {

@@ -1,5 +1,5 @@
-// The publisher's key pair: made here, kept by the operators, and used to
-// sign every release. Files are PEM as openssl writes them: the private key
+// Key pairs of the publisher (root keys and release keys alike): made here,
+// kept by the operators, and used to sign. Files are PEM as openssl writes them: the private key
 // as "RSA PRIVATE KEY" (PKCS #1), the public key as "PUBLIC KEY"
 // (SubjectPublicKeyInfo). DER files of the same structures are read too.
 #pragma once
@@ -25,6 +25,9 @@ public:
     // RSA PKCS #1 v1.5 signature of the SHA-256 of `message`, most
     // significant byte first (as openssl writes it). Throws ReleaseListError.
     std::vector<uint8_t> Sign(const std::string& message) const;
+    // The matching public key as DER SubjectPublicKeyInfo, the bytes its key
+    // id is taken from. Throws ReleaseListError.
+    std::string PublicKeyDer() const;
 
 private:
     integrity::UniqueCryptProvider provider_;

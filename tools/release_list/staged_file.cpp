@@ -31,4 +31,24 @@ void StagedFile::Commit() {
     committed_ = true;
 }
 
+std::string ReadExistingFile(const std::string& path) {
+    base::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND) return std::string();
+        throw ReleaseListError("cannot read " + path + ": " + base::SystemErrorText(error));
+    }
+    std::string bytes;
+    char buffer[4096];
+    DWORD got = 0;
+    while (::ReadFile(file.get(), buffer, sizeof(buffer), &got, nullptr) && got > 0) bytes.append(buffer, got);
+    return bytes;
+}
+
+void WriteWhole(const std::string& path, const std::string& bytes) {
+    StagedFile staged(path);
+    staged.Write(bytes);
+    staged.Commit();
+}
+
 }  // namespace release_list

@@ -27,4 +27,10 @@ private:
     bool committed_ = false;
 };
 
+// A published file written whole through a StagedFile.
+void WriteWhole(const std::string& path, const std::string& bytes);
+// The current bytes of a file the tool rewrites; empty when there is none.
+// Throws ReleaseListError when it exists but cannot be read.
+std::string ReadExistingFile(const std::string& path);
+
 }  // namespace release_list

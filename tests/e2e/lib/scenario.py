@@ -12,6 +12,9 @@ DONE = "업데이트를 성공적으로 완료하였습니다."
 REGISTERING = "라이브러리를 레지스트리에 등록하고 있습니다."
 RETRY_LATER = "\n종료 후 재시도 바랍니다!"
 UPDATER_KEY = "HKCU\\SOFTWARE\\VANTERO\\UPDATER"
+# the test keys and the builds that have them compiled in (tests/fixtures/integrity)
+SIGNING_KEYS = os.path.join(harness.BINARY_DIR, "fixtures", "integrity")
+NOT_INSTALLED = "\n서명이 확인되지 않은 업데이트는 설치하지 않습니다."
 
 
 class Scenario(unittest.TestCase):

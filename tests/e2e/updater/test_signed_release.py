@@ -8,11 +8,10 @@ import tempfile
 import unittest
 
 import harness
-from scenario import DONE, UPDATER_KEY, Scenario, copy_fixture, fixture
+from scenario import DONE, NOT_INSTALLED, UPDATER_KEY, Scenario, copy_fixture, fixture
+from scenario import SIGNING_KEYS as KEYS
 
-KEYS = os.path.join(harness.BINARY_DIR, "fixtures", "integrity")
 SIGNED_BUILD = "Arkenfel_Update_signed.exe"
-NOT_INSTALLED = "\n서명이 확인되지 않은 업데이트는 설치하지 않습니다."
 OLDER_RELEASE = "이미 설치한 업데이트보다 오래된 업데이트입니다."
 FILE_MISMATCH = "[data\\map.pak] 파일이 업데이트 서명과 일치하지 않습니다."
 MAP = os.urandom(300000)

@@ -11,6 +11,7 @@
 #include "delta/block_index.h"
 #include "delta/block_matcher.h"
 #include "discovery/download_updates.h"
+#include "integrity/root_keys.h"
 #include "tests/server/update_server_client.h"
 #include "tests/support/captured_boxes.h"
 #include "tests/support/test_env.h"
@@ -196,7 +197,8 @@ TEST_F(BlockDeltaTest, AResultThatDoesNotVerifyIsFetchedWhole) {
 }
 
 TEST_F(BlockDeltaTest, SignedReleaseCoversTheIndexAndATamperedIndexIsNotUsed) {
-    state_.m_strReleaseKey = testenv::ReadFileBytes(KeyPath("test_release_key.pub.pem"));
+    integrity::RootSetFromKeyFiles({testenv::ReadFileBytes(KeyPath("test_release_key.pub.pem"))}, 1, 1,
+                                   state_.m_builtInRoots);
     base::WriteReleaseSerial(0);
     Publish(true, KeyPath("test_release_key.pem"));
     const std::string signature = testenv::ReadFileBytes(site_.ServedPath("v/Arkenfel_Release.sig"));

@@ -8,6 +8,7 @@
 #include "base/updater_settings.h"
 #include "base/window_protocol.h"
 #include "discovery/file_identity.h"
+#include "integrity/root_keys.h"
 #include "tools/release_list/release_signing.h"
 
 namespace discoverytest {
@@ -60,7 +61,8 @@ std::vector<std::string> DownloadUpdatesTest::StagedNames() const {
 }
 
 SignedReleaseTest::SignedReleaseTest() {
-    state_.m_strReleaseKey = testenv::ReadFileBytes(KeyPath("test_release_key.pub.pem"));
+    integrity::RootSetFromKeyFiles({testenv::ReadFileBytes(KeyPath("test_release_key.pub.pem"))}, 1, 1,
+                                   state_.m_builtInRoots);
     base::WriteReleaseSerial(0);
 }
 
@@ -71,11 +73,12 @@ std::string SignedReleaseTest::KeyPath(const std::string& name) {
 }
 
 void SignedReleaseTest::PublishSigned(const Files& files, uint32_t serial, const std::string& signedFolder,
-                                      const std::string& key) {
+                                      const std::string& key, const std::set<std::string>& channels) {
     site_.PutFile("gateway.ini", "v\r\n");
     PutRelease("v", files);
     integrity::ReleaseManifest manifest;
     manifest.folder = signedFolder;
+    manifest.channels = channels;
     for (const auto& file : files) {
         manifest.files[file.first].size = static_cast<uint32_t>(file.second.size());
         integrity::HashBytes(file.second, manifest.files[file.first].sha256);

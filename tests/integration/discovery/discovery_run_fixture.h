@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -53,7 +54,7 @@ protected:
     static std::string KeyPath(const std::string& name);
     // Gateway naming "v", the release below it, and its signature.
     void PublishSigned(const Files& files, uint32_t serial, const std::string& signedFolder = "v",
-                       const std::string& key = "test_release_key.pem");
+                       const std::string& key = "test_release_key.pem", const std::set<std::string>& channels = {});
 
     const Files files_{{"a.dat", Content("a", 3000)}, {"b.dat", Content("b", 40)}};
 };

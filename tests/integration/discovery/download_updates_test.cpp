@@ -230,6 +230,22 @@ TEST_F(SignedReleaseTest, SignatureIsCheckedRightAfterTheListAndItsSerialIsKept)
     EXPECT_EQ(discovery::kFetched, Run());
 }
 
+TEST_F(SignedReleaseTest, AReleaseForOneChannelIsTakenOnlyByUpdatersThatChoseItsGatewayLine) {
+    PublishSigned(files_, 500, "v", "test_release_key.pem", {"beta"});
+    site_.PutFile("gateway.ini", "v\r\nbeta=v\r\n");
+    ASSERT_EQ(discovery::kFetched, Run("beta"));
+    EXPECT_EQ(0u, boxes_.count());
+    // An updater started for a key the gateway lacks falls back to the plain
+    // line, and so to a channel the release is not published for.
+    site_.SetFaults({});
+    EXPECT_EQ(discovery::kFailed, Run("stable"));
+    EXPECT_EQ((std::vector<std::string>{"gateway.ini", "v/Arkenfel_List.ini", "v/Arkenfel_Release.sig"}),
+              RequestedFiles());
+    ASSERT_EQ(1u, boxes_.count());
+    EXPECT_EQ("업데이트 서명이 다른 채널의 것입니다.\n서명이 확인되지 않은 업데이트는 설치하지 않습니다.",
+              boxes_.boxes()[0].text);
+}
+
 TEST_F(SignedReleaseTest, EveryRefusalFetchesNoFileAndAcceptsNoSerial) {
     const std::string notInstalled = "\n서명이 확인되지 않은 업데이트는 설치하지 않습니다.";
     struct Case {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "integrity/release_verification.h"
+#include "integrity/trusted_release.h"
+#include "tests/integration/integrity/trust_documents.h"
 #include "tests/support/test_env.h"
 #include "tools/release_list/release_error.h"
 #include "tools/release_list/signing_key.h"
@@ -11,14 +13,29 @@ namespace {
 
 using integrity::ReleaseCheck;
 
-std::string Fixture(const std::string& name) {
-    return testenv::ReadFileBytes(testenv::BinaryDir() + "fixtures\\integrity\\" + name);
-}
+using trustdoc::Fixture;
 
 integrity::PublicKey LoadKey(const std::string& name) {
     integrity::PublicKey key;
     EXPECT_TRUE(key.Load(Fixture(name))) << name;
     return key;
+}
+
+// The check as the updater makes it, with `keyFile` as its one root (none
+// when empty).
+ReleaseCheck VerifyRelease(const std::string& file, const std::string& keyFile, const std::string& folder,
+                           uint32_t lowestSerial, const std::string& list, integrity::ReleaseManifest& manifest) {
+    integrity::MachineTrust trust;
+    trust.builtIn.threshold = 1;
+    trust.builtIn.version = 1;
+    if (!keyFile.empty()) {
+        EXPECT_TRUE(integrity::RootSetFromKeyFiles({Fixture(keyFile)}, 1, 1, trust.builtIn));
+    }
+    trust.lowestSerial = lowestSerial;
+    integrity::TrustedRelease release;
+    const ReleaseCheck check = integrity::VerifyTrustedRelease(file, trust, {folder, ""}, list, release);
+    manifest = release.manifest;
+    return check;
 }
 
 std::string Replace(std::string text, const std::string& from, const std::string& to) {
@@ -28,8 +45,8 @@ std::string Replace(std::string text, const std::string& from, const std::string
 }
 
 TEST(ReleaseVerification, OpensslSignedReleaseVerifiesAndEveryRefusalHasItsReason) {
-    const integrity::PublicKey key = LoadKey("test_release_key.pub.pem");
-    EXPECT_EQ(3072u, key.Bits());
+    const std::string key = "test_release_key.pub.pem";
+    EXPECT_EQ(3072u, LoadKey(key).Bits());
     const std::string file = Fixture("openssl_signed.sig");
     const std::string list = Fixture("openssl_list.ini");
     integrity::ReleaseManifest release;
@@ -51,8 +68,8 @@ TEST(ReleaseVerification, OpensslSignedReleaseVerifiesAndEveryRefusalHasItsReaso
     EXPECT_EQ(ReleaseCheck::kOlderSerial, VerifyRelease(file, key, "2026a", 1001, list, release));
     EXPECT_EQ(ReleaseCheck::kListMismatch, VerifyRelease(file, key, "2026a", 0, list + "\r\n", release));
     EXPECT_EQ(ReleaseCheck::kBadSignature,
-              VerifyRelease(file, LoadKey("other_release_key.pub.pem"), "2026a", 0, list, release));
-    EXPECT_EQ(ReleaseCheck::kBadSignature, VerifyRelease(file, integrity::PublicKey(), "2026a", 0, list, release));
+              VerifyRelease(file, "other_release_key.pub.pem", "2026a", 0, list, release));
+    EXPECT_EQ(ReleaseCheck::kBadSignature, VerifyRelease(file, "", "2026a", 0, list, release));
     // A signed line changed: the signature no longer holds, whatever the change says.
     EXPECT_EQ(ReleaseCheck::kBadSignature,
               VerifyRelease(Replace(file, "serial 1000", "serial 9000"), key, "2026a", 0, list, release));
@@ -80,7 +97,7 @@ TEST(ReleaseVerification, OpensslSignedReleaseVerifiesAndEveryRefusalHasItsReaso
     };
     for (const std::string& text : malformed)
         EXPECT_EQ(ReleaseCheck::kMalformed, VerifyRelease(text, key, "2026a", 0, list, release)) << text.substr(0, 80);
-    EXPECT_FALSE(key.Verify("x", {}));
+    EXPECT_FALSE(LoadKey(key).Verify("x", {}));
 }
 
 TEST(ReleaseVerification, Sha256OfBytesAndFilesMatchesTheKnownDigests) {

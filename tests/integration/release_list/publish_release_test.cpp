@@ -9,8 +9,12 @@
 #include "discovery/gateway.h"
 #include "discovery/update_rules.h"
 #include "integrity/release_verification.h"
+#include "integrity/root_keys.h"
+#include "integrity/trusted_release.h"
 #include "tests/integration/release_list/release_fixture.h"
 #include "tools/release_list/publish_release.h"
+#include "tools/release_list/release_error.h"
+#include "tools/release_list/trust_commands.h"
 
 namespace {
 
@@ -159,6 +163,21 @@ TEST(PublishRelease, GatewayForANestedVersionFolderUsesSlashes) {
     EXPECT_EQ("2026a/hotfix\r\n", testenv::ReadFileBytes(folder.Root() + "\\gateway.ini"));
 }
 
+std::string KeyFile(const std::string& name) { return testenv::BinaryDir() + "fixtures\\integrity\\" + name; }
+
+// The published signature checked as an updater whose roots are these
+// test keys checks it.
+integrity::ReleaseCheck VerifyPublished(const ReleaseFolder& folder, const std::vector<std::string>& roots,
+                                        uint32_t threshold, const std::string& channel,
+                                        integrity::TrustedRelease& release) {
+    integrity::MachineTrust trust;
+    std::vector<std::string> files;
+    for (const std::string& root : roots) files.push_back(testenv::ReadFileBytes(KeyFile(root + ".pub.pem")));
+    EXPECT_TRUE(integrity::RootSetFromKeyFiles(files, threshold, 1, trust.builtIn));
+    return integrity::VerifyTrustedRelease(testenv::ReadFileBytes(folder.Path("Arkenfel_Release.sig")), trust,
+                                           {"2026a", channel}, testenv::ReadFileBytes(folder.ListPath()), release);
+}
+
 TEST(PublishRelease, SignedReleaseVerifiesAndPublishingItAgainKeepsItsSignature) {
     ReleaseFolder folder("release_list_signed");
     folder.Write("Arkenfel_Release.sig", "stray");  // a signature is never listed
@@ -171,12 +190,9 @@ TEST(PublishRelease, SignedReleaseVerifiesAndPublishingItAgainKeepsItsSignature)
     EXPECT_EQ("2026a", first.signedFolder);
     const std::string signature = testenv::ReadFileBytes(first.signaturePath);
 
-    integrity::PublicKey key;
-    ASSERT_TRUE(key.Load(testenv::ReadFileBytes(testenv::BinaryDir() + "fixtures\\integrity\\test_release_key.pub.pem")));
-    integrity::ReleaseManifest release;
-    ASSERT_EQ(integrity::ReleaseCheck::kVerified,
-              integrity::VerifyRelease(signature, key, "2026a", first.serial, testenv::ReadFileBytes(folder.ListPath()),
-                                       release));
+    integrity::TrustedRelease verified;
+    ASSERT_EQ(integrity::ReleaseCheck::kVerified, VerifyPublished(folder, {"test_release_key"}, 1, "", verified));
+    integrity::ReleaseManifest& release = verified.manifest;
     EXPECT_EQ(5u, release.files.size());  // four files and the list itself
     EXPECT_TRUE(integrity::FileMatches(folder.Path("data\\blob.bin"), release.files["data/blob.bin"]));
     EXPECT_TRUE(integrity::FileMatches(folder.ListPath(), release.files["Arkenfel_List.ini"]));
@@ -191,14 +207,75 @@ TEST(PublishRelease, SignedReleaseVerifiesAndPublishingItAgainKeepsItsSignature)
     folder.Write("readme.txt", "changed");
     options.serial = 0;
     EXPECT_GE(release_list::PublishRelease(options).serial, first.serial);
-    ASSERT_EQ(integrity::ReleaseCheck::kVerified,
-              integrity::VerifyRelease(testenv::ReadFileBytes(first.signaturePath), key, "2026a", first.serial,
-                                       testenv::ReadFileBytes(folder.ListPath()), release));
+    ASSERT_EQ(integrity::ReleaseCheck::kVerified, VerifyPublished(folder, {"test_release_key"}, 1, "", verified));
     EXPECT_TRUE(integrity::FileMatches(folder.Path("readme.txt"), release.files["readme.txt"]));
 
     options.signingKey = folder.ListPath();
     const std::string error = release_test::PublishError(options);
     EXPECT_NE(std::string::npos, error.find("is not an RSA private key")) << error;
+}
+
+// The ceremony in process: two roots certify the release key one after the
+// other into one file, the roots name their successors, and the release
+// signed with the certified key alone verifies behind them for its channel.
+TEST(PublishRelease, CertifiedReleaseCarriesItsRootStatementAndChannels) {
+    ReleaseFolder folder("release_list_certified");
+    const std::string certificate = folder.Scratch() / "release.cert";
+    const std::string statement = folder.Scratch() / "roots-2.stmt";
+    release_list::TrustCommand certify;
+    certify.file = certificate;
+    certify.releaseKey = KeyFile("test_release_key.pub.pem");
+    certify.keySerial = 3;
+    for (const char* root : {"test_root_2", "test_root_3"}) {
+        certify.rootKeys = {KeyFile(std::string(root) + ".pem")};
+        release_list::RunTrustCommand(certify);
+    }
+    integrity::KeyCertificate read;
+    ASSERT_TRUE(integrity::ParseKeyCertificate(testenv::ReadFileBytes(certificate), read));
+    EXPECT_EQ(2u, read.block.signatures.size());
+    certify.keySerial = 4;  // the file states serial 3
+    EXPECT_THROW(release_list::RunTrustCommand(certify), release_list::ReleaseListError);
+
+    release_list::TrustCommand rotate;
+    rotate.kind = release_list::TrustCommand::Kind::kRotateRoots;
+    rotate.file = statement;
+    rotate.rootVersion = 2;
+    rotate.threshold = 2;
+    rotate.newRoots = {KeyFile("test_root_2.pub.pem"), KeyFile("test_root_3.pub.pem"), KeyFile("test_root_4.pub.pem")};
+    rotate.rootKeys = {KeyFile("test_root_1.pem"), KeyFile("test_root_3.pem"), KeyFile("test_root_4.pem")};
+    release_list::RunTrustCommand(rotate);
+
+    release_list::ReleaseOptions options = release_test::OptionsFor(folder);
+    options.signingKey = KeyFile("test_release_key.pem");
+    options.certificate = certificate;
+    options.rootStatements = {statement};
+    options.channels = {"beta", ""};
+    options.gatewayRoot = folder.Root();
+    const release_list::PublishSummary summary = release_list::PublishRelease(options);
+    EXPECT_EQ(3u, summary.keySerial);
+    EXPECT_EQ(1u, summary.rootStatements);
+    integrity::TrustedRelease release;
+    const std::vector<std::string> roots = {"test_root_1", "test_root_2", "test_root_3"};
+    ASSERT_EQ(integrity::ReleaseCheck::kVerified, VerifyPublished(folder, roots, 2, "beta", release));
+    EXPECT_EQ(2u, release.roots.version);
+    EXPECT_EQ(3u, release.keySerial);
+    EXPECT_EQ(integrity::ReleaseCheck::kVerified, VerifyPublished(folder, roots, 2, "", release));
+    EXPECT_EQ(integrity::ReleaseCheck::kOtherChannel, VerifyPublished(folder, roots, 2, "alpha", release));
+
+    // What the tool refuses: a gateway line for a key the release is not
+    // for, a certificate of another key, and a root key signing a release.
+    options.gatewayKeys = {"alpha"};
+    EXPECT_NE(std::string::npos, release_test::PublishError(options).find("is not among the release's channels"));
+    options.gatewayKeys = {""};
+    options.signingKey = KeyFile("other_release_key.pem");
+    EXPECT_NE(std::string::npos, release_test::PublishError(options).find("certifies another key"));
+    certify.file = folder.Scratch() / "root.cert";
+    certify.releaseKey = KeyFile("test_root_2.pub.pem");
+    certify.rootKeys = {KeyFile("test_root_2.pem"), KeyFile("test_root_3.pem")};
+    release_list::RunTrustCommand(certify);
+    options.signingKey = KeyFile("test_root_2.pem");
+    options.certificate = certify.file;
+    EXPECT_NE(std::string::npos, release_test::PublishError(options).find("is a root key"));
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // Every parser of a text the update server delivers (gateway, update list,
-// post-update script, setup.bat, firewall.ini, release signature file,
-// block index), driven in process with seeded hostile inputs. Each input must end without a crash, in bounded time
-// and with output bounded by its size. The seed is printed; set
+// post-update script, setup.bat, firewall.ini, the release signature file
+// with its root statements and release-key certificate, block index), driven
+// in process with seeded hostile inputs. Each input must end without a crash,
+// in bounded time and with output bounded by its size. The seed is printed; set
 // ARKENFEL_FUZZ_SEED to replay a run (ARKENFEL_FUZZ_INPUTS sets the count).
 #include <windows.h>
 #include <psapi.h>
@@ -24,6 +25,7 @@
 #include "install/list_file.h"
 #include "install/script_line.h"
 #include "integrity/release_signature.h"
+#include "integrity/trust_blocks.h"
 #include "tests/support/test_env.h"
 #include "tests/unit/parsers/fuzz_inputs.h"
 #include "transfer/local_files.h"
@@ -141,6 +143,51 @@ std::string SampleBlockIndex() {
     return delta::SerializeIndex(index);
 }
 
+size_t SignatureBytes(const integrity::RootSignedBlock& block) {
+    size_t out = block.signedText.size();
+    for (const integrity::RootSignature& signature : block.signatures) out += signature.signature.size() + 32;
+    return out;
+}
+
+size_t ParseRootStatementText(const std::string& text) {
+    integrity::RootStatement statement;
+    if (!integrity::ParseRootStatement(text, statement)) return 0;
+    EXPECT_LE(statement.roots.keys.size(), integrity::kMaxRootKeys);
+    EXPECT_LE(statement.block.signatures.size(), integrity::kMaxRootSignatures);
+    size_t out = SignatureBytes(statement.block);
+    for (const std::string& key : statement.roots.keys) out += key.size();
+    return out;
+}
+
+size_t ParseCertificateText(const std::string& text) {
+    integrity::KeyCertificate certificate;
+    if (!integrity::ParseKeyCertificate(text, certificate)) return 0;
+    return SignatureBytes(certificate.block) + certificate.releaseKey.size();
+}
+
+size_t ReadSignatureFileBlocks(const std::string& text) {
+    integrity::SignatureBlocks blocks;
+    if (integrity::ReadSignatureBlocks(text, blocks) != integrity::BlocksRead::kRead) return 0;
+    EXPECT_LE(blocks.statements.size(), integrity::kMaxChainSteps);
+    EXPECT_LE(blocks.release.manifest.channels.size(), integrity::kMaxChannels);
+    size_t out = blocks.release.signedText.size();
+    for (const auto& statement : blocks.statements) out += SignatureBytes(statement.block);
+    return out + (blocks.certified ? SignatureBytes(blocks.certificate.block) : 0);
+}
+
+// Texts of the trust blocks' shape, their keys and signatures short hex.
+const std::string kStatementSample =
+    "ARKENFEL ROOT STATEMENT 1\r\nroot-version 2\r\nthreshold 1\r\nroot-key 3082aa\r\nroot-key 3082bb\r\n"
+    "root-signature " + std::string(64, '1') + " 0a0b\r\nroot-signature " + std::string(64, '2') + " 0c0d\r\n";
+const std::string kCertificateSample =
+    "ARKENFEL RELEASE KEY CERTIFICATE 1\r\nkey-serial 7\r\nrelease-key 3082cc\r\nroot-signature " +
+    std::string(64, '3') + " 0e0f\r\n";
+const std::string kReleaseSample = "ARKENFEL RELEASE SIGNATURE 1\r\nfolder 2026a\r\nserial 5\r\nchannel\r\nchannel beta\r\n"
+                                   "list " + std::string(64, 'a') + "\r\nfile 6 " + std::string(64, 'b') +
+                                   " readme.txt\r\nsignature 0102\r\n";
+const std::vector<std::string> kTrustTokens = {"\r\n", " ", "root-signature ", "root-key ", "ARKENFEL ", "channel",
+                                               std::string(64, 'f')};
+
 SIZE_T MemoryInUse() {
     PROCESS_MEMORY_COUNTERS counters = {};
     counters.cb = sizeof(counters);
@@ -233,6 +280,17 @@ TEST_F(ParserFuzz, ReleaseSignatureFile) {
 TEST_F(ParserFuzz, BlockIndex) {
     Check("blockindex", ParseBlockIndex, {SampleBlockIndex()},
           {"ARKBLKIX", std::string("\x01\0\0\0", 4), std::string("\0\x02\0\0", 4), std::string(20, '\xFF')});
+}
+
+TEST_F(ParserFuzz, RootStatement) { Check("statement", ParseRootStatementText, {kStatementSample}, kTrustTokens); }
+
+TEST_F(ParserFuzz, KeyCertificate) { Check("certificate", ParseCertificateText, {kCertificateSample}, kTrustTokens); }
+
+TEST_F(ParserFuzz, SignatureFileBlocks) {
+    Check("sig blocks", ReadSignatureFileBlocks,
+          {kStatementSample + kCertificateSample + kReleaseSample, kCertificateSample + kReleaseSample,
+           kStatementSample + kStatementSample + kReleaseSample},
+          kTrustTokens);
 }
 
 // The same list texts as files, through the profile functions and the
