@@ -4,17 +4,12 @@
 
 #include "base/ansi_text.h"
 #include "base/split_string.h"
+#include "base/system_folders.h"
 
 namespace discovery {
 namespace {
 
 const char kSystemMarker[] = "$system$";
-
-std::string SystemFolder() {
-    char buffer[MAX_PATH] = {};
-    const UINT length = ::GetSystemDirectoryA(buffer, MAX_PATH);
-    return length > 0 && length < MAX_PATH ? std::string(buffer, length) : std::string();
-}
 
 }  // namespace
 
@@ -28,7 +23,7 @@ void ParseListKey(const std::string& key, ListEntry& entry) {
     entry.isSystemPath = FALSE;
     const size_t marker = base::ToLowerAnsi(local).find(kSystemMarker);
     if (marker != std::string::npos) {
-        local = SystemFolder() + local.substr(marker + sizeof(kSystemMarker) - 1);
+        local = base::SystemFolder() + local.substr(marker + sizeof(kSystemMarker) - 1);
         entry.isSystemPath = TRUE;
     }
     entry.localPath = local;
