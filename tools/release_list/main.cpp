@@ -67,6 +67,18 @@ int MakeKey(const std::string& privateKey, const std::string& publicKey) {
     }
 }
 
+int ShowSerial(const std::string& folder) {
+    try {
+        const integrity::ReleaseManifest release = release_list::PublishedSignature(folder);
+        release_list::PrintAnsi(base::FormatText("version folder \"%s\", serial %u", release.folder.c_str(),
+                                                 static_cast<unsigned>(release.serial)));
+        return 0;
+    } catch (const release_list::ReleaseListError& error) {
+        release_list::PrintAnsi(std::string("error: ") + error.what(), true);
+        return kExitFailure;
+    }
+}
+
 }  // namespace
 
 int main() {
@@ -75,6 +87,8 @@ int main() {
         const base::StringList args = AnsiArguments();
         std::string privateKey, publicKey;
         if (release_list::ParseMakeKey(args, privateKey, publicKey)) return MakeKey(privateKey, publicKey);
+        std::string folder;
+        if (release_list::ParseShowSerial(args, folder)) return ShowSerial(folder);
         if (!release_list::ParseArguments(args, options)) {
             release_list::PrintAnsi(release_list::UsageText());
             return 0;

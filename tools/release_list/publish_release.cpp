@@ -231,4 +231,13 @@ PublishSummary PublishRelease(const ReleaseOptions& options) {
     return summary;
 }
 
+integrity::ReleaseManifest PublishedSignature(const std::string& releaseFolder) {
+    const std::string path = releaseFolder + "\\" + integrity::kSignatureFileName;
+    const std::string text = ReadExistingFile(path);
+    integrity::SignatureFile file;
+    if (text.empty()) throw ReleaseListError(path + " does not exist: the release is not signed");
+    if (!integrity::ParseSignatureFile(text, file)) throw ReleaseListError(path + " is not a release signature file");
+    return file.manifest;
+}
+
 }  // namespace release_list

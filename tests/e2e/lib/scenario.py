@@ -11,7 +11,8 @@ UP_TO_DATE = "모든 파일이 최신 버전입니다."
 DONE = "업데이트를 성공적으로 완료하였습니다."
 REGISTERING = "라이브러리를 레지스트리에 등록하고 있습니다."
 RETRY_LATER = "\n종료 후 재시도 바랍니다!"
-UPDATER_KEY = "HKCU\\SOFTWARE\\VANTERO\\UPDATER"
+UPDATER_KEY = "HKCU\\SOFTWARE\\VANTERO\\UPDATER"  # InstallPath
+MACHINE_KEY = "HKLM\\SOFTWARE\\VANTERO\\UPDATER"  # RunOnce, ReleaseSerial (the 32-bit view)
 
 
 class Scenario(unittest.TestCase):

@@ -1,0 +1,42 @@
+// The updater's machine-wide values under
+// HKEY_LOCAL_MACHINE\SOFTWARE\VANTERO\UPDATER, which only an administrator
+// (or the elevated updater) can write. They decide what the updater runs and
+// which releases it accepts, so none of them may live where a standard user
+// could write them:
+//   "RunOnce"        REG_SZ    a command the next run starts instead of its
+//                              post-install steps (the "exec:" argument);
+//   "ReleaseSerial"  REG_DWORD the highest serial of a signed release accepted
+//                              on this machine; 0 or missing: none yet;
+//   "InstalledSerial" REG_DWORD the serial of the signed release whose files
+//                              are in place and whose record the install
+//                              folder keeps; 0 or missing: none.
+// The values are always in the 32-bit registry view: the shipped program is
+// 32-bit, and the 64-bit test build reads the same key (WOW6432Node on 64-bit
+// Windows).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace base {
+
+// With a text the value is set (REG_SZ, stored without a terminating NUL);
+// with null it is deleted. The key is created when it does not exist. True
+// when the set or delete succeeded.
+bool WriteRunOnce(const char* text);
+// False when the key or the value is missing. A value of size 0 gives true
+// and leaves `text` unchanged. The stored type is not checked.
+bool ReadRunOnce(std::string& text);
+
+// Reading gives 0 when the value is missing or not a DWORD.
+uint32_t ReadReleaseSerial();
+bool WriteReleaseSerial(uint32_t serial);
+uint32_t ReadInstalledSerial();
+bool WriteInstalledSerial(uint32_t serial);
+
+// Any start with arguments rewrites "RunOnce": to the "exec:" value, or to an
+// empty text when no argument carries it. Fewer than two arguments: nothing
+// happens and the result is false.
+bool StoreExecArgument();
+
+}  // namespace base
