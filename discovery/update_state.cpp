@@ -8,6 +8,7 @@ namespace discovery {
 UpdateState::UpdateState()
     : m_strInstallFolder(base::GetModuleFolder()),
       m_strSelfFileName(base::GetModuleFileNamePart()),
-      m_strReleaseKey(integrity::BuiltInReleaseKey()) {}
+      m_strReleaseKey(integrity::BuiltInReleaseKey()),
+      m_nLowestSerial(integrity::BuiltInLowestSerial()) {}
 
 }  // namespace discovery

@@ -10,14 +10,17 @@
 #include <map>
 #include <string>
 
+#include "base/unique_handle.h"
 #include "discovery/list_entry.h"
+#include "discovery/release_files.h"
 #include "integrity/release_signature.h"
 
 namespace discovery {
 
 struct UpdateState {
     // Takes the install folder and the updater's own file name from the
-    // running executable, and the built-in release key; tests overwrite them.
+    // running executable, and the built-in release key and lowest serial;
+    // tests overwrite them.
     UpdateState();
 
     std::string m_strServerUrl;      // server URL; "/" + version folder appended once per run
@@ -35,8 +38,18 @@ struct UpdateState {
     // The publisher's public key file compiled into the program; empty: no
     // release is checked and no signature file is asked for.
     std::string m_strReleaseKey;
+    uint32_t m_nLowestSerial = 0;  // no release with a lower serial is accepted
     // Remote name -> size and SHA-256, of the release whose signature held.
     std::map<std::string, integrity::SignedFile> m_mapSignedFiles;
+    // That release's signature file and update list, byte for byte, and its
+    // files by where they are installed.
+    std::string m_strSignatureFile;
+    std::string m_strListFile;
+    ReleaseFiles m_releaseFiles;
+    // The fetched list, held from its check until it has been read.
+    base::UniqueFile m_hHeldList;
+    // Staged files held from their check until their copy, by index.
+    std::map<int32_t, base::UniqueFile> m_mapHeldStaged;
 };
 
 }  // namespace discovery
