@@ -33,9 +33,14 @@ bool Wanted(OwnerAndDacl& wanted) {
            ::GetSecurityDescriptorControl(descriptor, &wanted.control, &revision);
 }
 
+// The folder's name as the security functions take it: no trailing "\".
+std::string ObjectName(const std::string& folder) {
+    return folder.size() > 3 && folder.back() == '\\' ? folder.substr(0, folder.size() - 1) : folder;
+}
+
 bool Current(const std::string& folder, OwnerAndDacl& current) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (::GetNamedSecurityInfoA(folder.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+    if (::GetNamedSecurityInfoA(ObjectName(folder).c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
                                 &current.owner, nullptr, &current.dacl, nullptr, &descriptor) != ERROR_SUCCESS)
         return false;
     current.descriptor.reset(descriptor);
@@ -65,7 +70,8 @@ bool ProtectFolder(const std::string& folder) {
     OwnerAndDacl wanted;
     if (!Wanted(wanted)) return false;
     if (IsProtectedFolder(folder)) return true;
-    return ::SetNamedSecurityInfoA(const_cast<char*>(folder.c_str()), SE_FILE_OBJECT,
+    std::string name = ObjectName(folder);
+    return ::SetNamedSecurityInfoA(&name[0], SE_FILE_OBJECT,
                                    OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
                                        PROTECTED_DACL_SECURITY_INFORMATION,
                                    wanted.owner, nullptr, wanted.dacl, nullptr) == ERROR_SUCCESS;

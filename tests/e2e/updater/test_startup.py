@@ -66,7 +66,7 @@ class StartUp(Scenario):
                 elif result:
                     calls.append(("result", result.group(1)))
         # SE_FILE_OBJECT (1) and owner, DACL and protected DACL (0x80000005).
-        protect = ("SetNamedSecurityInfoA", [("C:\\\\ARKENFEL\\\\", ""), ("", "80000005")])
+        protect = ("SetNamedSecurityInfoA", [("C:\\\\ARKENFEL", ""), ("", "80000005")])
         # The relocation protects the folder, then starts the copy in it; the
         # copy, in a folder that exists, protects it before anything else.
         self.assertEqual([protect, ("result", "00000000"),
