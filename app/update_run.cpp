@@ -1,20 +1,24 @@
 #include "app/update_run.h"
 
 #include <cmath>
+#include <memory>
 #include <string>
 
 #include "base/ansi_text.h"
+#include "base/machine_settings.h"
 #include "base/message_box.h"
 #include "base/module_path.h"
 #include "base/updater_settings.h"
 #include "base/window_protocol.h"
 #include "discovery/download_updates.h"
+#include "discovery/release_gate.h"
+#include "discovery/release_record.h"
+#include "discovery/staged_install.h"
 #include "install/component_registration.h"
 #include "install/firewall.h"
 #include "install/post_update_script.h"
 #include "install/process_launch.h"
 #include "install/update_helper_file.h"
-#include "transfer/local_files.h"
 
 namespace app {
 namespace {
@@ -24,7 +28,6 @@ const char kServerList[] = "Arkenfel_List.ini_";
 const char kComponentList[] = "setup.bat";
 const char kFirewallList[] = "firewall.ini";
 const char kClientCommand[] = "Arkenfel.exe";
-const char kHelperProgram[] = "UpdateHelper.exe";
 
 const char kTextRunningProgram[] = "실행 중인 프로그램이 있습니다.";
 const char kTextListMissing[] = "업데이트 목록을 찾을 수 없습니다.";
@@ -58,13 +61,14 @@ public:
 
     void Execute() {
         const int result = discovery::DownloadUpdates(state_);
+        runGate_ = discovery::GateOfThisRun(state_);
         try {
             switch (result) {
             case -2:
                 throw RunFailure{kTextRunningProgram};
             case -1:
             case -3:
-                install::StartProgram(installFolder_ + kClientCommand + " /run", false);
+                StartClient();
                 break;
             case 0:
                 FinishUpToDate();
@@ -86,6 +90,17 @@ public:
 private:
     std::string InFolder(const char* name) const { return installFolder_ + name; }
 
+    // What the installation steps may use: the files of the release verified
+    // in this run, or everything in a build that checks no release.
+    const install::FileGate& Gate() const { return runGate_ ? *runGate_ : install::OpenGate(); }
+
+    // No release verified in this run: the client must be the one of the
+    // release installed last.
+    void StartClient() {
+        const auto kept = discovery::GateOfKeptRelease(installFolder_, state_);
+        install::StartProgram(kept ? *kept : install::OpenGate(), installFolder_ + kClientCommand + " /run", false);
+    }
+
     void SetLabels(const char* fileName, const char* fileInfo, const char* status, const char* summary) {
         const int ids[] = {kFileNameLabel, kFileInfoLabel, kStatusLabel, kSummaryLabel};
         const char* texts[] = {fileName, fileInfo, status, summary};
@@ -97,10 +112,12 @@ private:
     void ClearEntryMaps() {
         state_.m_mapPending.clear();
         state_.m_mapFetched.clear();
+        state_.m_mapHeldStaged.clear();
     }
 
     void FinishUpToDate() {
         ::DeleteFileA(InFolder(kServerList).c_str());
+        discovery::StoreReleaseRecord(state_);
         ShowStatus(kTextUpToDate);
         ClearEntryMaps();
         RunPostInstallSteps(PostInstall::UpToDate);
@@ -126,10 +143,8 @@ private:
                 // The running executable cannot be overwritten: its staged copy
                 // stays for the helper program.
                 selfUpdatePending_ = true;
-            } else {
-                if (!transfer::CopyFileWithRetry(lastStaged_, lastTarget_))
-                    throw RunFailure{base::FormatText(kTextCopyFailed, lastTarget_.c_str())};
-                ::DeleteFileA(lastStaged_.c_str());
+            } else if (!discovery::InstallStagedFile(state_, entry, lastStaged_, lastTarget_)) {
+                throw RunFailure{base::FormatText(kTextCopyFailed, lastTarget_.c_str())};
             }
             base::SetBarPos(window_, kTotalProgressBar, CopyPhasePosition(counter, state_.m_nFileCount));
             ++counter;
@@ -143,6 +158,8 @@ private:
         if (selfUpdatePending_ || state_.m_bSelfUpdate) ::DeleteFileA(InFolder(kLocalList).c_str());
         if (selfUpdatePending_) base::WriteInstallPath(nullptr);
         ::DeleteFileA(InFolder(kServerList).c_str());
+        // Only the updater's own files are in place after a hand-off's pass.
+        if (!state_.m_bSelfUpdate) discovery::StoreReleaseRecord(state_);
 
         base::SetBarPos(window_, kFileProgressBar, 100);
         base::SetBarPos(window_, kTotalProgressBar, base::GetBarUpper(window_, kTotalProgressBar));
@@ -151,12 +168,14 @@ private:
     }
 
     void HandOffToHelper() {
-        if (!install::PrepareUpdateHelper()) throw RunFailure{kTextHelperFailed};
+        const std::string helper = install::GetUpdateHelperPath();
+        if (!install::PrepareUpdateHelper(helper)) throw RunFailure{kTextHelperFailed};
         const std::string arguments =
             lastWasSelf_ ? base::FormatText("\"%s\" \"%s\"", lastStaged_.c_str(), lastTarget_.c_str())
                          : base::FormatText("/restart \"%s\" %u 1 5000", base::GetModulePath().c_str(),
                                             static_cast<unsigned>(::GetCurrentProcessId()));
-        install::StartProgram(kHelperProgram, true, arguments.c_str());
+        // A helper changed after it was written is not the one this program carries.
+        if (!install::StartUpdateHelper(helper, arguments)) throw RunFailure{kTextHelperFailed};
     }
 
     // A stored one-time command replaces the post-install steps. True when one ran.
@@ -165,7 +184,8 @@ private:
         base::ReadRunOnce(command);
         if (command.empty()) return false;
         base::WriteRunOnce(nullptr);
-        install::StartProgram(command, false);
+        // An administrator gave it ("exec:"): it is run as it stands.
+        install::StartProgram(install::OpenGate(), command, false);
         return true;
     }
 
@@ -175,16 +195,26 @@ private:
         if (variant == PostInstall::AfterCopy && StartStoredCommand()) return;
         RegisterListedComponents();
         AddListedFirewallExceptions(variant != PostInstall::AfterCopy);
-        install::RunPostUpdateScript();
+        install::RunPostUpdateScript(Gate());
+    }
+
+    // The instruction file's bytes as the gate let them be read (empty when
+    // it could not be read). False when the gate refused it.
+    bool ReadInstructions(const std::string& path, std::string& bytes) const {
+        return Gate().ReadInstructions(path, bytes) != install::GateResult::kRefused;
     }
 
     void RegisterListedComponents() {
         const std::string setupPath = base::GetModuleFolder() + kComponentList;
         if (::GetFileAttributesA(setupPath.c_str()) == INVALID_FILE_ATTRIBUTES) return;
-        if (!install::RegisterComponents(setupPath, state_.m_mapUpdatedFiles, errorText_, sameFolder_, &progress_))
-            base::ShowMessageBox(errorText_, MB_OK);
-        else if (!sameFolder_)
-            base::WriteInstallPath(installFolder_.c_str());
+        std::string list;
+        if (ReadInstructions(setupPath, list)) {
+            if (!install::RegisterComponents(setupPath, list, Gate(), state_.m_mapUpdatedFiles, errorText_,
+                                             sameFolder_, &progress_))
+                base::ShowMessageBox(errorText_, MB_OK);
+            else if (!sameFolder_)
+                base::WriteInstallPath(installFolder_.c_str());
+        }
         ::DeleteFileA(setupPath.c_str());
     }
 
@@ -192,7 +222,9 @@ private:
         errorText_.clear();
         const std::string listPath = base::GetModuleFolder() + kFirewallList;
         if (::GetFileAttributesA(listPath.c_str()) == INVALID_FILE_ATTRIBUTES) return;
-        if (!install::AddFirewallExceptions(listPath, errorText_, &progress_) && showFailure)
+        std::string list;
+        if (ReadInstructions(listPath, list) && !install::AddFirewallExceptions(listPath, list, errorText_, &progress_) &&
+            showFailure)
             base::ShowMessageBox(errorText_, MB_OK);
         ::DeleteFileA(listPath.c_str());
     }
@@ -220,6 +252,7 @@ private:
     std::string lastStaged_;
     std::string errorText_;
     RegisterProgress progress_;
+    std::unique_ptr<discovery::ReleaseGate> runGate_;
 };
 
 }  // namespace

@@ -8,10 +8,16 @@
 #include "app/desktop_shortcut.h"
 #include "app/home_folder.h"
 #include "app/main_dlg.h"
+#include "base/held_file.h"
+#include "base/machine_settings.h"
 #include "base/message_box.h"
 #include "base/module_path.h"
 #include "base/updater_settings.h"
+#include "discovery/release_record.h"
+#include "integrity/built_in_roots.h"
+#include "integrity/release_verification.h"
 #include "transfer/directories.h"
+#include "transfer/protected_folder.h"
 
 namespace app {
 namespace {
@@ -20,14 +26,38 @@ const char kInstanceMutexName[] = "ARKENFEL";
 const char kShortcutName[] = "아르켄펠";
 const char kTextAlreadyRunning[] = "자동 업데이터가 이미 실행 중입니다";
 
+// An existing copy in the home folder is started as it is when the release
+// installed there last has it, or when no release has verified on this
+// machine yet; otherwise it is no copy a release put there. `held` keeps a
+// copy found good unchanged until it has been started.
+bool ExistingCopyIsVouchedFor(const std::string& folder, const std::string& copy, base::UniqueFile& held) {
+    discovery::ReleaseFiles files;
+    switch (discovery::LoadReleaseRecord(folder, integrity::BuiltInRoots().threshold != 0, files)) {
+    case discovery::ReleaseRecord::kNone:
+        held = base::OpenHeldFile(copy);
+        return true;
+    case discovery::ReleaseRecord::kUnreadable:
+        return false;
+    case discovery::ReleaseRecord::kLoaded:
+        break;
+    }
+    const integrity::SignedFile* release = files.Find(copy);
+    if (!release) return false;
+    held = base::OpenHeldFile(copy);
+    return held && integrity::OpenFileMatches(held.get(), *release);
+}
+
 }  // namespace
 
 int CVNUpdateApp::InitInstance() {
+    const std::string modulePath = base::GetModulePath();
+    const bool inPlace = IsInPlace(modulePath);
+    // Before anything in the home folder is loaded, started or trusted.
+    if (inPlace) transfer::ProtectFolder(base::GetModuleFolder());
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&controls);
 
-    const std::string modulePath = base::GetModulePath();
-    if (!IsInPlace(modulePath)) {
+    if (!inPlace) {
         Relocate(modulePath);
         return 0;
     }
@@ -44,10 +74,18 @@ int CVNUpdateApp::InitInstance() {
 void CVNUpdateApp::Relocate(const std::string& modulePath) {
     const std::string folder = HomeFolderFor(modulePath);
     transfer::CreateDirectories(folder);
+    // A folder made at a drive root (or one someone made there before) would
+    // let every user change what the elevated copy runs.
+    transfer::ProtectFolder(folder);
     const std::string target = folder + kRelocatedName;
     const bool existedBefore = ::PathFileExistsA(target.c_str()) != FALSE;
-    // An existing copy is never overwritten; it is started as it is.
-    ::CopyFileA(modulePath.c_str(), target.c_str(), TRUE);
+    base::UniqueFile held;
+    // A good existing copy is never overwritten; it is started as it is.
+    if (!existedBefore || !ExistingCopyIsVouchedFor(folder, target, held)) {
+        held.reset();
+        ::CopyFileA(modulePath.c_str(), target.c_str(), !existedBefore);
+        held = base::OpenHeldFile(target);
+    }
     if (!existedBefore) {
         base::WriteInstallPath(nullptr);
         CreateDesktopShortcut(target, kShortcutName);

@@ -40,6 +40,7 @@ uint32_t CompareLists(UpdateState& state) {
     const bool hasLocalList = FileExistsInInstallFolder(state, kListName);
     state.m_mapPending.clear();
     state.m_mapFetched.clear();
+    state.m_mapHeldStaged.clear();
     uint32_t count = 0;
     uint32_t total = 0;
 

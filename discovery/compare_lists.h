@@ -13,7 +13,8 @@ namespace discovery {
 // install folder; the server's copy is fetched beside it with "_" appended.
 extern const char kListName[];
 
-// Empties m_mapPending and m_mapFetched, then adds every server-list entry
+// Empties m_mapPending and m_mapFetched (and lets go of the staged files
+// held for them), then adds every server-list entry
 // that must be fetched, numbered 0, 1, 2 ... in list order. Shows its progress
 // per section on the file progress bar. Returns the bytes to fetch, counting
 // an entry of size 0 as 1 byte so that it is not taken for "nothing to do".

@@ -10,7 +10,6 @@
 #include "discovery/release_check.h"
 #include "discovery/server_files.h"
 #include "discovery/update_rules.h"
-#include "integrity/release_verification.h"
 #include "integrity/sha256.h"
 #include "transfer/http_transfer.h"
 #include "transfer/local_files.h"
@@ -53,12 +52,11 @@ bool FetchIndex(const UpdateState& state, const ListEntry& entry, transfer::Tran
     return delta::ParseIndex(bytes, index) && index.fileSize == entry.size;
 }
 
-// The staged file as the entry (and the signed release) describe it.
-bool AssembledFileMatches(const UpdateState& state, const ListEntry& entry, const std::string& staged) {
+// The staged file as the entry (and the signed release, which then holds it
+// until its copy) describe it.
+bool AssembledFileMatches(UpdateState& state, const ListEntry& entry, const std::string& staged) {
     if (NeedsUpdateOnDisk(entry, staged)) return false;
-    if (!ChecksReleases(state)) return true;
-    const auto known = state.m_mapSignedFiles.find(entry.remoteName);
-    return known != state.m_mapSignedFiles.end() && integrity::FileMatches(staged, known->second);
+    return !ChecksReleases(state) || HoldIfSigned(state, entry, staged);
 }
 
 // Back to a whole download: the file counts whole again, less the planned

@@ -78,6 +78,7 @@ int DownloadUpdates(UpdateState& state, const std::string& serverUrl, const std:
     if (ChecksReleases(state) && !VerifyServerRelease(state, wanted)) return kFailed;
     ShowStatus(state, "업데이트 대상을 확인하고 있습니다...");
     state.m_nTotalBytes = state.m_nRemainingBytes = CompareLists(state);
+    if (ChecksReleases(state)) KeepReleaseFiles(state);
     state.m_nFileCount = static_cast<uint32_t>(state.m_mapPending.size());
     if (state.m_nTotalBytes == 0 || state.m_nFileCount == 0) return kNothingToFetch;
 

@@ -4,18 +4,13 @@
 
 #include "base/ansi_text.h"
 #include "base/split_string.h"
+#include "base/system_folders.h"
 #include "base/usable_path.h"
 
 namespace discovery {
 namespace {
 
 const char kSystemMarker[] = "$system$";
-
-std::string SystemFolder() {
-    char buffer[MAX_PATH] = {};
-    const UINT length = ::GetSystemDirectoryA(buffer, MAX_PATH);
-    return length > 0 && length < MAX_PATH ? std::string(buffer, length) : std::string();
-}
 
 }  // namespace
 
@@ -29,7 +24,7 @@ void ParseListKey(const std::string& key, ListEntry& entry) {
     entry.isSystemPath = FALSE;
     const size_t marker = base::ToLowerAnsi(local).find(kSystemMarker);
     if (marker != std::string::npos) {
-        local = SystemFolder() + local.substr(marker + sizeof(kSystemMarker) - 1);
+        local = base::SystemFolder() + local.substr(marker + sizeof(kSystemMarker) - 1);
         entry.isSystemPath = TRUE;
     }
     entry.localPath = local;
@@ -51,7 +46,7 @@ std::string FullPath(const ListEntry& entry, const std::string& installFolder) {
 
 bool StaysInItsFolder(const ListEntry& entry) {
     if (!entry.isSystemPath) return base::StaysBelowRoot(entry.localPath);
-    const std::string system = SystemFolder();
+    const std::string system = base::SystemFolder();
     const std::string folder = system + "\\";
     return !system.empty() && entry.localPath.compare(0, folder.size(), folder) == 0 &&
            base::StaysBelowRoot(entry.localPath.substr(folder.size()));

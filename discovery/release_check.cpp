@@ -1,26 +1,28 @@
 #include "discovery/release_check.h"
 
 #include "base/ansi_text.h"
+#include "base/held_file.h"
 #include "base/machine_settings.h"
 #include "base/message_box.h"
-#include "base/updater_settings.h"
 #include "base/window_protocol.h"
 #include "discovery/compare_lists.h"
+#include "discovery/release_texts.h"
 #include "discovery/server_files.h"
-#include "integrity/release_verification.h"
 #include "integrity/trusted_release.h"
 #include "transfer/local_files.h"
 #include "transfer/resumable_transfer.h"
 
 namespace discovery {
+
+const char kTextFileMismatch[] = "[%s] 파일이 업데이트 서명과 일치하지 않습니다.";
+const char kTextFileUnsigned[] = "[%s] 파일이 업데이트 서명에 없습니다.";
+
 namespace {
 
 const char kTextChecking[] = "업데이트 서명을 확인하고 있습니다...";
 const char kTextCheckFailed[] = "업데이트 서명 확인에 실패했습니다!";
 const char kTextNotInstalled[] = "\n서명이 확인되지 않은 업데이트는 설치하지 않습니다.";
 const char kTextMissing[] = "업데이트 서명 파일을 받을 수 없습니다.";
-const char kTextFileMismatch[] = "[%s] 파일이 업데이트 서명과 일치하지 않습니다.";
-const char kTextFileUnsigned[] = "[%s] 파일이 업데이트 서명에 없습니다.";
 const char kTextFetchAgain[] = "\n받은 파일을 지웠습니다. 다음 실행 때 다시 받습니다.";
 
 const char* RefusalText(integrity::ReleaseCheck check) {
@@ -80,13 +82,19 @@ integrity::MachineTrust StoredTrust(const UpdateState& state) {
 
 // Accepted once its signature holds: from now on an older release is a
 // replay, an older release key revoked and an older root set left behind.
-void KeepTrust(const integrity::MachineTrust& before, const integrity::TrustedRelease& release) {
-    // New roots or a new release key: their serials replace those of the keys they revoked.
-    const bool restart = release.serialsRestart;
-    if (restart || release.keySerial > before.lowestKeySerial) base::WriteReleaseKeySerial(release.keySerial);
-    if (restart || release.manifest.serial > before.lowestSerial) base::WriteReleaseSerial(release.manifest.serial);
+// `stored` is what the machine kept before, not raised to the build's floor,
+// so that a release under the floor's own key serial is kept with it.
+void KeepTrust(const integrity::MachineTrust& stored, const integrity::TrustedRelease& release) {
+    // New roots or a higher release key: their serials replace those of the
+    // keys they revoked. A release the roots signed themselves revokes none.
+    if (release.serialsRestart || release.keySerial > stored.lowestKeySerial) {
+        base::WriteReleaseKeySerial(release.keySerial);
+        base::WriteReleaseSerial(release.manifest.serial);
+    } else if (release.manifest.serial > stored.lowestSerial) {
+        base::WriteReleaseSerial(release.manifest.serial);
+    }
     // The built-in roots are trusted anyway; only a set reached beyond them is kept.
-    if (release.roots.version > before.reached.version && release.roots.version > before.builtIn.version)
+    if (release.roots.version > stored.reached.version && release.roots.version > stored.builtIn.version)
         base::WriteRootPin({release.roots.version, integrity::DigestToHex(release.roots.digest)});
 }
 
@@ -102,16 +110,30 @@ bool VerifyServerRelease(UpdateState& state, const integrity::ReleaseWanted& wan
     ::DeleteFileA(copy.c_str());
     if (!fetched) return RefuseRelease(state, kTextMissing);
 
+    // Held from here until it has been read, so the list read is the list checked.
+    state.m_hHeldList = base::OpenHeldFile(state.m_strInstallFolder + kListName + "_");
     std::string list;
-    transfer::ReadFileToString(state.m_strInstallFolder + kListName + "_", list);
-    const integrity::MachineTrust trust = StoredTrust(state);
+    if (state.m_hHeldList) base::ReadHeldFile(state.m_hHeldList.get(), list);
+    const integrity::MachineTrust stored = StoredTrust(state);
     integrity::TrustedRelease release;
-    const integrity::ReleaseCheck check = integrity::VerifyTrustedRelease(signature, trust, wanted, list, release);
-    if (check != integrity::ReleaseCheck::kVerified) return RefuseRelease(state, RefusalText(check));
+    const integrity::ReleaseCheck check = integrity::VerifyTrustedRelease(
+        signature, integrity::RaisedToFloor(stored, state.m_trustFloor), wanted, list, release);
+    if (check != integrity::ReleaseCheck::kVerified) {
+        state.m_hHeldList.reset();
+        return RefuseRelease(state, RefusalText(check));
+    }
 
-    KeepTrust(trust, release);
+    KeepTrust(stored, release);
     state.m_mapSignedFiles = std::move(release.manifest.files);
+    state.m_strSignatureFile = std::move(signature);
+    state.m_strListFile = std::move(list);
     return true;
+}
+
+void KeepReleaseFiles(UpdateState& state) {
+    state.m_releaseFiles = ReleaseFiles::FromList(state.m_strInstallFolder + kListName + "_",
+                                                  state.m_strInstallFolder, state.m_mapSignedFiles);
+    state.m_hHeldList.reset();
 }
 
 bool PendingFilesAreSigned(const UpdateState& state) {
@@ -124,9 +146,17 @@ bool PendingFilesAreSigned(const UpdateState& state) {
     return true;
 }
 
-bool StagedFileIsSigned(const UpdateState& state, const ListEntry& entry, const std::string& staged) {
+bool HoldIfSigned(UpdateState& state, const ListEntry& entry, const std::string& staged) {
     const auto known = state.m_mapSignedFiles.find(entry.remoteName);
-    if (known != state.m_mapSignedFiles.end() && integrity::FileMatches(staged, known->second)) return true;
+    if (known == state.m_mapSignedFiles.end()) return false;
+    base::UniqueFile held = base::OpenHeldFile(staged);
+    if (!held || !integrity::OpenFileMatches(held.get(), known->second)) return false;
+    state.m_mapHeldStaged[entry.index] = std::move(held);
+    return true;
+}
+
+bool StagedFileIsSigned(UpdateState& state, const ListEntry& entry, const std::string& staged) {
+    if (HoldIfSigned(state, entry, staged)) return true;
     ::DeleteFileA(staged.c_str());
     ::DeleteFileA(transfer::MarkerPath(staged).c_str());
     const std::string text = base::FormatText(kTextFileMismatch, entry.localPath.c_str());

@@ -8,7 +8,8 @@ namespace discovery {
 
 UpdateState::UpdateState()
     : m_strInstallFolder(base::GetModuleFolder()),
-      m_strSelfFileName(base::GetModuleFileNamePart()) {
+      m_strSelfFileName(base::GetModuleFileNamePart()),
+      m_trustFloor(integrity::BuiltInFloor()) {
     // Key files that make no usable set leave it without keys, so that every
     // release is refused rather than taken unsigned.
     const integrity::BuiltInRootFiles roots = integrity::BuiltInRoots();

@@ -10,7 +10,10 @@
 #include <map>
 #include <string>
 
+#include "base/unique_handle.h"
 #include "discovery/list_entry.h"
+#include "discovery/release_files.h"
+#include "integrity/built_in_roots.h"
 #include "integrity/release_signature.h"
 #include "integrity/trust_blocks.h"
 
@@ -18,7 +21,8 @@ namespace discovery {
 
 struct UpdateState {
     // Takes the install folder and the updater's own file name from the
-    // running executable, and the built-in root keys; tests overwrite them.
+    // running executable, and the built-in root keys and lowest serials;
+    // tests overwrite them.
     UpdateState();
 
     std::string m_strServerUrl;      // server URL; "/" + version folder appended once per run
@@ -36,8 +40,19 @@ struct UpdateState {
     // The root keys compiled into the program; threshold 0: no release is
     // checked and no signature file is asked for.
     integrity::RootSet m_builtInRoots;
+    // No release below these serials is accepted, whatever the machine has seen.
+    integrity::TrustFloor m_trustFloor;
     // Remote name -> size and SHA-256, of the release whose signature held.
     std::map<std::string, integrity::SignedFile> m_mapSignedFiles;
+    // That release's signature file and update list, byte for byte, and its
+    // files by where they are installed.
+    std::string m_strSignatureFile;
+    std::string m_strListFile;
+    ReleaseFiles m_releaseFiles;
+    // The fetched list, held from its check until it has been read.
+    base::UniqueFile m_hHeldList;
+    // Staged files held from their check until their copy, by index.
+    std::map<int32_t, base::UniqueFile> m_mapHeldStaged;
 };
 
 }  // namespace discovery

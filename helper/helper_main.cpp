@@ -1,13 +1,16 @@
 // UpdateHelper.exe: finishes a self-update of the updater after it has exited.
 //   UpdateHelper.exe "<new copy>" "<target>"
 //   UpdateHelper.exe /restart "<program>" <process id> <terminate flag> <time-out ms>
-// The exit code is 0 whatever happened; failures are shown in a box.
+// The exit code is 0 whatever happened; failures are shown in a box. Like the
+// updater, it takes DLLs loaded by name from the system folder only.
 #include <cstdlib>
 #include <cstring>
 
+#include "base/dll_search.h"
 #include "helper/update_helper.h"
 
 int main(int argc, char** argv) {
+    base::RestrictDllSearch();
     if (argc >= 6 && ::_stricmp(argv[1], "/restart") == 0) {
         helper::WaitAndRelaunch(argv[2], std::strtoul(argv[3], nullptr, 10),
                                 static_cast<int>(std::strtol(argv[4], nullptr, 10)),

@@ -1,5 +1,5 @@
 // Starting the program again: its path alone, quoted when it holds a blank,
-// in a 260-character command line.
+// in a 260-character command line, with the path as the application name.
 #include <cstdio>
 #include <cstring>
 
@@ -36,7 +36,8 @@ int RelaunchProgram(const char* path) {
     std::memset(&startup, 0, sizeof startup);
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
-    if (!::CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, CREATE_DEFAULT_ERROR_MODE,
+    // The path names the program itself, so no search can pick another one.
+    if (!::CreateProcessA(path, commandLine, nullptr, nullptr, FALSE, CREATE_DEFAULT_ERROR_MODE,
                           nullptr, nullptr, &startup, &started)) {
         ShowHelperBox("%s(을)를 실행할 수 없습니다!\nError Code : %u", commandLine,
                       static_cast<unsigned>(::GetLastError()));

@@ -4,7 +4,9 @@
 #include <oleauto.h>
 
 #include "base/ansi_text.h"
+#include "base/dll_search.h"
 #include "base/split_string.h"
+#include "base/system_folders.h"
 #include "base/system_error.h"
 #include "base/unique_handle.h"
 #include "base/usable_path.h"
@@ -59,7 +61,7 @@ private:
 // The DLL's own DllRegisterServer. False when the DLL does not load, lacks
 // the entry point or reports a failure.
 bool RegisterInProcess(const std::string& path) {
-    base::UniqueModule library(::LoadLibraryA(path.c_str()));
+    base::UniqueModule library(base::LoadLibraryBeside(path));
     if (!library) return false;
     using RegisterFn = HRESULT(STDAPICALLTYPE*)();
     auto registerServer = reinterpret_cast<RegisterFn>(
@@ -74,12 +76,21 @@ bool NeedsRegistration(const std::string& line, const std::string& path,
     return !FindRegisteredCoClass(path, clsid, progId, error);
 }
 
+// In process, else through regsvr32, with the DLL held meanwhile; nothing
+// when the gate refuses it.
+void Register(const FileGate& gate, const std::string& path) {
+    base::UniqueFile held;
+    if (gate.Admit(path, held) != GateResult::kAdmitted || RegisterInProcess(path)) return;
+    RunAndWait(gate, "\"" + base::SystemFolder() + "\\regsvr32.exe\" /s", ("\"" + path + "\"").c_str());
+}
+
 }  // namespace
 
-bool RegisterComponents(const std::string& listPath, const std::map<std::string, std::string>& updatedFiles,
-                        std::string& errorText, bool sameFolder, RegisterProgress* progress) {
+bool RegisterComponents(const std::string& listPath, const std::string& listText, const FileGate& gate,
+                        const std::map<std::string, std::string>& updatedFiles, std::string& errorText,
+                        bool sameFolder, RegisterProgress* progress) {
     base::StringList lines;
-    if (!transfer::ReadLines(listPath, lines)) {
+    if (!transfer::SplitLines(listText, lines)) {
         errorText = "등록 또는 해제할 DLL 목록을 불러올 수 없습니다!";
         return false;
     }
@@ -94,9 +105,8 @@ bool RegisterComponents(const std::string& listPath, const std::map<std::string,
         // A name that cannot be a file fails at once (the type-library loader
         // overruns a fixed buffer with it), and so does one outside the folder.
         if (base::StaysBelowRoot(line) && base::IsUsablePath(path) &&
-            NeedsRegistration(line, path, updatedFiles, sameFolder) &&
-            !RegisterInProcess(path))
-            RunAndWait("regsvr32 /s", ("\"" + path + "\"").c_str());
+            NeedsRegistration(line, path, updatedFiles, sameFolder))
+            Register(gate, path);
         AdvanceProgress(progress);
     }
     return true;

@@ -47,9 +47,10 @@ FirewallLine ParseFirewallLine(const std::string& listPath, const std::string& l
     return parsed;
 }
 
-bool AddFirewallExceptions(const std::string& listPath, std::string& errorText, RegisterProgress* progress) {
+bool AddFirewallExceptions(const std::string& listPath, const std::string& listText, std::string& errorText,
+                           RegisterProgress* progress) {
     base::StringList lines;
-    if (!transfer::ReadLines(listPath, lines)) {
+    if (!transfer::SplitLines(listText, lines)) {
         errorText = "방화벽에 등록할 목록을 가져오는 데 실패하였습니다!";
         return false;
     }

@@ -20,9 +20,12 @@ struct FirewallLine {
 };
 FirewallLine ParseFirewallLine(const std::string& listPath, const std::string& line);
 
-// True when every line was entered; false when the list cannot be read or a
-// line failed (the other lines are still entered), with `errorText` set.
-bool AddFirewallExceptions(const std::string& listPath, std::string& errorText, RegisterProgress* progress);
+// Enters every line of `listText` (the list's bytes, as the gate let them be
+// read). True when every line was entered; false when the list holds no
+// line or a line failed (the other lines are still entered), with
+// `errorText` set.
+bool AddFirewallExceptions(const std::string& listPath, const std::string& listText, std::string& errorText,
+                           RegisterProgress* progress);
 
 // Writes "<path>:*:Enabled:<name>" under the program's path in both profile
 // lists. The keys are never created. True on a system older than XP, where

@@ -5,6 +5,7 @@
 #include "base/ansi_text.h"
 #include "base/message_box.h"
 #include "base/module_path.h"
+#include "base/system_folders.h"
 #include "base/usable_path.h"
 #include "install/process_launch.h"
 #include "install/registry.h"
@@ -16,12 +17,13 @@ namespace {
 
 // Copies the font into the Windows font folder (an existing copy is kept),
 // records `regValue` in the registry and makes the font available now.
-DWORD InstallFont(const std::string& path, const std::string& fileName, const CRegistry& registry,
-                  const std::string& valueName, const std::string& regValue) {
-    char windows[MAX_PATH] = {};
-    ::GetWindowsDirectoryA(windows, MAX_PATH);
-    const std::string destination = std::string(windows) + "\\Fonts\\" + fileName;
+DWORD InstallFont(const FileGate& gate, const std::string& path, const std::string& fileName,
+                  const CRegistry& registry, const std::string& valueName, const std::string& regValue) {
+    base::UniqueFile held;
+    if (gate.Admit(path, held) == GateResult::kRefused) return 1;
+    const std::string destination = base::WindowsFolder() + "\\Fonts\\" + fileName;
     ::CopyFileA(path.c_str(), destination.c_str(), TRUE);
+    held.reset();
 
     DWORD result = 0;
     // The key is never created: the line's installer (or the system) owns it.
@@ -33,18 +35,18 @@ DWORD InstallFont(const std::string& path, const std::string& fileName, const CR
 // Handles one trimmed, non-empty line. False when a managed line failed. A
 // line whose program lies outside the install folder is not started: it
 // fails like a line whose program cannot be started.
-bool RunLine(const std::string& line, const std::string& installFolder) {
+bool RunLine(const FileGate& gate, const std::string& line, const std::string& installFolder) {
     const ScriptLine parsed = ParseScriptLine(line, installFolder);
     const bool confined = base::CommandStaysBelowRoot(parsed.relativeCommand);
     if (!parsed.managed) {
         if (confined)
-            StartProgram(parsed.command, parsed.hide);
+            StartProgram(gate, parsed.command, parsed.hide);
         else
             ShowStartError(parsed.command, ERROR_INVALID_NAME);
         return true;
     }
     return confined &&
-           RunScriptLine(parsed.path, nullptr, parsed.waitMilliseconds, parsed.regPath, parsed.regValue) == 0;
+           RunScriptLine(gate, parsed.path, nullptr, parsed.waitMilliseconds, parsed.regPath, parsed.regValue) == 0;
 }
 
 }  // namespace
@@ -54,16 +56,16 @@ std::string ScriptPathFor(const std::string& modulePath) {
     return (dot == std::string::npos ? modulePath : modulePath.substr(0, dot)) + ".ini";
 }
 
-bool RunPostUpdateScript() {
-    return RunPostUpdateScript(ScriptPathFor(base::GetModulePath()), base::GetModuleFolder());
+bool RunPostUpdateScript(const FileGate& gate) {
+    return RunPostUpdateScript(ScriptPathFor(base::GetModulePath()), base::GetModuleFolder(), gate);
 }
 
-bool RunPostUpdateScript(const std::string& scriptPath, const std::string& installFolder) {
+bool RunPostUpdateScript(const std::string& scriptPath, const std::string& installFolder, const FileGate& gate) {
     std::string text;
-    bool ok = transfer::ReadFileToString(scriptPath, text) != 0;
+    bool ok = gate.ReadInstructions(scriptPath, text) == GateResult::kAdmitted;
     if (ok) {
         for (const std::string& line : ScriptLines(text)) {
-            if (RunLine(line, installFolder)) continue;
+            if (RunLine(gate, line, installFolder)) continue;
             base::ShowMessageBox(base::FormatText("%s\n해당 라인을 처리할 수 없습니다!", base::EchoInBox(line).c_str()),
                                  MB_OK | MB_ICONERROR);
             ok = false;
@@ -75,7 +77,7 @@ bool RunPostUpdateScript(const std::string& scriptPath, const std::string& insta
     return ok;
 }
 
-DWORD RunScriptLine(const std::string& path, const char* arguments, DWORD waitMilliseconds,
+DWORD RunScriptLine(const FileGate& gate, const std::string& path, const char* arguments, DWORD waitMilliseconds,
                     const std::string& regPath, const std::string& regValue) {
     const std::string registryPath = base::Trim(regPath);
     const std::string value = base::Trim(regValue);
@@ -97,10 +99,10 @@ DWORD RunScriptLine(const std::string& path, const char* arguments, DWORD waitMi
                      : transfer::ParseVersionValue(value) <= transfer::ParseVersionValue(current);
         if (satisfied) return 0;
     }
-    if (fontLine) return InstallFont(path, fileName, registry, valueName, value);
+    if (fontLine) return InstallFont(gate, path, fileName, registry, valueName, value);
 
     const std::string commandLine = arguments ? path + " " + arguments : path;
-    return RunForExitCode(commandLine, waitMilliseconds);
+    return RunForExitCode(gate, commandLine, waitMilliseconds);
 }
 
 }  // namespace install

@@ -4,45 +4,60 @@
 
 #include "base/ansi_text.h"
 #include "base/message_box.h"
+#include "base/module_path.h"
 #include "base/system_error.h"
 #include "base/unique_handle.h"
 #include "base/usable_path.h"
+#include "install/program_path.h"
 
 namespace install {
 namespace {
+
+enum class Launched { kStarted, kFailed, kRefused };
 
 std::string JoinArguments(const std::string& commandLine, const char* arguments) {
     return arguments ? commandLine + " " + arguments : commandLine;
 }
 
 // CreateProcessA may write into the command line, so it gets its own copy.
-bool Launch(const std::string& commandLine, STARTUPINFOA& startup, base::ProcessHandles& out) {
+// kFailed leaves the reason in GetLastError().
+Launched Launch(const FileGate& gate, const std::string& commandLine, STARTUPINFOA& startup,
+                base::ProcessHandles& out) {
     if (!base::IsUsableCommandLine(commandLine)) {
         ::SetLastError(commandLine.find('\0') == std::string::npos ? ERROR_FILENAME_EXCED_RANGE : ERROR_INVALID_NAME);
-        return false;
+        return Launched::kFailed;
+    }
+    const std::string program = ResolveProgram(commandLine, base::GetModuleFolder());
+    base::UniqueFile held;
+    const GateResult admitted = program.empty() ? GateResult::kMissing : gate.Admit(program, held);
+    if (admitted == GateResult::kRefused) return Launched::kRefused;
+    if (admitted == GateResult::kMissing) {
+        ::SetLastError(ERROR_FILE_NOT_FOUND);
+        return Launched::kFailed;
     }
     std::vector<char> buffer(commandLine.begin(), commandLine.end());
     buffer.push_back('\0');
     PROCESS_INFORMATION info = {};
-    if (!::CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, CREATE_DEFAULT_ERROR_MODE,
+    if (!::CreateProcessA(program.c_str(), buffer.data(), nullptr, nullptr, FALSE, CREATE_DEFAULT_ERROR_MODE,
                           nullptr, nullptr, &startup, &info))
-        return false;
+        return Launched::kFailed;
     out.process.reset(info.hProcess);
     out.thread.reset(info.hThread);
     out.processId = info.dwProcessId;
-    return true;
+    return Launched::kStarted;
 }
 
 }  // namespace
 
-bool StartProgram(const std::string& commandLine, bool hide, const char* arguments) {
+bool StartProgram(const FileGate& gate, const std::string& commandLine, bool hide, const char* arguments) {
     const std::string line = JoinArguments(commandLine, arguments);
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = hide ? SW_HIDE : SW_SHOWNORMAL;
     base::ProcessHandles process;
-    if (Launch(line, startup, process)) return true;
+    const Launched launched = Launch(gate, line, startup, process);
+    if (launched != Launched::kFailed) return launched == Launched::kStarted;
     ShowStartError(line, ::GetLastError());
     return false;
 }
@@ -54,19 +69,19 @@ void ShowStartError(const std::string& commandLine, DWORD error) {
                          MB_OK);
 }
 
-DWORD RunForExitCode(const std::string& commandLine, DWORD waitMilliseconds) {
+DWORD RunForExitCode(const FileGate& gate, const std::string& commandLine, DWORD waitMilliseconds) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     base::ProcessHandles process;
-    if (!Launch(commandLine, startup, process)) return static_cast<DWORD>(-1);
+    if (Launch(gate, commandLine, startup, process) != Launched::kStarted) return static_cast<DWORD>(-1);
     ::WaitForSingleObject(process.process.get(), waitMilliseconds);
     DWORD exitCode = 0;
     if (!::GetExitCodeProcess(process.process.get(), &exitCode)) return ::GetLastError();
     return exitCode;
 }
 
-DWORD RunAndWait(const std::string& commandLine, const char* arguments) {
-    return RunForExitCode(JoinArguments(commandLine, arguments), INFINITE);
+DWORD RunAndWait(const FileGate& gate, const std::string& commandLine, const char* arguments) {
+    return RunForExitCode(gate, JoinArguments(commandLine, arguments), INFINITE);
 }
 
 }  // namespace install

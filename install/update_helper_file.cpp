@@ -2,25 +2,39 @@
 
 #include <windows.h>
 
+#include <cstring>
+
+#include "base/held_file.h"
 #include "base/module_path.h"
 #include "base/unique_handle.h"
+#include "install/file_gate.h"
+#include "install/process_launch.h"
 #include "install/running_programs.h"
 #include "res/resource.h"
 
 namespace install {
+namespace {
 
-std::string GetUpdateHelperPath() { return base::GetModuleFolder() + "UpdateHelper.exe"; }
-
-bool ExtractUpdateHelper(const std::string& path) {
+// The helper's bytes in this program's resources.
+bool CarriedHelper(const void*& bytes, DWORD& size) {
     HMODULE self = ::GetModuleHandleA(nullptr);
     HRSRC found = ::FindResourceA(self, MAKEINTRESOURCEA(IDR_HELPER_BIN), "BIN");
     if (!found) return false;
     HGLOBAL loaded = ::LoadResource(self, found);
     if (!loaded) return false;
-    const void* bytes = ::LockResource(loaded);
-    if (!bytes) return false;
-    const DWORD size = ::SizeofResource(self, found);
+    bytes = ::LockResource(loaded);
+    size = ::SizeofResource(self, found);
+    return bytes != nullptr;
+}
 
+}  // namespace
+
+std::string GetUpdateHelperPath() { return base::GetModuleFolder() + "UpdateHelper.exe"; }
+
+bool ExtractUpdateHelper(const std::string& path) {
+    const void* bytes = nullptr;
+    DWORD size = 0;
+    if (!CarriedHelper(bytes, size)) return false;
     base::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
@@ -33,6 +47,18 @@ bool PrepareUpdateHelper() { return PrepareUpdateHelper(GetUpdateHelperPath()); 
 bool PrepareUpdateHelper(const std::string& path) {
     if (!WaitForFileFree(path)) return false;
     return ExtractUpdateHelper(path);
+}
+
+bool StartUpdateHelper(const std::string& path, const std::string& arguments) {
+    const void* carried = nullptr;
+    DWORD size = 0;
+    std::string written;
+    const base::UniqueFile held = base::OpenHeldFile(path);
+    if (!CarriedHelper(carried, size) || !held || !base::ReadHeldFile(held.get(), written) ||
+        written.size() != size || std::memcmp(written.data(), carried, size) != 0)
+        return false;
+    StartProgram(OpenGate(), "\"" + path + "\"", true, arguments.c_str());
+    return true;
 }
 
 }  // namespace install

@@ -1,6 +1,7 @@
-// Writing out the helper program that finishes a self-update after the
-// updater has exited. The helper travels inside the updater as resource
-// "BIN" 131 and is written beside it as UpdateHelper.exe.
+// Writing out and starting the helper program that finishes a self-update
+// after the updater has exited. The helper travels inside the updater as
+// resource "BIN" 131 and is written beside it, into the install folder, as
+// UpdateHelper.exe.
 #pragma once
 
 #include <string>
@@ -16,5 +17,10 @@ bool ExtractUpdateHelper(const std::string& path);
 bool PrepareUpdateHelper();
 // The same for a given helper path.
 bool PrepareUpdateHelper(const std::string& path);
+// Starts the helper written at `path`, hidden, by its full path, after
+// reading it through a held handle (kept until the process has started) and
+// finding it byte for byte the helper this program carries. False, and
+// nothing started, when it is not; a failed start is shown by StartProgram.
+bool StartUpdateHelper(const std::string& path, const std::string& arguments);
 
 }  // namespace install

@@ -18,4 +18,10 @@ bool FileMatches(const std::string& path, const SignedFile& expected) {
     return HashFile(path, digest, size) && size == expected.size && digest == expected.sha256;
 }
 
+bool OpenFileMatches(HANDLE file, const SignedFile& expected) {
+    Sha256Digest digest;
+    uint64_t size = 0;
+    return HashOpenFile(file, digest, size) && size == expected.size && digest == expected.sha256;
+}
+
 }  // namespace integrity

@@ -41,5 +41,7 @@ ReleaseCheck CheckSignedRelease(const ReleaseManifest& manifest, const ReleaseWa
 
 // True when the file on disk has exactly the signed size and SHA-256.
 bool FileMatches(const std::string& path, const SignedFile& expected);
+// The same for an open file, read through its handle from the start.
+bool OpenFileMatches(HANDLE file, const SignedFile& expected);
 
 }  // namespace integrity

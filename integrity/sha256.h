@@ -42,6 +42,8 @@ bool HashBytes(const std::string& bytes, Sha256Digest& digest);
 // Reads the file once from start to end; `size` gets the bytes read. False
 // when it cannot be opened or read.
 bool HashFile(const std::string& path, Sha256Digest& digest, uint64_t& size);
+// The same through an open handle, from the file's start.
+bool HashOpenFile(HANDLE file, Sha256Digest& digest, uint64_t& size);
 
 std::string DigestToHex(const Sha256Digest& digest);
 // Exactly 64 lower-case hex digits; false otherwise.

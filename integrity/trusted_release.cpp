@@ -22,6 +22,17 @@ ReleaseCheck CheckSigner(const SignatureBlocks& blocks, const RootKeys& roots, u
 
 }  // namespace
 
+MachineTrust RaisedToFloor(MachineTrust trust, const TrustFloor& floor) {
+    if (trust.reached.version > trust.builtIn.version) return trust;
+    if (trust.lowestKeySerial < floor.keySerial) {
+        trust.lowestKeySerial = floor.keySerial;
+        trust.lowestSerial = floor.serial;
+    } else if (trust.lowestKeySerial == floor.keySerial && trust.lowestSerial < floor.serial) {
+        trust.lowestSerial = floor.serial;
+    }
+    return trust;
+}
+
 ReleaseCheck FollowRootChain(const MachineTrust& trust, const std::vector<RootStatement>& statements, RootSet& reached,
                              RootKeys& keys) {
     reached = trust.builtIn;

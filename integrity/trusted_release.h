@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "integrity/built_in_roots.h"
 #include "integrity/release_verification.h"
 #include "integrity/root_keys.h"
 #include "integrity/trust_blocks.h"
@@ -29,6 +30,11 @@ struct MachineTrust {
     uint32_t lowestSerial = 0;     // the highest release serial accepted
     uint32_t lowestKeySerial = 0;  // the highest release-key serial accepted
 };
+
+// What the machine has accepted, raised to what the build accepts at the
+// least. The floor belongs to the built-in roots: a machine that has reached
+// a newer root set is past it already.
+MachineTrust RaisedToFloor(MachineTrust trust, const TrustFloor& floor);
 
 // From the built-in roots along the statements newer than them, each
 // signed by k of the set before and k of its own. `keys` gets the last set

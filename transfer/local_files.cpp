@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <new>
 #include <stdexcept>
+#include <vector>
 
 #include "base/ansi_text.h"
 #include "base/unique_handle.h"
@@ -14,14 +15,33 @@ namespace {
 
 constexpr int kCopyAttempts = 15;
 constexpr DWORD kCopyRetryDelayMs = 300;
+constexpr DWORD kCopyBlock = 256 * 1024;
 
 // The temporary copy sits in the target's own folder so that the final move
 // is a rename within one volume.
 std::string TemporaryCopyName(const std::string& target) { return target + ".$cp$"; }
 
-bool CopyThroughTemporary(const std::string& source, const std::string& target) {
+// Writes the open file, from its start, into a new file at `path`.
+bool WriteCopyOf(HANDLE source, const std::string& path) {
+    LARGE_INTEGER start = {};
+    if (!::SetFilePointerEx(source, start, nullptr, FILE_BEGIN)) return false;
+    base::UniqueFile copy(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                        nullptr));
+    if (!copy) return false;
+    std::vector<char> block(kCopyBlock);
+    for (;;) {
+        DWORD got = 0, written = 0;
+        if (!::ReadFile(source, block.data(), kCopyBlock, &got, nullptr)) return false;
+        if (got == 0) return true;
+        if (!::WriteFile(copy.get(), block.data(), got, &written, nullptr) || written != got) return false;
+    }
+}
+
+// `writeCopy` puts the copy at the temporary name it is given.
+template <typename WriteCopy>
+bool CopyThroughTemporary(const std::string& target, WriteCopy writeCopy) {
     const std::string temporary = TemporaryCopyName(target);
-    if (!::CopyFileA(source.c_str(), temporary.c_str(), FALSE)) {
+    if (!writeCopy(temporary)) {
         ::DeleteFileA(temporary.c_str());
         return false;
     }
@@ -31,6 +51,15 @@ bool CopyThroughTemporary(const std::string& source, const std::string& target) 
         return false;
     }
     return true;
+}
+
+template <typename WriteCopy>
+int CopyWithRetry(const std::string& target, WriteCopy writeCopy) {
+    for (int attempt = 1;; ++attempt) {
+        if (CopyThroughTemporary(target, writeCopy)) return 1;
+        if (attempt == kCopyAttempts) return 0;
+        ::Sleep(kCopyRetryDelayMs);
+    }
 }
 
 }  // namespace
@@ -91,11 +120,13 @@ int SplitLines(const std::string& text, base::StringList& lines) {
 }
 
 int CopyFileWithRetry(const std::string& existingPath, const std::string& newPath) {
-    for (int attempt = 1;; ++attempt) {
-        if (CopyThroughTemporary(existingPath, newPath)) return 1;
-        if (attempt == kCopyAttempts) return 0;
-        ::Sleep(kCopyRetryDelayMs);
-    }
+    return CopyWithRetry(newPath, [&](const std::string& temporary) {
+        return ::CopyFileA(existingPath.c_str(), temporary.c_str(), FALSE) != FALSE;
+    });
+}
+
+int CopyOpenFileWithRetry(HANDLE source, const std::string& newPath) {
+    return CopyWithRetry(newPath, [&](const std::string& temporary) { return WriteCopyOf(source, temporary); });
 }
 
 uint64_t ParseVersionValue(const std::string& text) {

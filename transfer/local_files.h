@@ -2,6 +2,8 @@
 // closes its file within one call, reports failure as 0 and never shows a box.
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
 #include <string>
 
@@ -24,6 +26,9 @@ int SplitLines(const std::string& text, base::StringList& lines);
 // one step, so the target is never left half-written, not even when the
 // process dies mid-copy. Non-zero when the target now holds the copy.
 int CopyFileWithRetry(const std::string& existingPath, const std::string& newPath);
+// The same from a file already open for reading (from its start), so that
+// the bytes copied are those of the file the handle was opened on.
+int CopyOpenFileWithRetry(HANDLE source, const std::string& newPath);
 // Dotted (or comma-separated) version text to a number: up to four
 // components, right-aligned in 16-bit steps, each sign-extended ("1.2" gives
 // 0x10002; "1.2.3.4" gives 0x0001000200030004).

@@ -1,9 +1,11 @@
 #!/usr/bin/python3
 """Checks the shipped programs without running them, so that a host that
 cannot execute 32-bit programs still proves the deliverable is built right:
-both are PE32 images for i386 that import only from system DLLs; the
-updater carries its dialogs, artwork, icon, version block and manifest, and
-UpdateHelper.exe byte for byte as resource BIN 131.
+both are PE32 images for i386 that import only from system DLLs; every DLL
+the loader resolves by name before the program runs is a known DLL (the
+others are delay-loaded, which the program then takes from the system
+folder); the updater carries its dialogs, artwork, icon, version block and
+manifest, and UpdateHelper.exe byte for byte as resource BIN 131.
 
 Usage: check_release_programs.py BIN_DIR
 """
@@ -17,6 +19,15 @@ SYSTEM_DLLS = {
     "advapi32.dll", "comctl32.dll", "comdlg32.dll", "crypt32.dll", "gdi32.dll", "gdiplus.dll", "kernel32.dll",
     "msimg32.dll", "msvcrt.dll", "ole32.dll", "oleaut32.dll", "shell32.dll", "shlwapi.dll", "user32.dll",
     "version.dll", "wininet.dll", "ws2_32.dll",
+}
+# Names in the KnownDLLs key of Windows 7 and of every Windows after it, for
+# 32- and 64-bit programs alike. The loader maps these from the system's own
+# copies and never looks for them in a program's folder; for any other DLL
+# in the static import table it would look there first.
+KNOWN_DLLS = {
+    "advapi32.dll", "clbcatq.dll", "comdlg32.dll", "gdi32.dll", "imagehlp.dll", "imm32.dll", "kernel32.dll",
+    "msctf.dll", "msvcrt.dll", "normaliz.dll", "nsi.dll", "ole32.dll", "oleaut32.dll", "psapi.dll", "rpcrt4.dll",
+    "sechost.dll", "setupapi.dll", "shell32.dll", "shlwapi.dll", "user32.dll", "wldap32.dll", "ws2_32.dll",
 }
 RT_BITMAP, RT_ICON, RT_DIALOG, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 2, 3, 5, 14, 16, 24
 LANG_KOREAN = 0x412
@@ -39,10 +50,14 @@ class PeImage:
         directories = optional + (96 if self.magic == 0x10B else 112)
         self.directory = [struct.unpack_from("<II", d, directories + 8 * i) for i in range(3)]
         self.sections = []
+        self.writable = []
         for i in range(sections):
             at = optional + optional_size + 40 * i
             vsize, vaddr, raw_size, raw_at = struct.unpack_from("<IIII", d, at + 8)
+            flags = struct.unpack_from("<I", d, at + 36)[0]
             self.sections.append((vaddr, max(vsize, raw_size), raw_at))
+            if flags & 0x80000000:
+                self.writable.append((vaddr, max(vsize, raw_size)))
 
     def offset(self, rva):
         for vaddr, size, raw_at in self.sections:
@@ -53,6 +68,31 @@ class PeImage:
     def c_string(self, rva):
         at = self.offset(rva)
         return self.data[at:self.data.index(b"\0", at)].decode("ascii")
+
+    def maps(self, rva):
+        return any(vaddr <= rva < vaddr + size for vaddr, size, _ in self.sections)
+
+    def delay_imports(self):
+        """Names of the delay-loaded DLLs. GNU ld leaves the delay import
+        directory empty, so the descriptors (ImgDelayDescr: attributes 1 for
+        RVAs, the DLL's name, its module handle in writable data, import
+        address and name tables, three zeros) are found where they are."""
+        names = set()
+        for vaddr, size, raw_at in self.sections:
+            end = min(raw_at + size, len(self.data)) - 32
+            for at in range(raw_at, end, 4):
+                attrs, name, module, iat, names_table, bound, unload, stamp = struct.unpack_from("<8I", self.data, at)
+                if attrs != 1 or bound or unload or stamp or not all(self.maps(r) for r in (name, iat, names_table)):
+                    continue
+                if not any(w <= module < w + s for w, s in self.writable):
+                    continue
+                try:
+                    text = self.c_string(name)
+                except (ValueError, UnicodeDecodeError):
+                    continue
+                if text.lower().endswith(".dll"):
+                    names.add(text.lower())
+        return sorted(names)
 
     def imports(self):
         rva, _ = self.directory[1]
@@ -98,9 +138,16 @@ def check_program(path, problems):
     name = os.path.basename(path)
     if image.machine != 0x14C or image.magic != 0x10B:
         problems.append("%s: not a PE32 image for i386 (machine 0x%x, magic 0x%x)" % (name, image.machine, image.magic))
-    foreign = sorted(set(image.imports()) - SYSTEM_DLLS)
+    static, delayed = sorted(set(image.imports())), image.delay_imports()
+    foreign = sorted(set(static + delayed) - SYSTEM_DLLS)
     if foreign:
         problems.append("%s: imports from DLLs that are not part of Windows: %s" % (name, ", ".join(foreign)))
+    unknown = sorted(set(static) - KNOWN_DLLS)
+    if unknown:
+        problems.append("%s: the loader would look in the program's folder for %s (not known DLLs): delay-load them"
+                        % (name, ", ".join(unknown)))
+    print("%s: resolved by name before it runs: %s" % (name, ", ".join(static)))
+    print("%s: delay-loaded: %s" % (name, ", ".join(delayed) or "none"))
     return image
 
 

@@ -76,6 +76,17 @@ base::StringList MakeKey(const std::string& privateKey, const std::string& publi
             " (public key: build the updater with it, or certify it as a release key)"};
 }
 
+// What a build made now should accept at the least (ARKENFEL_LOWEST_KEY_SERIAL,
+// ARKENFEL_LOWEST_RELEASE_SERIAL).
+base::StringList ShowSerial(const std::string& folder) {
+    const integrity::SignatureBlocks blocks = release_list::PublishedSignature(folder);
+    const integrity::ReleaseManifest& release = blocks.release.manifest;
+    const unsigned keySerial = blocks.certified ? static_cast<unsigned>(blocks.certificate.keySerial) : 0u;
+    return {base::FormatText("version folder \"%s\", release key serial %u%s, serial %u", release.folder.c_str(),
+                             keySerial, blocks.certified ? "" : " (signed by a root)",
+                             static_cast<unsigned>(release.serial))};
+}
+
 }  // namespace
 
 int main() {
@@ -88,6 +99,8 @@ int main() {
         release_list::TrustCommand trust;
         if (release_list::ParseTrustCommand(args, trust))
             return RunKeyCommand([&] { return release_list::RunTrustCommand(trust); });
+        std::string folder;
+        if (release_list::ParseShowSerial(args, folder)) return RunKeyCommand([&] { return ShowSerial(folder); });
         if (!release_list::ParseArguments(args, options)) {
             release_list::PrintAnsi(release_list::UsageText());
             return 0;

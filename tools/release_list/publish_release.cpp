@@ -237,4 +237,14 @@ PublishSummary PublishRelease(const ReleaseOptions& options) {
     return summary;
 }
 
+integrity::SignatureBlocks PublishedSignature(const std::string& releaseFolder) {
+    const std::string path = releaseFolder + "\\" + integrity::kSignatureFileName;
+    const std::string text = ReadExistingFile(path);
+    integrity::SignatureBlocks blocks;
+    if (text.empty()) throw ReleaseListError(path + " does not exist: the release is not signed");
+    if (integrity::ReadSignatureBlocks(text, blocks) != integrity::BlocksRead::kRead)
+        throw ReleaseListError(path + " is not a release signature file");
+    return blocks;
+}
+
 }  // namespace release_list

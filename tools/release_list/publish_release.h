@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "integrity/release_signature.h"
+#include "integrity/trust_blocks.h"
 #include "tools/release_list/release_options.h"
 
 namespace release_list {
@@ -32,5 +34,10 @@ struct PublishSummary {
 // Throws ReleaseListError, naming every problem found, when the list cannot
 // be written; an existing list (and gateway file) is then left as it was.
 PublishSummary PublishRelease(const ReleaseOptions& options);
+
+// The release signed in a published version folder, as its signature file
+// states it (not checked against a key). Throws ReleaseListError when the
+// folder holds no signature file or the file is not one.
+integrity::SignatureBlocks PublishedSignature(const std::string& releaseFolder);
 
 }  // namespace release_list

@@ -42,6 +42,13 @@ bool ParseMakeKey(const base::StringList& args, std::string& privateKey, std::st
     return true;
 }
 
+bool ParseShowSerial(const base::StringList& args, std::string& folder) {
+    if (args.empty() || args[0] != "--show-serial") return false;
+    if (args.size() != 2) throw ReleaseListError("--show-serial needs exactly one version folder");
+    folder = args[1];
+    return true;
+}
+
 const char* UsageText() {
     return "usage: arkenfel_release_list.exe --release <folder> [options]\n"
            "\n"
@@ -91,6 +98,11 @@ const char* UsageText() {
            "\n"
            "Names the roots' successors: signed by k current roots and k of the new ones (each\n"
            "--root; run it again on the same file to add signatures).\n"
+           "\n"
+           "       arkenfel_release_list.exe --show-serial <version folder>\n"
+           "\n"
+           "Prints the serial of the release signed in that folder: the lowest serial to build\n"
+           "the next updater with (CMake ARKENFEL_LOWEST_RELEASE_SERIAL).\n"
            "\n"
            "Patterns: '*' and '?' stay within one folder; a pattern without '/' matches file\n"
            "names in any folder; 'folder/' (or a folder name) matches everything below it.\n"

@@ -41,6 +41,10 @@ uint32_t ParseNumber(const std::string& option, const std::string& text, uint32_
 // True (and the two paths) when `args` is that command.
 bool ParseMakeKey(const base::StringList& args, std::string& privateKey, std::string& publicKey);
 
+// The third command: "--show-serial <version folder>". True (and the folder)
+// when `args` is that command.
+bool ParseShowSerial(const base::StringList& args, std::string& folder);
+
 // Throws ReleaseListError on a usage mistake. `args` excludes the program
 // name. Returns false when help was asked for.
 bool ParseArguments(const base::StringList& args, ReleaseOptions& options);

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "base/ansi_text.h"
+#include "discovery/release_record.h"
 #include "integrity/release_signature.h"
 #include "tools/release_list/list_names.h"
 #include "tools/release_list/list_text.h"
@@ -79,7 +80,9 @@ void CheckInstallPaths(const std::vector<PlannedFile>& files, base::StringList& 
     }
     const std::string reserved[] = {base::ToLowerAnsi(kListFileName), base::ToLowerAnsi(kListFileName + "_"),
                                     base::ToLowerAnsi(kGatewayFileName + "_"),
-                                    base::ToLowerAnsi(std::string(integrity::kSignatureFileName) + "_")};
+                                    base::ToLowerAnsi(std::string(integrity::kSignatureFileName) + "_"),
+                                    base::ToLowerAnsi(discovery::kRecordSignatureName),
+                                    base::ToLowerAnsi(discovery::kRecordListName)};
     for (const auto& owner : owners) {
         for (const std::string& name : reserved) {
             if (owner.first == name)

@@ -157,11 +157,13 @@ class Prefix:
         return self.c("C:\\ARKENFEL\\")
 
     # processes
-    def wine(self, args, timeout=120, check=True):
+    def wine(self, args, timeout=120, check=True, env=None):
         """Runs a Windows program to its end; its output goes to files first (Wine
-        processes may outlive the call and hold pipes open)."""
+        processes may outlive the call and hold pipes open). `env` adds to or
+        overrides the prefix's environment (WINEDEBUG, WINEDLLOVERRIDES, ...)."""
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-            proc = subprocess.run([self.env["ARKENFEL_WINE"]] + list(args), env=self.env, stdin=subprocess.DEVNULL, stdout=out,
+            proc = subprocess.run([self.env["ARKENFEL_WINE"]] + list(args), env=dict(self.env, **(env or {})),
+                                  stdin=subprocess.DEVNULL, stdout=out,
                                   stderr=err, timeout=timeout)
             out.seek(0)
             err.seek(0)
@@ -171,7 +173,7 @@ class Prefix:
         return proc
 
     def drive(self, command, answers=(), answers_once=(), reads=(), timeout_ms=90000, screenshot=None,
-              screenshot_when=None, wait_all=True, name="run"):
+              screenshot_when=None, wait_all=True, name="run", env=None):
         """Runs a command line under the UI driver; every box is answered (by the
         rules given, else by its default button and reported as unanswered)."""
         log = os.path.join(self.dir, name + ".log")
@@ -189,7 +191,7 @@ class Prefix:
         if wait_all:
             args.append("--wait-all")
         args += ["--"] + list(command)
-        proc = self.wine(args, timeout=timeout_ms / 1000 + 60, check=False)
+        proc = self.wine(args, timeout=timeout_ms / 1000 + 60, check=False, env=env)
         with open(os.path.join(self.dir, name + ".stderr"), "wb") as err:
             err.write(proc.stderr)
         return DriverRun(log, proc.returncode)
@@ -205,10 +207,15 @@ class Prefix:
         return self.drive([path] + list(args), **kw)
 
     # registry (read through Wine's own reg.exe, never from the files of a live prefix)
+    @staticmethod
+    def _view(key):
+        """The updater keeps its machine-wide values in the 32-bit view."""
+        return ["/reg:32"] if key.upper().startswith("HKLM\\SOFTWARE\\") else []
+
     def reg_query(self, key, value):
         """A value's data as reg.exe shows it; value "" is the key's default value."""
         selector = ["/ve"] if value == "" else ["/v", value]
-        proc = self.wine(["reg", "query", key] + selector, check=False)
+        proc = self.wine(["reg", "query", key] + selector + self._view(key), check=False)
         if proc.returncode != 0:
             return None
         for line in proc.stdout.decode("utf-8", "replace").splitlines():
@@ -217,12 +224,18 @@ class Prefix:
                 return match.group(3) or ""
         return None
 
-    def stored_user_value(self, key, value):
-        """The raw text that user.reg holds for a value of HKEY_CURRENT_USER (the
-        wineserver is stopped first so that the file is current), or None."""
+    def stored_value(self, key, value):
+        """The raw text that user.reg (HKCU) or system.reg (HKLM, in the 32-bit
+        view) holds for a value (the wineserver is stopped first so that the
+        file is current), or None."""
         self.close_wineserver()
-        section = "[" + key.split("\\", 1)[1].replace("\\", "\\\\") + "]"
-        with open(os.path.join(self.dir, "prefix", "user.reg"), encoding="utf-8", errors="replace") as reg:
+        root, path = key.split("\\", 1)
+        machine = root.upper() == "HKLM"
+        if machine and build_arch() == "x86_64" and path.upper().startswith("SOFTWARE\\"):
+            path = "Software\\Wow6432Node\\" + path.split("\\", 1)[1]
+        section = "[" + path.replace("\\", "\\\\") + "]"
+        with open(os.path.join(self.dir, "prefix", "system.reg" if machine else "user.reg"), encoding="utf-8",
+                  errors="replace") as reg:
             inside = False
             for line in reg:
                 if line.startswith("["):
@@ -232,7 +245,7 @@ class Prefix:
         return None
 
     def reg_add(self, key, value, data, kind="REG_SZ"):
-        self.wine(["reg", "add", key, "/v", value, "/t", kind, "/d", data, "/f"])
+        self.wine(["reg", "add", key, "/v", value, "/t", kind, "/d", data, "/f"] + self._view(key))
 
     def reg_add_key(self, key):
         self.wine(["reg", "add", key, "/f"])

@@ -11,7 +11,8 @@ UP_TO_DATE = "모든 파일이 최신 버전입니다."
 DONE = "업데이트를 성공적으로 완료하였습니다."
 REGISTERING = "라이브러리를 레지스트리에 등록하고 있습니다."
 RETRY_LATER = "\n종료 후 재시도 바랍니다!"
-UPDATER_KEY = "HKCU\\SOFTWARE\\VANTERO\\UPDATER"
+UPDATER_KEY = "HKCU\\SOFTWARE\\VANTERO\\UPDATER"  # InstallPath
+MACHINE_KEY = "HKLM\\SOFTWARE\\VANTERO\\UPDATER"  # RunOnce, the serials and the root set (the 32-bit view)
 # the test keys and the builds that have them compiled in (tests/fixtures/integrity)
 SIGNING_KEYS = os.path.join(harness.BINARY_DIR, "fixtures", "integrity")
 NOT_INSTALLED = "\n서명이 확인되지 않은 업데이트는 설치하지 않습니다."

@@ -11,11 +11,10 @@ import subprocess
 import tempfile
 
 import harness
-from scenario import DONE, NOT_INSTALLED, UPDATER_KEY, Scenario, copy_fixture
+from scenario import DONE, MACHINE_KEY, NOT_INSTALLED, Scenario, copy_fixture
 from scenario import SIGNING_KEYS as KEYS
 
 ROOTS_BUILD = "Arkenfel_Update_roots.exe"
-MACHINE_KEY = "HKLM\\SOFTWARE\\VANTERO\\UPDATER"
 REFUSED_STATUS = "업데이트 서명 확인에 실패했습니다!"
 CHECKED_FILES = ["gateway.ini", "Arkenfel_List.ini", "Arkenfel_Release.sig"]
 
@@ -146,7 +145,7 @@ class CertifiedReleases(ReleaseKeysScenario):
         newer = self.certify("release-4.cert", 4, ["test_root_5", "test_root_6"], "other_release_key")
         second = self.publish_certified("2026b", "둘째 릴리스\r\n", newer, "other_release_key", chain)
         # As if a thief of the first key had got a release of serial 4294967295 installed.
-        self.prefix.reg_add(UPDATER_KEY, "ReleaseSerial", "4294967295", "REG_DWORD")
+        self.prefix.reg_add(MACHINE_KEY, "ReleaseSerial", "4294967295", "REG_DWORD")
         before = len(self.server.requests())
         run = self.prefix.run_updater(name="rotated")
         self.assertNoUnansweredBoxes(run)
@@ -156,7 +155,7 @@ class CertifiedReleases(ReleaseKeysScenario):
         self.assertEqual(CHECKED_FILES, self.fetched(before)[:3])
         self.assertEqual("0x4", self.prefix.reg_query(MACHINE_KEY, "ReleaseKeySerial"))
         serial = int(second.split(b"\r\nserial ", 1)[1].split(b"\r\n", 1)[0])
-        self.assertEqual(hex(serial), self.prefix.reg_query(UPDATER_KEY, "ReleaseSerial"))
+        self.assertEqual(hex(serial), self.prefix.reg_query(MACHINE_KEY, "ReleaseSerial"))
         stored = self.prefix.reg_query(MACHINE_KEY, "RootSet")
         self.assertEqual("4 " + hashlib.sha256(statement_text(4, 2, ["test_root_5", "test_root_6"])).hexdigest(),
                          stored)

@@ -1,14 +1,15 @@
 """Signed releases: the updater built with the test release key installs a
 release the operators' tool signed (and openssl agrees with the signature);
-a build without a key asks for nothing more than before; a tampered file or
-a replayed older release installs nothing and runs nothing."""
+a build without a key asks for nothing more than before; a tampered file, a
+replayed older release or one older than the build installs nothing and runs
+nothing."""
 import os
 import subprocess
 import tempfile
 import unittest
 
 import harness
-from scenario import DONE, NOT_INSTALLED, UPDATER_KEY, Scenario, copy_fixture, fixture
+from scenario import DONE, MACHINE_KEY, NOT_INSTALLED, Scenario, copy_fixture, fixture
 from scenario import SIGNING_KEYS as KEYS
 
 SIGNED_BUILD = "Arkenfel_Update_signed.exe"
@@ -73,7 +74,7 @@ class SignedReleaseInstalls(SignedReleaseScenario):
         for rel in ("readme.txt", "data/map.pak", "recorder.exe"):
             self.assertSameFile("2026a", rel)
         self.assertTrue(os.path.exists(self.home_file("recorder.exe.record")), "the script ran")
-        self.assertEqual("0x1b58", self.prefix.reg_query(UPDATER_KEY, "ReleaseSerial"))
+        self.assertEqual("0x1b58", self.prefix.reg_query(MACHINE_KEY, "ReleaseSerial"))
 
         # The build without a key: the same requests as ever, no signature asked
         # for (the script, deleted once it has run, is fetched again).
@@ -114,14 +115,21 @@ class RefusedReleases(SignedReleaseScenario):
 
         # The genuine file back, but the updater has accepted a newer release since.
         self.release.put("2026a", "data/map.pak", MAP)
-        self.prefix.reg_add(UPDATER_KEY, "ReleaseSerial", "7001", "REG_DWORD")
+        self.prefix.reg_add(MACHINE_KEY, "ReleaseSerial", "7001", "REG_DWORD")
         before = len(self.server.requests())
         second = self.prefix.run_updater(answers=[OLDER_RELEASE + "=1"], name="replayed")
         self.assertNothingInstalledNorRun(second, OLDER_RELEASE + NOT_INSTALLED)
         self.assertEqual(["vantero/gateway.ini", "vantero/2026a/Arkenfel_List.ini",
                           "vantero/2026a/Arkenfel_Release.sig"], self.fetched(before))
         self.assertEqual(["C:\\ARKENFEL\\Arkenfel.exe /run"] * 2, self.client_runs())
-        self.assertEqual("0x1b59", self.prefix.reg_query(UPDATER_KEY, "ReleaseSerial"))
+        self.assertEqual("0x1b59", self.prefix.reg_query(MACHINE_KEY, "ReleaseSerial"))
+
+    def test_a_release_older_than_the_build_is_refused_on_a_machine_that_has_accepted_none(self):
+        # The signed test build carries 6000 as its lowest serial.
+        self.publish_signed("2025z", 5999)
+        run = self.prefix.run_updater(answers=[OLDER_RELEASE + "=1"])
+        self.assertNothingInstalledNorRun(run, OLDER_RELEASE + NOT_INSTALLED)
+        self.assertIsNone(self.prefix.reg_query(MACHINE_KEY, "ReleaseSerial"))
 
 
 if __name__ == "__main__":

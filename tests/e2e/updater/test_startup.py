@@ -1,12 +1,14 @@
-"""Start-up: the home-folder rule, relocation with its desktop shortcut, a
-second instance, and the "exec:" argument."""
+"""Start-up: the home-folder rule, relocation with its desktop shortcut, the
+home folder's permissions, a second instance, and the "exec:" argument."""
 import os
+import re
+import sys
 import threading
 import time
 import unittest
 
 import harness
-from scenario import DONE, UPDATER_KEY, Scenario
+from scenario import DONE, MACHINE_KEY, UPDATER_KEY, Scenario
 
 SHORTCUT = "C:\\users\\Public\\Desktop\\아르켄펠.lnk"
 ALREADY_RUNNING = "자동 업데이터가 이미 실행 중입니다"
@@ -37,6 +39,49 @@ class StartUp(Scenario):
         self.assertEqual({"target": HOME_UPDATER, "workdir": "C:\\ARKENFEL"}, self.shortcut())
         self.assertIsNone(self.prefix.reg_query(UPDATER_KEY, "InstallPath"))
         self.assertTrue(os.path.exists(self.home_file("readme.txt")), "the copy ran the update")
+
+    def security(self, folder, protect=False):
+        """What folder_security.exe, a process of its own, reads back."""
+        args = [os.path.join(harness.BIN, "folder_security.exe")] + (["--protect"] if protect else []) + [folder]
+        out = self.prefix.wine(args).stdout.decode("utf-8", "replace")
+        return dict(line.split("=", 1) for line in out.splitlines() if "=" in line)
+
+    def test_the_home_folder_is_made_the_administrators_before_anything_in_it_runs(self):
+        self.publish_empty_release()
+        source = self.prefix.install_updater(folder="C:\\Temp\\")
+        # Wine's relay trace shows the calls made and their results, in order.
+        self.prefix.reg_add("HKCU\\Software\\Wine\\Debug", "RelayInclude",
+                            "advapi32.SetNamedSecurityInfoA;shell32.ShellExecuteA;kernel32.CreateMutexA;"
+                            "kernelbase.CreateMutexA")
+        run = self.prefix.drive([source], reads=["*:1017"], env={"WINEDEBUG": "+relay"})
+        self.assertNoUnansweredBoxes(run)
+        self.assertIn(DONE, run.texts(1017))
+        calls = []
+        with open(os.path.join(self.prefix.dir, "run.stderr"), encoding="utf-8", errors="replace") as trace:
+            for line in trace:
+                call = re.search(r'Call \w+\.(\w+)\((.*)\) ret=', line)
+                result = re.search(r'Ret  advapi32\.SetNamedSecurityInfoA\(\) retval=(\w+)', line)
+                if call:
+                    calls.append((call.group(1), re.findall(r'"([^"]*)"|,(8\w{7}),', call.group(2))))
+                elif result:
+                    calls.append(("result", result.group(1)))
+        # SE_FILE_OBJECT (1) and owner, DACL and protected DACL (0x80000005).
+        protect = ("SetNamedSecurityInfoA", [("C:\\\\ARKENFEL", ""), ("", "80000005")])
+        # The relocation protects the folder, then starts the copy in it; the
+        # copy, in a folder that exists, protects it before anything else.
+        self.assertEqual([protect, ("result", "00000000"),
+                          ("ShellExecuteA", [("open", ""), ("C:\\\\ARKENFEL\\\\Arkenfel_Update.exe", "")]),
+                          protect, ("result", "00000000"), ("CreateMutexA", [("ARKENFEL", "")])], calls[:6])
+
+        # Whether Wine keeps a descriptor set on a folder: set one in a
+        # process, read it back in another.
+        os.makedirs(self.prefix.c("C:\\probe\\"))
+        self.assertEqual("1", self.security("C:\\probe", protect=True)["set"])
+        if self.security("C:\\probe")["protected_home"] == "1":
+            self.assertEqual("1", self.security("C:\\ARKENFEL")["protected_home"])
+        else:
+            sys.stderr.write("note: this Wine does not keep a folder's security descriptor (%s); the trace "
+                             "above is what shows the home folder's\n" % self.security("C:\\probe")["sddl"])
 
     def test_an_existing_copy_is_started_unchanged_without_a_shortcut(self):
         self.publish_empty_release()
@@ -94,15 +139,15 @@ class StartUp(Scenario):
         updater = self.prefix.install_updater()  # no server: the run only starts the client
         run = self.prefix.drive([updater, "EXEC:C:\\Tools\\Setup Me.exe"], answers=["=1"])
         self.assertFalse(run.timed_out)
-        self.assertEqual("c:\\tools\\setupme.exe", self.prefix.reg_query(UPDATER_KEY, "RunOnce"))
+        self.assertEqual("c:\\tools\\setupme.exe", self.prefix.reg_query(MACHINE_KEY, "RunOnce"))
 
-        self.prefix.reg_add(UPDATER_KEY, "RunOnce", "keep me")
+        self.prefix.reg_add(MACHINE_KEY, "RunOnce", "keep me")
         self.prefix.drive([updater], answers=["=1"], name="no_arguments")
-        self.assertEqual("keep me", self.prefix.reg_query(UPDATER_KEY, "RunOnce"))
+        self.assertEqual("keep me", self.prefix.reg_query(MACHINE_KEY, "RunOnce"))
 
         self.prefix.drive([updater, "/whatever"], answers=["=1"], name="other_argument")
         # An empty text is stored as a string value without data.
-        self.assertIn(self.prefix.stored_user_value(UPDATER_KEY, "RunOnce"), ('""', "str(1):\"\"", "hex(1):"))
+        self.assertIn(self.prefix.stored_value(MACHINE_KEY, "RunOnce"), ('""', "str(1):\"\"", "hex(1):"))
 
 
 if __name__ == "__main__":

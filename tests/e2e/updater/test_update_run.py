@@ -5,7 +5,7 @@ import stat
 import threading
 import unittest
 
-from scenario import DONE, REGISTERING, RETRY_LATER, UP_TO_DATE, UPDATER_KEY, Scenario, copy_fixture, fixture
+from scenario import DONE, MACHINE_KEY, REGISTERING, RETRY_LATER, UP_TO_DATE, Scenario, copy_fixture, fixture
 
 SCRIPT_LINE = "recorder.exe|$WAIT$:10000\r\n"
 
@@ -26,14 +26,14 @@ class UpdateRun(Scenario):
         self.assertNoUnansweredBoxes(self.prefix.run_updater())
         self.put_script_and_recorder()
         copy_fixture("fixture_sleeper.exe", self.home_file("once.exe"))
-        self.prefix.reg_add(UPDATER_KEY, "RunOnce", "C:\\ARKENFEL\\once.exe 0 C:\\ARKENFEL\\once.record")
+        self.prefix.reg_add(MACHINE_KEY, "RunOnce", "C:\\ARKENFEL\\once.exe 0 C:\\ARKENFEL\\once.record")
 
         run = self.prefix.run_updater(name="second")
         self.assertNoUnansweredBoxes(run)
         self.assertIn(UP_TO_DATE, run.texts(1017))
         self.assertNotIn(REGISTERING, run.texts(1017))
         self.assertTrue(os.path.exists(self.home_file("once.record")))
-        self.assertIsNone(self.prefix.reg_query(UPDATER_KEY, "RunOnce"))
+        self.assertIsNone(self.prefix.reg_query(MACHINE_KEY, "RunOnce"))
         self.assertTrue(os.path.exists(self.home_file("Arkenfel_Update.ini")), "the script must wait")
         self.assertFalse(os.path.exists(self.home_file("recorder.exe.record")))
 

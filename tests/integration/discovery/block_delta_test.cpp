@@ -6,7 +6,7 @@
 
 #include <numeric>
 
-#include "base/updater_settings.h"
+#include "base/machine_settings.h"
 #include "delta/assembly_plan.h"
 #include "delta/block_index.h"
 #include "delta/block_matcher.h"
@@ -208,7 +208,9 @@ TEST_F(BlockDeltaTest, SignedReleaseCoversTheIndexAndATamperedIndexIsNotUsed) {
     EXPECT_EQ(0u, Kinds("v/data/world.pak")[0].find("range "));
 
     // Same release, an index changed on the server: the whole file instead.
-    ::DeleteFileA((install_ / "data\\world.pak_").c_str());
+    // (The update run lets go of the checked staged file once it is copied.)
+    state_.m_mapHeldStaged.clear();
+    ASSERT_TRUE(::DeleteFileA((install_ / "data\\world.pak_").c_str()));
     std::string index = testenv::ReadFileBytes(site_.ServedPath("v/data/world.pak.blkidx"));
     index[40] ^= 1;
     site_.PutFile("v/data/world.pak.blkidx", index);

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "base/unique_handle.h"
-#include "base/updater_settings.h"
+#include "base/machine_settings.h"
 #include "base/window_protocol.h"
 #include "discovery/file_identity.h"
 #include "integrity/root_keys.h"
@@ -63,10 +63,18 @@ std::vector<std::string> DownloadUpdatesTest::StagedNames() const {
 SignedReleaseTest::SignedReleaseTest() {
     integrity::RootSetFromKeyFiles({testenv::ReadFileBytes(KeyPath("test_release_key.pub.pem"))}, 1, 1,
                                    state_.m_builtInRoots);
-    base::WriteReleaseSerial(0);
+    ForgetTrust();
 }
 
-SignedReleaseTest::~SignedReleaseTest() { base::WriteReleaseSerial(0); }
+SignedReleaseTest::~SignedReleaseTest() { ForgetTrust(); }
+
+// A machine that has accepted no signed release yet.
+void SignedReleaseTest::ForgetTrust() {
+    base::WriteReleaseSerial(0);
+    base::WriteReleaseKeySerial(0);
+    base::WriteRootPin({});
+    base::WriteInstalledRelease(nullptr);
+}
 
 std::string SignedReleaseTest::KeyPath(const std::string& name) {
     return testenv::BinaryDir() + "fixtures\\integrity\\" + name;

@@ -52,6 +52,7 @@ protected:
     SignedReleaseTest();
     ~SignedReleaseTest() override;
     static std::string KeyPath(const std::string& name);
+    static void ForgetTrust();
     // Gateway naming "v", the release below it, and its signature.
     void PublishSigned(const Files& files, uint32_t serial, const std::string& signedFolder = "v",
                        const std::string& key = "test_release_key.pem", const std::set<std::string>& channels = {});

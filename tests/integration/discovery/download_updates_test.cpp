@@ -10,9 +10,13 @@
 #include <functional>
 #include <thread>
 
+#include "base/machine_settings.h"
+#include "base/system_folders.h"
 #include "base/unique_handle.h"
-#include "base/updater_settings.h"
 #include "base/window_protocol.h"
+#include "discovery/release_gate.h"
+#include "discovery/release_record.h"
+#include "discovery/staged_install.h"
 #include "tests/integration/discovery/discovery_run_fixture.h"
 
 namespace {
@@ -310,6 +314,135 @@ TEST_F(SignedReleaseTest, StagedFileThatDiffersFromTheSignatureIsDeletedAndFetch
     ASSERT_EQ(discovery::kFetched, Run());
     EXPECT_EQ(files_[0].second, testenv::ReadFileBytes(install_ / "a.dat_"));
     EXPECT_EQ(2u, state_.m_mapFetched.size());
+}
+
+// The attacker's swap of a staged file after its check: writing into it, or
+// renaming another file over it. Neither gets through, and the bytes
+// installed are the bytes checked.
+TEST_F(SignedReleaseTest, AStagedFileIsInstalledAsItWasChecked) {
+    PublishSigned(files_, 500);
+    ASSERT_EQ(discovery::kFetched, Run());
+    const std::string staged = install_ / "a.dat_", target = install_ / "a.dat";
+    const std::string swapped = std::string(files_[0].second.size(), 'S');
+    base::UniqueFile writer(::CreateFileA(staged.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE |
+                                          FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr));
+    DWORD written = 0;
+    if (writer) ::WriteFile(writer.get(), swapped.data(), static_cast<DWORD>(swapped.size()), &written, nullptr);
+    writer.reset();
+    testenv::WriteFileBytes(install_ / "swap.dat", swapped);
+    ::MoveFileExA((install_ / "swap.dat").c_str(), staged.c_str(), MOVEFILE_REPLACE_EXISTING);
+
+    const discovery::ListEntry entry = state_.m_mapFetched.begin()->second;
+    ASSERT_EQ("a.dat", entry.localPath);
+    ASSERT_TRUE(discovery::InstallStagedFile(state_, entry, staged, target));
+    EXPECT_TRUE(files_[0].second == testenv::ReadFileBytes(target));
+    EXPECT_FALSE(testenv::FileExists(staged));
+    EXPECT_EQ(0u, boxes_.count());
+}
+
+// The release installed last, kept in the install folder, decides what later
+// runs without a verified release of their own may start.
+TEST_F(SignedReleaseTest, TheKeptReleaseAdmitsItsOwnFilesOnly) {
+    PublishSigned(files_, 500);
+    ASSERT_EQ(discovery::kFetched, Run());
+    for (const auto& item : state_.m_mapFetched) {
+        const std::string target = install_ / item.second.localPath;
+        ASSERT_TRUE(discovery::InstallStagedFile(state_, item.second, target + "_", target));
+    }
+    ASSERT_TRUE(discovery::StoreReleaseRecord(state_));
+    EXPECT_EQ(testenv::ReadFileBytes(site_.ServedPath("v/Arkenfel_Release.sig")),
+              testenv::ReadFileBytes(install_ / "Arkenfel_Release.sig"));
+
+    discovery::UpdateState later;
+    later.m_builtInRoots = state_.m_builtInRoots;
+    auto gate = discovery::GateOfKeptRelease(install_.path(), later);
+    ASSERT_TRUE(gate);
+    base::UniqueFile held;
+    EXPECT_EQ(install::GateResult::kAdmitted, gate->Admit(install_ / "a.dat", held));
+    EXPECT_FALSE(::DeleteFileA((install_ / "a.dat").c_str()));  // held while it is used
+    held.reset();
+    std::string bytes;
+    EXPECT_EQ(install::GateResult::kAdmitted, gate->ReadInstructions(install_ / "B.DAT", bytes));
+    EXPECT_EQ(files_[1].second, bytes);
+    const std::string system = base::SystemFolder() + "\\regsvr32.exe";
+    EXPECT_EQ(install::GateResult::kAdmitted, gate->Admit(system, held));
+    EXPECT_EQ(0u, boxes_.count());
+
+    testenv::WriteFileBytes(install_ / "b.dat", "changed");
+    testenv::WriteFileBytes(install_ / "planted.exe", "planted");
+    EXPECT_EQ(install::GateResult::kRefused, gate->Admit(install_ / "b.dat", held));
+    EXPECT_EQ(install::GateResult::kRefused, gate->ReadInstructions(install_ / "planted.exe", bytes));
+    EXPECT_EQ(install::GateResult::kMissing, gate->Admit(install_ / "absent.exe", held));
+    ASSERT_EQ(2u, boxes_.count());
+    EXPECT_EQ("[b.dat] 파일이 업데이트 서명과 일치하지 않습니다.\n사용하지 않고 지웠습니다. 다음 실행 때 다시 받습니다.",
+              boxes_.boxes()[0].text);
+    EXPECT_EQ("[planted.exe] 파일이 업데이트 서명에 없습니다.\n서명된 업데이트의 파일만 사용합니다.", boxes_.boxes()[1].text);
+    EXPECT_FALSE(testenv::FileExists(install_ / "b.dat"));
+
+    // A record that does not hold admits nothing of the install folder; on a
+    // machine where no release has verified, there is nothing to check against.
+    std::string list = testenv::ReadFileBytes(install_ / "Arkenfel_Release.lst");
+    list[0] ^= 1;
+    testenv::WriteFileBytes(install_ / "Arkenfel_Release.lst", list);
+    gate = discovery::GateOfKeptRelease(install_.path(), later);
+    ASSERT_TRUE(gate);
+    EXPECT_EQ(install::GateResult::kRefused, gate->Admit(install_ / "a.dat", held));
+    EXPECT_EQ(0u, boxes_.boxes().back().text.find("[a.dat] 파일을 확인할 수 없습니다."));
+    base::WriteInstalledRelease(nullptr);
+    EXPECT_FALSE(discovery::GateOfKeptRelease(install_.path(), later));
+}
+
+// The record is the release installed last, byte for byte: a genuine older
+// record put back with its files (an old client, say) vouches for nothing.
+TEST_F(SignedReleaseTest, AnOlderGenuineRecordPutBackVouchesForNothing) {
+    const auto installRelease = [&](const Files& files, uint32_t serial) {
+        PublishSigned(files, serial);
+        site_.SetFaults({});
+        ASSERT_EQ(discovery::kFetched, Run());
+        for (const auto& item : state_.m_mapFetched) {
+            const std::string target = install_ / item.second.localPath;
+            ASSERT_TRUE(discovery::InstallStagedFile(state_, item.second, target + "_", target));
+        }
+        ASSERT_TRUE(discovery::StoreReleaseRecord(state_));
+    };
+    installRelease(files_, 500);
+    const std::string oldSignature = testenv::ReadFileBytes(install_ / "Arkenfel_Release.sig");
+    const std::string oldList = testenv::ReadFileBytes(install_ / "Arkenfel_Release.lst");
+    installRelease({{"a.dat", Content("a2", 3000)}, files_[1]}, 501);
+
+    testenv::WriteFileBytes(install_ / "Arkenfel_Release.sig", oldSignature);
+    testenv::WriteFileBytes(install_ / "Arkenfel_Release.lst", oldList);
+    testenv::WriteFileBytes(install_ / "a.dat", files_[0].second);
+    discovery::UpdateState later;
+    later.m_builtInRoots = state_.m_builtInRoots;
+    const auto gate = discovery::GateOfKeptRelease(install_.path(), later);
+    ASSERT_TRUE(gate);
+    base::UniqueFile held;
+    EXPECT_EQ(install::GateResult::kRefused, gate->Admit(install_ / "a.dat", held));
+    EXPECT_EQ(0u, boxes_.boxes().back().text.find("[a.dat] 파일을 확인할 수 없습니다."));
+}
+
+// The build's lowest serial holds on a machine that has accepted nothing
+// yet, and the old per-user value, which any program of the user can write,
+// decides nothing.
+TEST_F(SignedReleaseTest, TheBuildsLowestSerialHoldsAndAUserValueDecidesNothing) {
+    state_.m_trustFloor.serial = 600;
+    PublishSigned(files_, 500);
+    EXPECT_EQ(discovery::kFailed, Run());
+    ASSERT_EQ(1u, boxes_.count());
+    EXPECT_EQ(0u, boxes_.boxes()[0].text.find("이미 설치한 업데이트보다 오래된 업데이트입니다."));
+
+    HKEY user = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\VANTERO\\UPDATER", 0, nullptr, 0,
+                                               KEY_ALL_ACCESS, nullptr, &user, nullptr));
+    const DWORD highest = 0xFFFFFFFF;
+    ::RegSetValueExA(user, "ReleaseSerial", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&highest), sizeof(highest));
+    PublishSigned(files_, 700);
+    site_.SetFaults({});
+    EXPECT_EQ(discovery::kFetched, Run());
+    EXPECT_EQ(700u, base::ReadReleaseSerial());
+    ::RegDeleteValueA(user, "ReleaseSerial");
+    ::RegCloseKey(user);
 }
 
 }  // namespace

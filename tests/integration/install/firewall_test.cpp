@@ -60,7 +60,7 @@ protected:
     }
     bool Add(const std::string& list) {
         testenv::WriteFileBytes(listPath_, list);
-        return install::AddFirewallExceptions(listPath_, error_, nullptr);
+        return install::AddFirewallExceptions(listPath_, list, error_, nullptr);
     }
     // The program's path as the value name: the list's folder without its backslash, "\", the name.
     std::string Program(const std::string& name) const { return dir_ / name; }
@@ -128,12 +128,12 @@ TEST_F(Firewall, ProgressCountsEveryLineFailedOrNot) {
     installtest::ProgressWindow window;
     RegisterProgress progress{window.hwnd, 7, 7};
     window.expected = &progress;
-    testenv::WriteFileBytes(listPath_, "Client.exe|Client\r\n\r\nOther.exe\r\n");
-    EXPECT_FALSE(install::AddFirewallExceptions(listPath_, error_, &progress));
+    const std::string list = "Client.exe|Client\r\n\r\nOther.exe\r\n";
+    EXPECT_FALSE(install::AddFirewallExceptions(listPath_, list, error_, &progress));
     EXPECT_EQ(std::vector<int32_t>({102, 202}), window.seen);
 
     RegisterProgress windowless{nullptr, 7, 7};
-    EXPECT_FALSE(install::AddFirewallExceptions(listPath_, error_, &windowless));
+    EXPECT_FALSE(install::AddFirewallExceptions(listPath_, list, error_, &windowless));
     EXPECT_EQ(7, windowless.current);
     EXPECT_EQ(7, windowless.count);
 }
@@ -146,7 +146,7 @@ TEST_F(Firewall, NoKeysAtAllFailsWithTheProcessingText) {
 
 TEST_F(Firewall, UnreadableListGivesItsText) {
     const std::string text = "방화벽에 등록할 목록을 가져오는 데 실패하였습니다!";
-    EXPECT_FALSE(install::AddFirewallExceptions(dir_ / "absent.ini", error_, nullptr));
+    EXPECT_FALSE(install::AddFirewallExceptions(dir_ / "absent.ini", "", error_, nullptr));
     EXPECT_EQ(text, error_);
     error_.clear();
     EXPECT_FALSE(Add("\r\n   \r\n"));

@@ -31,7 +31,7 @@ protected:
     }
     bool Run(const std::string& text) {
         testenv::WriteFileBytes(script_, text);
-        return install::RunPostUpdateScript(script_, dir_.path());
+        return install::RunPostUpdateScript(script_, dir_.path(), install::OpenGate());
     }
 
     testenv::ScratchDir dir_{"script"};
@@ -60,11 +60,11 @@ TEST_F(Script, WaitMinusOneSucceedsOnlyOnExitCodeZero) {
 }
 
 TEST_F(Script, RunScriptLineReportsTheExitCodeOrStillActive) {
-    EXPECT_EQ(0u, install::RunScriptLine(dir_ / Installer(0, "a.rec", 0), nullptr, INFINITE, "", ""));
-    EXPECT_EQ(7u, install::RunScriptLine(dir_ / "abc.exe 0", (dir_ / "a.rec 7").c_str(), INFINITE, "", ""));
+    EXPECT_EQ(0u, install::RunScriptLine(install::OpenGate(), dir_ / Installer(0, "a.rec", 0), nullptr, INFINITE, "", ""));
+    EXPECT_EQ(7u, install::RunScriptLine(install::OpenGate(), dir_ / "abc.exe 0", (dir_ / "a.rec 7").c_str(), INFINITE, "", ""));
     EXPECT_EQ(static_cast<DWORD>(STILL_ACTIVE),
-              install::RunScriptLine(dir_ / Installer(1500, "a.rec", 0), nullptr, 0, "", ""));
-    EXPECT_EQ(static_cast<DWORD>(-1), install::RunScriptLine(dir_ / "missing.exe", nullptr, INFINITE, "", ""));
+              install::RunScriptLine(install::OpenGate(), dir_ / Installer(1500, "a.rec", 0), nullptr, 0, "", ""));
+    EXPECT_EQ(static_cast<DWORD>(-1), install::RunScriptLine(install::OpenGate(), dir_ / "missing.exe", nullptr, INFINITE, "", ""));
     EXPECT_TRUE(installtest::WaitForLines(dir_ / "a.rec", 3));
     ::Sleep(1700);  // let the unfinished one end before the folder goes
 }
@@ -182,14 +182,14 @@ TEST_F(Script, NamesThatCannotBeFilesFailAtOnce) {
     EXPECT_FALSE(Run(program + "\r\n"));
     ASSERT_EQ(2u, boxes_.count());
     EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONERROR), boxes_.boxes()[1].type);
-    EXPECT_FALSE(install::StartProgram(std::string(40000, 's'), false));
+    EXPECT_FALSE(install::StartProgram(install::OpenGate(), std::string(40000, 's'), false));
     ASSERT_EQ(3u, boxes_.count());
     EXPECT_NE(std::string::npos, boxes_.boxes()[2].text.find("Run Error: [206]"));
     EXPECT_LT(boxes_.boxes()[2].text.size(), 1000u);
 }
 
 TEST_F(Script, MissingScriptFailsSilently) {
-    EXPECT_FALSE(install::RunPostUpdateScript(script_, dir_.path()));
+    EXPECT_FALSE(install::RunPostUpdateScript(script_, dir_.path(), install::OpenGate()));
     EXPECT_EQ(0u, boxes_.count());
 }
 
@@ -253,16 +253,16 @@ TEST(StartProgram, JoinsArgumentsAndReportsOnlyRealStartFailures) {
     testenv::ScratchDir dir("start");
     testenv::CapturedBoxes boxes;
     ASSERT_TRUE(::CopyFileA((testenv::BinDir() + "fixture_sleeper.exe").c_str(), (dir / "run.exe").c_str(), FALSE));
-    EXPECT_TRUE(install::StartProgram(dir / "run.exe", true, ("0 " + dir / "run.rec").c_str()));
+    EXPECT_TRUE(install::StartProgram(install::OpenGate(), dir / "run.exe", true, ("0 " + dir / "run.rec").c_str()));
     ASSERT_TRUE(installtest::WaitForFile(dir / "run.rec"));
     EXPECT_NE(std::string::npos, testenv::ReadFileBytes(dir / "run.rec").find("run.exe 0 " + dir / "run.rec"));
 
-    EXPECT_FALSE(install::StartProgram(dir / "missing.exe", false));
+    EXPECT_FALSE(install::StartProgram(install::OpenGate(), dir / "missing.exe", false));
     EXPECT_EQ(0u, boxes.count());
 
     // A file that is no program fails with ERROR_BAD_EXE_FORMAT, which is shown.
     testenv::WriteFileBytes(dir / "bad.exe", "not a program");
-    EXPECT_FALSE(install::StartProgram(dir / "bad.exe", false, "/q"));
+    EXPECT_FALSE(install::StartProgram(install::OpenGate(), dir / "bad.exe", false, "/q"));
     ASSERT_EQ(1u, boxes.count());
     const std::string head = dir / "bad.exe /q\r\nRun Error: [193] ";
     EXPECT_EQ(0u, boxes.boxes()[0].text.find(head)) << boxes.boxes()[0].text;
@@ -276,11 +276,11 @@ TEST(StartProgram, HideFlagStartsHiddenAndTheScriptMarkerSetsIt) {
     testenv::ScratchDir dir("showstate");
     testenv::CapturedBoxes boxes;
     const std::string program = testenv::BinDir() + "fixture_startinfo.exe";
-    EXPECT_TRUE(install::StartProgram(program, true, (dir / "hidden.txt").c_str()));
-    EXPECT_TRUE(install::StartProgram(program + " " + dir / "shown.txt", false));
-    EXPECT_EQ(0u, install::RunAndWait(program, (dir / "waited.txt").c_str()));
+    EXPECT_TRUE(install::StartProgram(install::OpenGate(), program, true, (dir / "hidden.txt").c_str()));
+    EXPECT_TRUE(install::StartProgram(install::OpenGate(), program + " " + dir / "shown.txt", false));
+    EXPECT_EQ(0u, install::RunAndWait(install::OpenGate(), program, (dir / "waited.txt").c_str()));
     testenv::WriteFileBytes(dir / "script.ini", "$HIDE$ fixture_startinfo.exe " + dir / "script.txt\r\n");
-    EXPECT_TRUE(install::RunPostUpdateScript(dir / "script.ini", dir.path()));
+    EXPECT_TRUE(install::RunPostUpdateScript(dir / "script.ini", dir.path(), install::OpenGate()));
     for (const char* file : {"hidden.txt", "shown.txt", "script.txt"}) ASSERT_TRUE(installtest::WaitForFile(dir / file));
 
     EXPECT_EQ("flags=1 show=0", testenv::ReadFileBytes(dir / "hidden.txt"));

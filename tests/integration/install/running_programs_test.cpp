@@ -167,4 +167,20 @@ TEST_F(HelperHandOff, RunningHelperBringsUpTheDialogAndCancelKeepsIt) {
     EXPECT_TRUE(testenv::ReadFileBytes(path_) == before);
 }
 
+// A helper swapped between its writing and its start is not started; the
+// one this program carries is, by the path it was written to.
+TEST_F(HelperHandOff, OnlyTheCarriedHelperIsStarted) {
+    const std::string sleeper = testenv::BinDir() + "fixture_sleeper.exe";
+    ASSERT_TRUE(install::ExtractUpdateHelper(path_));
+    ASSERT_TRUE(::CopyFileA(sleeper.c_str(), path_.c_str(), FALSE));
+    EXPECT_FALSE(install::StartUpdateHelper(path_, "0 " + dir_ / "swapped.rec"));
+
+    ASSERT_TRUE(install::ExtractUpdateHelper(path_));
+    ASSERT_TRUE(::CopyFileA(sleeper.c_str(), (dir_ / "client.exe").c_str(), FALSE));
+    // Restart mode with no process to wait for starts the program at once.
+    EXPECT_TRUE(install::StartUpdateHelper(path_, "/restart \"" + dir_ / "client.exe" + "\" 0 0 0"));
+    EXPECT_TRUE(installtest::WaitForFile(dir_ / "client.exe.record"));
+    EXPECT_FALSE(testenv::FileExists(dir_ / "swapped.rec"));
+}
+
 }  // namespace

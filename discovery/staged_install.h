@@ -1,0 +1,20 @@
+// Putting a staged file in place. For a signed release the copy is made from
+// the handle held since the staged file's check (release_check.h), so the
+// bytes installed are the bytes that were checked, whatever happens to the
+// staged file's name in between.
+#pragma once
+
+#include <string>
+
+#include "discovery/update_state.h"
+
+namespace discovery {
+
+// Copies the staged file of `entry` at `staged` over `target` (with the
+// retries of CopyFileWithRetry) and deletes the staged file. False, with the
+// staged file left, when the copy failed or, for a signed release, when no
+// checked handle is held for the entry.
+bool InstallStagedFile(UpdateState& state, const ListEntry& entry, const std::string& staged,
+                       const std::string& target);
+
+}  // namespace discovery
