@@ -13,6 +13,8 @@ namespace {
 
 const char kTextThreadFailed[] = "업데이트 스레드 생성에 실패했습니다!";
 constexpr UINT kIdleTimer = 257;
+// While reports come back to back, what they changed is painted this often.
+constexpr DWORD kReportPaintMs = 50;
 const int kLabelIds[] = {IDC_FILE_NAME_CAPTION, IDC_FILE_NAME, IDC_FILE_INFO, IDC_STATUS, IDC_SUMMARY};
 
 bool IsWhiteLabel(int id) {
@@ -123,7 +125,19 @@ LRESULT CMainDlg::OnTransferProgress(LPARAM lParam) {
     if (display.totalPosition) m_totalBar.SetPos(*display.totalPosition);
     ::SetDlgItemTextA(hwnd(), IDC_FILE_INFO, display.fileInfo.c_str());
     ::SetDlgItemTextA(hwnd(), IDC_SUMMARY, display.summary.c_str());
+    PaintReportedChanges();
     return 0;
+}
+
+// The bars and labels repaint with the window's next paint, which comes when
+// its thread is idle. A worker that reports block after block may not leave
+// it idle, so what changed is painted now, at most every kReportPaintMs: a
+// fast download costs a few paints a second instead of several per block.
+void CMainDlg::PaintReportedChanges() {
+    const DWORD now = ::GetTickCount();
+    if (m_dwLastReportPaint != 0 && now - m_dwLastReportPaint < kReportPaintMs) return;
+    m_dwLastReportPaint = now;
+    ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 LRESULT CMainDlg::OnRegisterProgress(LPARAM lParam) {

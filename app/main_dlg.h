@@ -38,6 +38,7 @@ private:
     void Show();
     LRESULT OnStartRun();
     LRESULT OnTransferProgress(LPARAM lParam);
+    void PaintReportedChanges();
     LRESULT OnRegisterProgress(LPARAM lParam);
     INT_PTR OnCtlColor(HDC dc, HWND control);
     bool OnEraseBackground(HDC dc);
@@ -47,6 +48,7 @@ private:
     discovery::UpdateState m_state;
     base::UniqueKernelHandle m_pWorker;
     HICON m_hIcon = nullptr;
+    DWORD m_dwLastReportPaint = 0;  // GetTickCount of the last paint a report forced
     BackgroundImage m_imgBackground;
 
     CVNPicture m_picture;

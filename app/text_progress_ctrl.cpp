@@ -57,7 +57,7 @@ int CTextProgressCtrl::SetPos(int position) {
     const int width = FilledWidth(position);
     if (width != m_nFilledWidth) {
         m_nFilledWidth = width;
-        ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        ::InvalidateRect(hwnd(), nullptr, FALSE);  // painted whole, with the window's next paint
     }
     return previous;
 }

@@ -1,8 +1,8 @@
 // A progress bar that paints itself: the done part and the rest in two
 // colours, with a centred percentage (or a custom text) that changes colour
 // exactly at the fill boundary. It keeps its own range and position, taken
-// from PBM_SETRANGE32 / PBM_SETPOS, and repaints only when the filled width
-// in pixels changes.
+// from PBM_SETRANGE32 / PBM_SETPOS, and repaints (with the window's next
+// paint) only when the filled width in pixels changes.
 #pragma once
 
 #include <windows.h>
@@ -18,7 +18,7 @@ class CTextProgressCtrl : public base::SubclassedControl {
 public:
     CTextProgressCtrl();
 
-    // Stores the position and repaints at once if the filled width changed.
+    // Stores the position and asks for a repaint if the filled width changed.
     // Returns the previous position, or -1 when the window does not exist.
     int SetPos(int position);
     int GetPos() const { return m_nPosition; }

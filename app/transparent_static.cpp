@@ -1,5 +1,7 @@
 #include "app/transparent_static.h"
 
+#include <string>
+
 namespace app {
 
 bool CTransparentStatic2::CaptureBackground() {
@@ -24,6 +26,14 @@ bool CTransparentStatic2::CaptureBackground() {
     return m_bmpBackground.valid();
 }
 
+bool CTransparentStatic2::Shows(const char* text) const {
+    const std::string wanted = text ? text : "";
+    std::string current(wanted.size() + 2, '\0');
+    const LRESULT length =
+        ::DefWindowProcA(hwnd(), WM_GETTEXT, current.size(), reinterpret_cast<LPARAM>(&current[0]));
+    return static_cast<size_t>(length) == wanted.size() && current.compare(0, wanted.size(), wanted) == 0;
+}
+
 void CTransparentStatic2::PaintBackground(HDC dc) {
     RECT client;
     ::GetClientRect(hwnd(), &client);
@@ -36,10 +46,12 @@ void CTransparentStatic2::PaintBackground(HDC dc) {
 LRESULT CTransparentStatic2::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_SETTEXT: {
+        if (Shows(reinterpret_cast<const char*>(lParam))) return TRUE;
         CaptureBackground();
-        const LRESULT result = CallOriginal(message, wParam, lParam);
+        // Stored without the class's own paint at once: the label is painted
+        // (background, then text) with the window's next paint.
+        const LRESULT result = ::DefWindowProcA(hwnd(), message, wParam, lParam);
         ::InvalidateRect(hwnd(), nullptr, TRUE);
-        ::UpdateWindow(hwnd());
         return result;
     }
     case WM_ERASEBKGND:

@@ -1,6 +1,8 @@
 // A label that shows the parent's background behind its text. The pixels
 // behind it are copied once, at the first text change or erase, and every
-// later erase blits that copy back before the text is drawn again.
+// later erase blits that copy back before the text is drawn again. A new
+// text is painted with the window's next paint; a text it already shows
+// changes nothing.
 #pragma once
 
 #include "base/subclassed_control.h"
@@ -18,6 +20,8 @@ protected:
 private:
     // True when the background was captured now (not already held).
     bool CaptureBackground();
+    // The label's text is exactly `text` (null: empty).
+    bool Shows(const char* text) const;
     void PaintBackground(HDC dc);
 
     base::UniqueGdiObject m_bmpBackground;

@@ -35,15 +35,59 @@ bool NeedsFetch(const ListEntry& entry, const std::string& staged) {
     return ::GetFileAttributesA(staged.c_str()) == INVALID_FILE_ATTRIBUTES || NeedsUpdateOnDisk(entry, staged);
 }
 
-// The size the entry's download may have: the signed size in a signed
-// release, the list's size for an entry compared by size. An entry steered
-// by its revision text is compared without it and takes the size answered.
-transfer::ExpectedLength ExpectedLengthOf(const UpdateState& state, const ListEntry& entry) {
-    const auto known = state.m_mapSignedFiles.find(entry.remoteName);
-    if (ChecksReleases(state) && known != state.m_mapSignedFiles.end())
-        return transfer::ExpectedLength::Exactly(known->second.size);
+// The size the entry's download may have without a release key: the list's
+// size for an entry compared by size. An entry steered by its revision text
+// is compared without it and takes the size answered.
+transfer::ExpectedLength ExpectedLengthOf(const ListEntry& entry) {
     if (entry.revision.empty()) return transfer::ExpectedLength::Exactly(entry.size);
     return transfer::ExpectedLength::AsAnswered();
+}
+
+// The signature gives the file's size and SHA-256, so the file comes with
+// one ranged request from its signed size and the hash decides. A partial
+// file an earlier run left, continued here, starts over from byte 0 once
+// when the whole does not match; a file fetched from its first byte that
+// does not match is refused. True when the staged file matched.
+bool FetchSignedFile(UpdateState& state, const ListEntry& entry, const std::string& url, const std::string& staged,
+                     const std::string& marker, transfer::TransferProgress& progress,
+                     transfer::TransferBuffer& buffer) {
+    const integrity::SignedFile& known = state.m_mapSignedFiles.at(entry.remoteName);
+    const auto fetch = [&] {
+        return transfer::DownloadFileOfKnownSize(&progress, buffer, url, staged, marker.c_str(), kTransferAttempts,
+                                                 known.size) == 1;
+    };
+    const bool continued = transfer::LeftUnderMarker(staged, marker);
+    if (!fetch()) return false;
+    if (!continued) return StagedFileIsSigned(state, entry, staged);
+    if (HoldIfSigned(state, entry, staged)) return true;
+
+    ::DeleteFileA(staged.c_str());
+    // The window has counted the file's bytes once; they come again.
+    state.m_nTotalBytes += known.size;
+    state.m_nRemainingBytes += known.size;
+    progress.lastChunk = progress.done = 0;
+    progress.remaining = progress.total = entry.size;
+    return fetch() && StagedFileIsSigned(state, entry, staged);
+}
+
+// Fetches the entry into its staged name, by its blocks where it can, else
+// whole. In a signed release the staged file has matched the signature
+// when this returns true.
+bool FetchFile(UpdateState& state, const ListEntry& entry, const std::string& staged,
+               transfer::TransferProgress& progress, transfer::TransferBuffer& buffer) {
+    const std::string& marker = entry.revision.empty() ? entry.fingerprint : entry.revision;
+    switch (FetchByBlocks(state, entry, staged, marker, progress, buffer)) {
+    case DeltaFetch::kFailed:
+        return false;
+    case DeltaFetch::kStaged:  // checked against the signed release already
+        return true;
+    case DeltaFetch::kWhole:
+        break;
+    }
+    const std::string url = MakeServerUrl(state, entry.remoteName);
+    if (ChecksReleases(state)) return FetchSignedFile(state, entry, url, staged, marker, progress, buffer);
+    return transfer::DownloadFileResumable(&progress, buffer, url, staged, marker.c_str(), kTransferAttempts,
+                                           ExpectedLengthOf(entry)) == 1;
 }
 
 // A staged file already complete and current: report it as fully received.
@@ -104,25 +148,15 @@ int DownloadPendingFiles(UpdateState& state) {
         base::SetControlText(state.hWnd, kFileNameLabel, base::FileNamePart(entry.localPath));
         base::SetControlText(state.hWnd, kStatusLabel, "파일 수신 중...");
 
-        const std::string url = MakeServerUrl(state, entry.remoteName);
         progress.lastChunk = 0;
         progress.done = 0;
         progress.remaining = progress.total = entry.size;
-        // A file put together from blocks has been checked against the signed release already.
-        DeltaFetch byBlocks = DeltaFetch::kWhole;
         if (NeedsFetch(entry, staged)) {
-            const std::string& marker = entry.revision.empty() ? entry.fingerprint : entry.revision;
-            byBlocks = FetchByBlocks(state, entry, staged, marker, progress, buffer);
-            if (byBlocks == DeltaFetch::kFailed) return kFailed;
-            if (byBlocks == DeltaFetch::kWhole &&
-                transfer::DownloadFileResumable(&progress, buffer, url, staged, marker.c_str(), kTransferAttempts,
-                                                ExpectedLengthOf(state, entry)) != 1)
-                return kFailed;
+            if (!FetchFile(state, entry, staged, progress, buffer)) return kFailed;
         } else {
             ReportStagedFile(progress, entry.size);
+            if (ChecksReleases(state) && !StagedFileIsSigned(state, entry, staged)) return kFailed;
         }
-        if (ChecksReleases(state) && byBlocks != DeltaFetch::kStaged && !StagedFileIsSigned(state, entry, staged))
-            return kFailed;
         state.m_mapFetched[item.first] = entry;
         state.m_mapUpdatedFiles[entry.localPath] = entry.localPath;
     }

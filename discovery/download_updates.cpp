@@ -9,6 +9,7 @@
 #include "discovery/release_check.h"
 #include "discovery/server_files.h"
 #include "install/running_programs.h"
+#include "transfer/internet_session.h"
 #include "transfer/local_files.h"
 #include "transfer/run_patience.h"
 
@@ -67,6 +68,9 @@ int DownloadUpdates(UpdateState& state, const std::string& serverUrl, const std:
         ShowStatus(state, "서버 점검으로 스킵합니다!");
         return kServerDisabled;
     }
+    // Every request of the run goes through this one session, so that
+    // WinINet can keep its connection from file to file.
+    const transfer::RunSession session;
     integrity::ReleaseWanted wanted;
     if (SelectVersionFolder(state, gatewayKey, wanted) != kFetched) return kFailed;
 

@@ -1,6 +1,7 @@
-// Single HTTP GETs over WinINet: no retries, no resume. Every request opens
-// its own session (agent "Vantero", the system's proxy settings), always goes
-// over TLS to the URL's port, bypasses the cache and does not follow redirects.
+// Single HTTP GETs over WinINet: no retries, no resume. Every request goes
+// through the run's internet session (agent "Vantero", the system's proxy
+// settings; internet_session.h), always goes over TLS to the URL's port,
+// bypasses the cache and does not follow redirects.
 #pragma once
 
 #include <cstdint>

@@ -109,17 +109,19 @@ InternetRequest::~InternetRequest() {
     // under Wine the operation runs out on WinINet's thread).
     request_.reset();
     connection_.reset();
-    session_.reset();
+    ownSession_.reset();
     if (completion_) completion_->Release();
 }
 
 InternetRequest::OpenResult InternetRequest::Send(const std::string& url, const SessionSettings& settings,
                                                   const std::string& headers, std::string& failureText) {
     if (!RunPatienceLeft()) throw InternetException(ERROR_INTERNET_TIMEOUT);
-    session_.reset(::InternetOpenA("Vantero", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, INTERNET_FLAG_ASYNC));
-    if (!session_) throw InternetException(::GetLastError());
-    ::InternetSetStatusCallbackA(session_.get(), OnStatus);
-    ApplySettings(session_.get(), settings);
+    HINTERNET session = RunSession::Current();
+    if (!session) {
+        ownSession_ = OpenInternetSession();
+        if (!ownSession_) throw InternetException(::GetLastError());
+        session = ownSession_.get();
+    }
 
     const std::string address = base::ReplaceAll(url, "\\", "/");
     ParsedUrl parsed;
@@ -129,13 +131,17 @@ InternetRequest::OpenResult InternetRequest::Send(const std::string& url, const 
                                        parsed.object.c_str(), static_cast<unsigned>(parsed.port));
         return OpenResult::BadUrl;
     }
-    connection_.reset(::InternetConnectA(session_.get(), parsed.server.c_str(), parsed.port, nullptr, nullptr,
+    connection_.reset(::InternetConnectA(session, parsed.server.c_str(), parsed.port, nullptr, nullptr,
                                          INTERNET_SERVICE_HTTP, 0, kNoCallbacks));
     if (!connection_) {
         failureText = base::FormatText("GetHttpConnection: %s, %u", parsed.server.c_str(),
                                        static_cast<unsigned>(parsed.port));
         return OpenResult::NoConnection;
     }
+    // The session is shared by every kind of request: each kind's settings
+    // go on its own connection handle, from which Windows hands them to the
+    // request.
+    ApplySettings(connection_.get(), settings);
     // Opened without a context, so that no callback can reach the completion
     // before the handle holds its own reference to it.
     request_.reset(::HttpOpenRequestA(connection_.get(), "GET", parsed.object.c_str(), nullptr, nullptr, nullptr,
@@ -148,9 +154,11 @@ InternetRequest::OpenResult InternetRequest::Send(const std::string& url, const 
         return OpenResult::NoRequest;
     }
     completion_->AddReference();  // the handle's, given back when WinINet closes it
-    // Windows hands the session's time-outs down to its connections and
-    // requests; Wine keeps them on the session only, so they are repeated
-    // on the request itself (same values, no change on Windows).
+    // Only this request reports to the completion: the session and the
+    // connection have no callback.
+    ::InternetSetStatusCallbackA(request_.get(), OnStatus);
+    // Repeated on the request itself, whose own settings are the ones Wine
+    // keeps (same values, no change where they were handed down).
     ApplySettings(request_.get(), settings);
     ::HttpAddRequestHeadersA(request_.get(), headers.c_str(), static_cast<DWORD>(headers.size()),
                              HTTP_ADDREQ_FLAG_ADD_IF_NEW);

@@ -1,6 +1,7 @@
-// One GET over WinINet, from opening its own session to reading the body.
-// Internal to the transfer layer: HttpGetFile and HttpGetRange differ only
-// in settings, headers and what they do with the answer.
+// One GET over WinINet, through the run's session (or one of its own outside
+// a run), from opening the connection to reading the body. Internal to the
+// transfer layer: HttpGetFile and HttpGetRange differ only in settings,
+// headers and what they do with the answer.
 //
 // The session is asynchronous so that no server can hold the worker in a
 // call: WinINet works on its own threads while the worker waits with the
@@ -16,17 +17,10 @@
 #include <cstdint>
 #include <string>
 
-#include "base/unique_handle.h"
 #include "transfer/attempt_watch.h"
+#include "transfer/internet_session.h"
 
 namespace transfer {
-
-struct InternetHandleTraits {
-    using Handle = HINTERNET;
-    static Handle invalid() { return nullptr; }
-    static void close(Handle h) { ::InternetCloseHandle(h); }
-};
-using UniqueInternetHandle = base::UniqueHandle<InternetHandleTraits>;
 
 // Always TLS, never from or into the cache, no redirects followed:
 // RELOAD | EXISTING_CONNECT | NO_CACHE_WRITE | SECURE | NO_AUTO_REDIRECT | TRANSFER_BINARY.
@@ -36,7 +30,8 @@ static_assert(kRequestFlags == (INTERNET_FLAG_RELOAD | INTERNET_FLAG_EXISTING_CO
                                 INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_TRANSFER_BINARY),
               "request flags");
 
-// Time-outs (ms) and connect retries of one kind of request.
+// Time-outs (ms) and connect retries of one kind of request, set on its
+// connection and request handles.
 struct SessionSettings {
     DWORD timeoutMs;
     DWORD connectRetries;
@@ -53,7 +48,7 @@ public:
     InternetRequest(const InternetRequest&) = delete;
     InternetRequest& operator=(const InternetRequest&) = delete;
 
-    // Opens the session, the connection and the request and sends it with
+    // Opens the connection and the request and sends it with
     // `headers`, waiting for the answer's headers. Failures before sending
     // are returned (with `failureText` filled as the request routines word
     // it); a failure of the session or of sending (connection, TLS,
@@ -91,8 +86,8 @@ private:
     AttemptWatch watch_;
     DWORD failure_ = 0;  // of the body, after the bytes before it were handed over
     bool finished_ = false;
-    // Released in reverse order: request, connection, session.
-    UniqueInternetHandle session_;
+    // Released in reverse order: request, connection, own session.
+    UniqueInternetHandle ownSession_;  // only outside a run
     UniqueInternetHandle connection_;
     UniqueInternetHandle request_;
 };

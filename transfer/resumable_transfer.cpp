@@ -56,17 +56,27 @@ private:
     const char* markerText_;
 };
 
+// How a partial file kept under a matching marker is taken up.
+enum class PartialCheck {
+    kSampled,  // continued when its first and last bytes are the remote file's
+    kByCaller,  // continued when it is no longer than the file; the caller checks the whole file after
+};
+
 // Opens the download target. A partial file kept under a matching marker is
 // continued when it checks out, otherwise emptied; anything else is created
 // afresh. `offset` gets the first byte to fetch. False when the file cannot
 // be opened.
-bool OpenTarget(DiskFileSink& file, const std::string& target, bool resume, TransferBuffer& buffer,
-                const std::string& url, int attempts, const ExpectedLength& expected, uint64_t& offset) {
+bool OpenTarget(DiskFileSink& file, const std::string& target, bool resume, PartialCheck check, uint64_t size,
+                TransferBuffer& buffer, const std::string& url, int attempts, const ExpectedLength& expected,
+                uint64_t& offset) {
     offset = 0;
     if (!resume) return file.Open(target, DiskFileSink::Mode::CreateTruncate);
     if (!file.Open(target, DiskFileSink::Mode::OpenExisting)) return false;
     try {
-        if (VerifyPartialFile(buffer, url, file, 1024, attempts, expected)) {
+        const bool continues = check == PartialCheck::kByCaller
+                                   ? file.Length() <= size
+                                   : VerifyPartialFile(buffer, url, file, 1024, attempts, expected) == 1;
+        if (continues) {
             offset = file.Length();
         } else {
             file.Seek(0);
@@ -176,14 +186,13 @@ int VerifyPartialFile(TransferBuffer& buffer, const std::string& url, DiskFileSi
     }
 }
 
-int DownloadFileResumable(TransferProgress* progress, TransferBuffer& buffer, const std::string& url,
-                          const std::string& target, const char* markerText, int attempts,
-                          const ExpectedLength& expected) {
-    // A target that cannot be a file (a list entry's name can be anything)
-    // fails before any request, as one that cannot be created would.
-    if (!base::IsUsablePath(target)) return 0;
-    uint64_t remoteSize = 0;
-    if (!GetRemoteFileSize(url, remoteSize, attempts, expected) || remoteSize == 0) return 0;
+namespace {
+
+// The download once the remote size is known: the marker, the target, and
+// ranged requests for the bytes still missing.
+int FetchIntoTarget(TransferProgress* progress, TransferBuffer& buffer, const std::string& url,
+                    const std::string& target, const char* markerText, int attempts, uint64_t remoteSize,
+                    PartialCheck check, const ExpectedLength& expected) {
     if (!FitsOnDrive(target, remoteSize)) {
         base::ShowErrorBox(base::SystemErrorText(ERROR_DISK_FULL));
         return 0;
@@ -196,7 +205,7 @@ int DownloadFileResumable(TransferProgress* progress, TransferBuffer& buffer, co
     StagedFile file(markerPath, markerText);
     uint64_t offset = 0;
     const bool resume = markerMatches && ::PathFileExistsA(target.c_str());
-    if (!OpenTarget(file, target, resume, buffer, url, attempts, expected, offset)) return 0;
+    if (!OpenTarget(file, target, resume, check, remoteSize, buffer, url, attempts, expected, offset)) return 0;
 
     const uint64_t last = remoteSize - 1;
     const int64_t missing = static_cast<int64_t>(remoteSize - offset);
@@ -235,6 +244,27 @@ int DownloadFileResumable(TransferProgress* progress, TransferBuffer& buffer, co
             message = e.message();
         }
     }
+}
+
+}  // namespace
+
+int DownloadFileResumable(TransferProgress* progress, TransferBuffer& buffer, const std::string& url,
+                          const std::string& target, const char* markerText, int attempts,
+                          const ExpectedLength& expected) {
+    // A target that cannot be a file (a list entry's name can be anything)
+    // fails before any request, as one that cannot be created would.
+    if (!base::IsUsablePath(target)) return 0;
+    uint64_t remoteSize = 0;
+    if (!GetRemoteFileSize(url, remoteSize, attempts, expected) || remoteSize == 0) return 0;
+    return FetchIntoTarget(progress, buffer, url, target, markerText, attempts, remoteSize, PartialCheck::kSampled,
+                           expected);
+}
+
+int DownloadFileOfKnownSize(TransferProgress* progress, TransferBuffer& buffer, const std::string& url,
+                            const std::string& target, const char* markerText, int attempts, uint64_t size) {
+    if (!base::IsUsablePath(target) || size == 0) return 0;
+    return FetchIntoTarget(progress, buffer, url, target, markerText, attempts, size, PartialCheck::kByCaller,
+                           ExpectedLength::Exactly(size));
 }
 
 }  // namespace transfer

@@ -47,6 +47,15 @@ int DownloadFileResumable(TransferProgress* progress, TransferBuffer& buffer, co
                           const std::string& target, const char* markerText, int attempts,
                           const ExpectedLength& expected);
 
+// The same for a file whose size and content the caller already knows (a
+// signed release): no size query, and a partial file left under a matching
+// marker is continued from its length without samples, or started over
+// when it is longer than `size`. The caller checks the whole file after,
+// and starts it over when it does not match. One ranged request when
+// nothing fails.
+int DownloadFileOfKnownSize(TransferProgress* progress, TransferBuffer& buffer, const std::string& url,
+                            const std::string& target, const char* markerText, int attempts, uint64_t size);
+
 // The marker path for a download target.
 std::string MarkerPath(const std::string& target);
 // The target exists and its marker holds exactly `markerText`: a download

@@ -4,6 +4,7 @@ a build without a key asks for nothing more than before; a tampered file, a
 replayed older release or one older than the build installs nothing and runs
 nothing."""
 import os
+import re
 import subprocess
 import tempfile
 import unittest
@@ -16,6 +17,8 @@ SIGNED_BUILD = "Arkenfel_Update_signed.exe"
 OLDER_RELEASE = "이미 설치한 업데이트보다 오래된 업데이트입니다."
 FILE_MISMATCH = "[data\\map.pak] 파일이 업데이트 서명과 일치하지 않습니다."
 MAP = os.urandom(300000)
+# An access log line of the reference nginx: the name, the Range header and the connection.
+LOGGED = re.compile(r'fn=vantero/(\S+) HTTP/[\d.]+" \d+ \d+ range="([^"]*)" ua="[^"]*" conn=(\d+)/')
 
 
 def release_files():
@@ -85,6 +88,31 @@ class SignedReleaseInstalls(SignedReleaseScenario):
         self.assertIn(DONE, again.texts(1017))
         self.assertEqual(["vantero/gateway.ini", "vantero/2026a/Arkenfel_List.ini",
                           "vantero/2026a/Arkenfel_Update.ini"], self.fetched(before))
+
+
+class ManyFilesOverAKeptConnection(SignedReleaseScenario):
+    server_kind = "nginx"
+
+    def test_each_file_is_one_ranged_request_and_all_of_them_share_at_most_two_connections(self):
+        self.start_server()
+        files = {"data/f%03d.dat" % i: os.urandom(2000 + 37 * i) for i in range(60)}
+        key = harness.win_path(os.path.join(KEYS, "test_release_key.pem"))
+        self.publish("2026a", files, ["--sign", key, "--serial", "7000"])
+        self.prefix.install_updater(exe_name=SIGNED_BUILD)
+        run = self.prefix.run_updater()
+        self.assertNoUnansweredBoxes(run)
+        self.assertEqual([], run.boxes())
+        self.assertIn(DONE, run.texts(1017))
+        for rel in files:
+            self.assertSameFile("2026a", rel)
+
+        logged = [LOGGED.search(line).groups() for line in self.server.access_log() if LOGGED.search(line)]
+        of_files = [(name, ranged, conn) for name, ranged, conn in logged if name.startswith("2026a/data/")]
+        # No size query and no sample: the signature gave every size.
+        self.assertEqual(sorted(("2026a/" + rel, "bytes=0-%d" % (len(data) - 1)) for rel, data in files.items()),
+                         sorted((name, ranged) for name, ranged, _ in of_files))
+        # Every body read to its end, so the connection is kept from file to file.
+        self.assertLessEqual(len({conn for _, _, conn in of_files}), 2, of_files)
 
 
 class RefusedReleases(SignedReleaseScenario):

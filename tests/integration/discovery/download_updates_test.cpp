@@ -250,6 +250,68 @@ TEST_F(SignedReleaseTest, AReleaseForOneChannelIsTakenOnlyByUpdatersThatChoseIts
               boxes_.boxes()[0].text);
 }
 
+// Every request of a file, as "<kind> <range>".
+std::vector<std::string> Kinds(const testserver::TestSite& site, const std::string& file) {
+    std::vector<std::string> kinds;
+    for (const auto& request : site.Requests())
+        if (request.file == file) kinds.push_back(request.kind + " " + request.range);
+    return kinds;
+}
+
+TEST_F(SignedReleaseTest, FilesComeWithOneRangedRequestFromTheSignedSizeAndAFailedPartialStartsOverOnce) {
+    PublishSigned(files_, 500);
+    ASSERT_EQ(discovery::kFetched, Run());
+    // The steering texts as ever (a size query, then their bytes); the files
+    // with no size query.
+    for (const char* text : {"gateway.ini", "v/Arkenfel_List.ini", "v/Arkenfel_Release.sig"})
+        EXPECT_EQ(2u, Kinds(site_, text).size()) << text;
+    EXPECT_EQ(std::vector<std::string>{"range bytes=0-2999"}, Kinds(site_, "v/a.dat"));
+    EXPECT_EQ(std::vector<std::string>{"range bytes=0-39"}, Kinds(site_, "v/b.dat"));
+
+    // A partial file an earlier run left under its marker: continued from its
+    // length, without samples; the hash decides.
+    const std::string& content = files_[0].second;
+    const std::string value = ListValue(content);
+    const std::string fingerprint = value.substr(value.find('|', 1) + 1, 16);
+    const auto leavePartial = [&](const std::string& head) {
+        testenv::WriteFileBytes(install_ / "a.dat_", head);
+        testenv::WriteFileBytes(install_ / "a.$ver$", fingerprint);
+        ::DeleteFileA((install_ / "b.dat_").c_str());
+        site_.SetFaults({});
+        window_.reports.clear();
+    };
+    leavePartial(content.substr(0, 1000));
+    ASSERT_EQ(discovery::kFetched, Run());
+    EXPECT_EQ(std::vector<std::string>{"range bytes=1000-2999"}, Kinds(site_, "v/a.dat"));
+    EXPECT_EQ(content, testenv::ReadFileBytes(install_ / "a.dat_"));
+
+    // A partial whose bytes are not the file's: once more from byte 0, and the
+    // window is told of every byte again.
+    std::string wrong = content.substr(0, 1000);
+    wrong[10] ^= 1;
+    leavePartial(wrong);
+    ASSERT_EQ(discovery::kFetched, Run());
+    EXPECT_EQ((std::vector<std::string>{"range bytes=1000-2999", "range bytes=0-2999"}), Kinds(site_, "v/a.dat"));
+    EXPECT_EQ(content, testenv::ReadFileBytes(install_ / "a.dat_"));
+    uint64_t reported = 0;
+    for (const auto& report : window_.reports) reported += report.lastChunk;
+    EXPECT_EQ(1000u + 2000u + 3000u + 40u, reported);
+    EXPECT_EQ(0u, boxes_.count());
+
+    // A server whose file does not match the signature cannot keep the
+    // updater asking: the fresh start is the last.
+    std::string tampered = content;
+    tampered[2500] ^= 1;
+    site_.PutFile("v/a.dat", tampered);
+    leavePartial(content.substr(0, 1000));
+    EXPECT_EQ(discovery::kFailed, Run());
+    EXPECT_EQ((std::vector<std::string>{"range bytes=1000-2999", "range bytes=0-2999"}), Kinds(site_, "v/a.dat"));
+    ASSERT_EQ(1u, boxes_.count());
+    EXPECT_EQ(0u, boxes_.boxes()[0].text.find("[a.dat] 파일이 업데이트 서명과 일치하지 않습니다."));
+    EXPECT_FALSE(testenv::FileExists(install_ / "a.dat_"));
+    EXPECT_FALSE(testenv::FileExists(install_ / "a.$ver$"));
+}
+
 TEST_F(SignedReleaseTest, EveryRefusalFetchesNoFileAndAcceptsNoSerial) {
     const std::string notInstalled = "\n서명이 확인되지 않은 업데이트는 설치하지 않습니다.";
     struct Case {

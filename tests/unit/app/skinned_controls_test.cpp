@@ -46,12 +46,16 @@ TEST(TextProgressCtrl, RepaintsOnlyWhenTheFilledWidthChanges) {
     ::SendMessageA(window.child(), PBM_SETRANGE32, 0, 1000);
 
     EXPECT_EQ(0, bar.SetPos(500));
+    ::UpdateWindow(window.child());
     const int afterFirst = bar.PaintCount();
     EXPECT_GE(afterFirst, 1);
     bar.SetPos(502);  // 100.4 px: still 100 filled pixels
     bar.SetPos(504);
+    ::UpdateWindow(window.child());
     EXPECT_EQ(afterFirst, bar.PaintCount());
     EXPECT_EQ(504, ::SendMessageA(window.child(), PBM_SETPOS, 505, 0));  // 101 px
+    EXPECT_EQ(afterFirst, bar.PaintCount());  // not at once: with the next paint
+    ::UpdateWindow(window.child());
     EXPECT_EQ(afterFirst + 1, bar.PaintCount());
     EXPECT_EQ(505, bar.GetPos());
     EXPECT_EQ(1000, ::SendMessageA(window.child(), PBM_GETRANGE, FALSE, 0));
@@ -85,7 +89,7 @@ TEST(TextProgressCtrl, SetPosOnADestroyedWindowChangesNothing) {
     EXPECT_EQ(0, bar.GetPos());
 }
 
-TEST(TransparentStatic, CapturesTheBackgroundOnce) {
+TEST(TransparentStatic, CapturesTheBackgroundOnceAndRepaintsOnlyANewTextWithTheNextPaint) {
     HostWindow window("STATIC", 120, 16);
     app::CTransparentStatic2 label;
     ASSERT_TRUE(label.Subclass(window.child()));
@@ -95,6 +99,17 @@ TEST(TransparentStatic, CapturesTheBackgroundOnce) {
     char text[8] = {};
     ::GetWindowTextA(window.child(), text, sizeof(text));
     EXPECT_STREQ("two", text);
+
+    ::UpdateWindow(window.child());
+    ::SetWindowTextA(window.child(), "two");
+    EXPECT_FALSE(::GetUpdateRect(window.child(), nullptr, FALSE));
+    ::SetWindowTextA(window.child(), "two ");
+    EXPECT_TRUE(::GetUpdateRect(window.child(), nullptr, FALSE));
+    ::UpdateWindow(window.child());
+    EXPECT_FALSE(::GetUpdateRect(window.child(), nullptr, FALSE));
+    ::SetWindowTextA(window.child(), "");
+    ::GetWindowTextA(window.child(), text, sizeof(text));
+    EXPECT_STREQ("", text);
 }
 
 }  // namespace

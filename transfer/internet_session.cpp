@@ -1,0 +1,24 @@
+#include "transfer/internet_session.h"
+
+namespace transfer {
+namespace {
+
+// One run per process, on its worker thread.
+HINTERNET g_runSession = nullptr;
+
+}  // namespace
+
+UniqueInternetHandle OpenInternetSession() {
+    return UniqueInternetHandle(
+        ::InternetOpenA("Vantero", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, INTERNET_FLAG_ASYNC));
+}
+
+RunSession::RunSession() : handle_(OpenInternetSession()), previous_(g_runSession) {
+    if (handle_) g_runSession = handle_.get();
+}
+
+RunSession::~RunSession() { g_runSession = previous_; }
+
+HINTERNET RunSession::Current() { return g_runSession; }
+
+}  // namespace transfer
