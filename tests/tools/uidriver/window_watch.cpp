@@ -80,6 +80,10 @@ void WindowWatch::TakeScreenshots(HWND window, const std::string& title) {
     for (ScreenshotSpec& shot : options_.screenshots) {
         if (shot.taken) continue;
         bool due = shot.when.empty() || title.find(shot.when) != std::string::npos;
+        // The texts this poll has just logged count too: a label that changes
+        // between the two reads must not leave a logged text without its picture.
+        for (const auto& [key, text] : controlTexts_)
+            if (!due && key.first == window && text.find(shot.when) != std::string::npos) due = true;
         if (!due) {
             if (!controlsRead) controls = ChildControls(window);
             controlsRead = true;
