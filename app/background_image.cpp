@@ -23,13 +23,6 @@ bool StartGdiplus() {
     return Gdiplus::GdiplusStartup(&g_gdiplusToken, &input, nullptr) == Gdiplus::Ok;
 }
 
-struct GlobalBlock {
-    HGLOBAL handle;
-    ~GlobalBlock() {
-        if (handle) ::GlobalFree(handle);
-    }
-};
-
 HBITMAP DecodeStream(IStream* stream) {
     Gdiplus::GpBitmap* decoded = nullptr;
     if (Gdiplus::DllExports::GdipCreateBitmapFromStream(stream, &decoded) != Gdiplus::Ok) return nullptr;
@@ -63,13 +56,14 @@ bool LoadResourceImage(BackgroundImage& image) {
     const void* bytes = ::LockResource(::LoadResource(module, resource));
     if (!bytes) return false;
 
-    GlobalBlock block{::GlobalAlloc(GMEM_MOVEABLE, size)};
-    if (!block.handle) return false;
-    std::memcpy(::GlobalLock(block.handle), bytes, size);
-    ::GlobalUnlock(block.handle);
+    // Declared before the stream, which does not own it, so that it outlives it.
+    const base::UniqueGlobalMemory block(::GlobalAlloc(GMEM_MOVEABLE, size));
+    if (!block) return false;
+    std::memcpy(::GlobalLock(block.get()), bytes, size);
+    ::GlobalUnlock(block.get());
 
     base::ComPtr<IStream> stream;
-    if (FAILED(::CreateStreamOnHGlobal(block.handle, FALSE, stream.put())) || !StartGdiplus()) return false;
+    if (FAILED(::CreateStreamOnHGlobal(block.get(), FALSE, stream.put())) || !StartGdiplus()) return false;
     if (HBITMAP bitmap = DecodeStream(stream.get())) image.assign(bitmap);
     return !image.empty();
 }

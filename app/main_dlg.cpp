@@ -3,6 +3,7 @@
 #include "app/about_dialog.h"
 #include "app/progress_display.h"
 #include "app/update_run.h"
+#include "base/gdi_guards.h"
 #include "base/message_box.h"
 #include "base/module_path.h"
 #include "base/window_protocol.h"
@@ -82,9 +83,8 @@ void CMainDlg::Show() {
     ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     if (m_imgBackground.empty() || g_backgroundPainted) return;
     g_backgroundPainted = true;
-    HDC dc = ::GetDC(hwnd());
-    OnEraseBackground(dc);
-    ::ReleaseDC(hwnd(), dc);
+    const base::WindowDc dc(hwnd());
+    OnEraseBackground(dc.get());
 }
 
 bool CMainDlg::OnEraseBackground(HDC dc) {
@@ -93,10 +93,9 @@ bool CMainDlg::OnEraseBackground(HDC dc) {
     ::GetObjectA(m_imgBackground.bitmap(), sizeof(info), &info);
     RECT client;
     ::GetClientRect(hwnd(), &client);
-    base::UniqueMemoryDc memory(::CreateCompatibleDC(dc));
-    HGDIOBJ old = ::SelectObject(memory.get(), m_imgBackground.bitmap());
+    const base::UniqueMemoryDc memory = base::CreateMemoryDc(dc);
+    const base::SelectedObject selection(memory.get(), m_imgBackground.bitmap());
     ::StretchBlt(dc, 0, 0, client.right, client.bottom, memory.get(), 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
-    ::SelectObject(memory.get(), old);
     return true;
 }
 
@@ -159,15 +158,14 @@ INT_PTR CMainDlg::OnCtlColor(HDC dc, HWND control) {
 }
 
 void CMainDlg::PaintMinimisedIcon() {
-    PAINTSTRUCT ps;
-    HDC dc = ::BeginPaint(hwnd(), &ps);
+    const base::PaintDc paint(hwnd());
+    const HDC dc = paint.get();
     ::SendMessageA(hwnd(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
     RECT client;
     ::GetClientRect(hwnd(), &client);
     const int x = (client.right - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
     const int y = (client.bottom - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
     ::DrawIcon(dc, x, y, m_hIcon);
-    ::EndPaint(hwnd(), &ps);
 }
 
 void CMainDlg::OpenAboutBox() { CAboutDlg().DoModal(hwnd()); }
