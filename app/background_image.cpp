@@ -23,12 +23,15 @@ bool StartGdiplus() {
     return Gdiplus::GdiplusStartup(&g_gdiplusToken, &input, nullptr) == Gdiplus::Ok;
 }
 
+struct GdiplusBitmapTraits : base::NullWhenAbsent<Gdiplus::GpBitmap*> {
+    static void close(Handle h) { Gdiplus::DllExports::GdipDisposeImage(h); }
+};
+
 HBITMAP DecodeStream(IStream* stream) {
-    Gdiplus::GpBitmap* decoded = nullptr;
-    if (Gdiplus::DllExports::GdipCreateBitmapFromStream(stream, &decoded) != Gdiplus::Ok) return nullptr;
+    base::UniqueHandle<GdiplusBitmapTraits> decoded;
+    if (Gdiplus::DllExports::GdipCreateBitmapFromStream(stream, decoded.put()) != Gdiplus::Ok) return nullptr;
     HBITMAP bitmap = nullptr;
-    Gdiplus::DllExports::GdipCreateHBITMAPFromBitmap(decoded, &bitmap, 0);
-    Gdiplus::DllExports::GdipDisposeImage(decoded);
+    Gdiplus::DllExports::GdipCreateHBITMAPFromBitmap(decoded.get(), &bitmap, 0);
     return bitmap;
 }
 
