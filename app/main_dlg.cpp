@@ -24,6 +24,17 @@ bool IsWhiteLabel(int id) {
     return false;
 }
 
+// The control behind each part of the window that the worker side writes to.
+struct PartControl {
+    WindowPart part;
+    int id;
+};
+const PartControl kPartControls[] = {
+    {kFileProgressBar, IDC_FILE_PROGRESS}, {kTotalProgressBar, IDC_TOTAL_PROGRESS},
+    {kFileNameLabel, IDC_FILE_NAME},       {kFileInfoLabel, IDC_FILE_INFO},
+    {kStatusLabel, IDC_STATUS},            {kSummaryLabel, IDC_SUMMARY},
+};
+
 // The background image is painted through a client context once per process.
 bool g_backgroundPainted = false;
 
@@ -44,6 +55,8 @@ void CMainDlg::AttachControls() {
     for (int i = 0; i < 5; ++i) SubclassControl(kLabelIds[i], m_labels[i]);
     SubclassControl(IDC_FILE_PROGRESS, m_fileBar);
     SubclassControl(IDC_TOTAL_PROGRESS, m_totalBar);
+    for (const PartControl& entry : kPartControls)
+        base::NameWindowPart(hwnd(), entry.part, ::GetDlgItem(hwnd(), entry.id));
 }
 
 void CMainDlg::ApplyRoundedRegion() {
@@ -69,7 +82,7 @@ BOOL CMainDlg::OnInitDialog() {
     LoadResourceImage(m_imgBackground);
     base::SetMainWindow(hwnd());
     Show();
-    base::SetBarRange(hwnd(), IDC_FILE_PROGRESS, 0, 100);
+    base::SetBarRange(hwnd(), kFileProgressBar, 0, 100);
     ::PostMessageA(hwnd(), UM_START_RUN, 0, 0);
     m_state.hWnd = hwnd();
     return TRUE;
@@ -198,6 +211,7 @@ INT_PTR CMainDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
         m_imgBackground.reset();
         base::SetMainWindow(nullptr);
+        base::ForgetWindowParts(hwnd());
         return kNotHandled;
     case WM_CTLCOLORSTATIC:
         return OnCtlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
