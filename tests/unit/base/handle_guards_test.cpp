@@ -48,7 +48,7 @@ TEST_F(UniqueHandleOwnership, AssignmentPutAndResetCloseTheHeldHandleFirst) {
     EXPECT_EQ(std::vector<int>({1, 2, 3}), g_closed);
 }
 
-TEST(UniqueHandleKinds, FileHandlesTreatMinusOneAsAbsentAndCloseARealOne) {
+TEST(UniqueHandleKinds, FilesTreatMinusOneAsAbsentAndKernelHandlesAreReallyClosed) {
     EXPECT_FALSE(base::UniqueFile());
     EXPECT_FALSE(base::UniqueFile(INVALID_HANDLE_VALUE));
     HANDLE event = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
