@@ -23,19 +23,15 @@ bool StartGdiplus() {
     return Gdiplus::GdiplusStartup(&g_gdiplusToken, &input, nullptr) == Gdiplus::Ok;
 }
 
-struct GlobalBlock {
-    HGLOBAL handle;
-    ~GlobalBlock() {
-        if (handle) ::GlobalFree(handle);
-    }
+struct GdiplusBitmapTraits : base::NullWhenAbsent<Gdiplus::GpBitmap*> {
+    static void close(Handle h) { Gdiplus::DllExports::GdipDisposeImage(h); }
 };
 
 HBITMAP DecodeStream(IStream* stream) {
-    Gdiplus::GpBitmap* decoded = nullptr;
-    if (Gdiplus::DllExports::GdipCreateBitmapFromStream(stream, &decoded) != Gdiplus::Ok) return nullptr;
+    base::UniqueHandle<GdiplusBitmapTraits> decoded;
+    if (Gdiplus::DllExports::GdipCreateBitmapFromStream(stream, decoded.put()) != Gdiplus::Ok) return nullptr;
     HBITMAP bitmap = nullptr;
-    Gdiplus::DllExports::GdipCreateHBITMAPFromBitmap(decoded, &bitmap, 0);
-    Gdiplus::DllExports::GdipDisposeImage(decoded);
+    Gdiplus::DllExports::GdipCreateHBITMAPFromBitmap(decoded.get(), &bitmap, 0);
     return bitmap;
 }
 
@@ -63,13 +59,14 @@ bool LoadResourceImage(BackgroundImage& image) {
     const void* bytes = ::LockResource(::LoadResource(module, resource));
     if (!bytes) return false;
 
-    GlobalBlock block{::GlobalAlloc(GMEM_MOVEABLE, size)};
-    if (!block.handle) return false;
-    std::memcpy(::GlobalLock(block.handle), bytes, size);
-    ::GlobalUnlock(block.handle);
+    // Declared before the stream, which does not own it, so that it outlives it.
+    const base::UniqueGlobalMemory block(::GlobalAlloc(GMEM_MOVEABLE, size));
+    if (!block) return false;
+    std::memcpy(::GlobalLock(block.get()), bytes, size);
+    ::GlobalUnlock(block.get());
 
     base::ComPtr<IStream> stream;
-    if (FAILED(::CreateStreamOnHGlobal(block.handle, FALSE, stream.put())) || !StartGdiplus()) return false;
+    if (FAILED(::CreateStreamOnHGlobal(block.get(), FALSE, stream.put())) || !StartGdiplus()) return false;
     if (HBITMAP bitmap = DecodeStream(stream.get())) image.assign(bitmap);
     return !image.empty();
 }

@@ -13,6 +13,7 @@ FARPROC WINAPI LoadDelayedImport(unsigned notification, PDelayLoadInfo info) {
     // Null lets the delay-load helper load it by name, which the manifest's
     // side-by-side dependency resolves before any search.
     if (::lstrcmpiA(info->szDll, "comctl32.dll") == 0) return nullptr;
+    // Handed to the delay-load helper, which keeps it loaded for the process's life.
     HMODULE module = base::LoadSystemLibrary(info->szDll);
     // Null would make the helper search by name, the program's folder
     // included; a system DLL missing from the system folder is a failed load.

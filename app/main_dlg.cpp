@@ -3,6 +3,7 @@
 #include "app/about_dialog.h"
 #include "app/progress_display.h"
 #include "app/update_run.h"
+#include "base/gdi_guards.h"
 #include "base/message_box.h"
 #include "base/module_path.h"
 #include "base/window_protocol.h"
@@ -22,6 +23,17 @@ bool IsWhiteLabel(int id) {
         if (labelId == id) return true;
     return false;
 }
+
+// The control behind each part of the window that the worker side writes to.
+struct PartControl {
+    WindowPart part;
+    int id;
+};
+const PartControl kPartControls[] = {
+    {kFileProgressBar, IDC_FILE_PROGRESS}, {kTotalProgressBar, IDC_TOTAL_PROGRESS},
+    {kFileNameLabel, IDC_FILE_NAME},       {kFileInfoLabel, IDC_FILE_INFO},
+    {kStatusLabel, IDC_STATUS},            {kSummaryLabel, IDC_SUMMARY},
+};
 
 // The background image is painted through a client context once per process.
 bool g_backgroundPainted = false;
@@ -43,6 +55,8 @@ void CMainDlg::AttachControls() {
     for (int i = 0; i < 5; ++i) SubclassControl(kLabelIds[i], m_labels[i]);
     SubclassControl(IDC_FILE_PROGRESS, m_fileBar);
     SubclassControl(IDC_TOTAL_PROGRESS, m_totalBar);
+    for (const PartControl& entry : kPartControls)
+        base::NameWindowPart(hwnd(), entry.part, ::GetDlgItem(hwnd(), entry.id));
 }
 
 void CMainDlg::ApplyRoundedRegion() {
@@ -68,7 +82,7 @@ BOOL CMainDlg::OnInitDialog() {
     LoadResourceImage(m_imgBackground);
     base::SetMainWindow(hwnd());
     Show();
-    base::SetBarRange(hwnd(), IDC_FILE_PROGRESS, 0, 100);
+    base::SetBarRange(hwnd(), kFileProgressBar, 0, 100);
     ::PostMessageA(hwnd(), UM_START_RUN, 0, 0);
     m_state.hWnd = hwnd();
     return TRUE;
@@ -82,9 +96,8 @@ void CMainDlg::Show() {
     ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     if (m_imgBackground.empty() || g_backgroundPainted) return;
     g_backgroundPainted = true;
-    HDC dc = ::GetDC(hwnd());
-    OnEraseBackground(dc);
-    ::ReleaseDC(hwnd(), dc);
+    const base::WindowDc dc(hwnd());
+    OnEraseBackground(dc.get());
 }
 
 bool CMainDlg::OnEraseBackground(HDC dc) {
@@ -93,10 +106,9 @@ bool CMainDlg::OnEraseBackground(HDC dc) {
     ::GetObjectA(m_imgBackground.bitmap(), sizeof(info), &info);
     RECT client;
     ::GetClientRect(hwnd(), &client);
-    base::UniqueMemoryDc memory(::CreateCompatibleDC(dc));
-    HGDIOBJ old = ::SelectObject(memory.get(), m_imgBackground.bitmap());
+    const base::UniqueMemoryDc memory = base::CreateMemoryDc(dc);
+    const base::SelectedObject selection(memory.get(), m_imgBackground.bitmap());
     ::StretchBlt(dc, 0, 0, client.right, client.bottom, memory.get(), 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
-    ::SelectObject(memory.get(), old);
     return true;
 }
 
@@ -159,15 +171,14 @@ INT_PTR CMainDlg::OnCtlColor(HDC dc, HWND control) {
 }
 
 void CMainDlg::PaintMinimisedIcon() {
-    PAINTSTRUCT ps;
-    HDC dc = ::BeginPaint(hwnd(), &ps);
+    const base::PaintDc paint(hwnd());
+    const HDC dc = paint.get();
     ::SendMessageA(hwnd(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
     RECT client;
     ::GetClientRect(hwnd(), &client);
     const int x = (client.right - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
     const int y = (client.bottom - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
     ::DrawIcon(dc, x, y, m_hIcon);
-    ::EndPaint(hwnd(), &ps);
 }
 
 void CMainDlg::OpenAboutBox() { CAboutDlg().DoModal(hwnd()); }
@@ -200,6 +211,7 @@ INT_PTR CMainDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
         m_imgBackground.reset();
         base::SetMainWindow(nullptr);
+        base::ForgetWindowParts(hwnd());
         return kNotHandled;
     case WM_CTLCOLORSTATIC:
         return OnCtlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));

@@ -5,7 +5,9 @@
 
 #include <windows.h>
 
-#include "base/unique_handle.h"
+#include <optional>
+
+#include "base/gdi_guards.h"
 
 namespace app {
 
@@ -20,11 +22,12 @@ public:
 
 private:
     base::UniqueGdiObject m_bitmap;
-    HGDIOBJ m_oldBitmap = nullptr;
     HDC m_original;
     RECT m_rect{};
     bool m_bMemDC;
     base::UniqueMemoryDc m_memory;
+    // Last, so that the buffer leaves the memory DC before the DC and the buffer go.
+    std::optional<base::SelectedObject> m_selection;
 };
 
 }  // namespace app

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "app/mem_dc.h"
+#include "base/gdi_guards.h"
 #include "base/ansi_text.h"
 
 namespace app {
@@ -68,8 +69,8 @@ void CTextProgressCtrl::SetRange(int lower, int upper) {
 }
 
 void CTextProgressCtrl::Paint() {
-    PAINTSTRUCT ps;
-    HDC target = ::BeginPaint(hwnd(), &ps);
+    const base::PaintDc paint(hwnd());
+    const HDC target = paint.get();
     ++m_paintCount;
     if (m_nLower < m_nUpper) {
         const double fraction = static_cast<double>(m_nPosition - m_nLower) / (m_nUpper - m_nLower);
@@ -87,14 +88,12 @@ void CTextProgressCtrl::Paint() {
             const std::string text = m_strText.empty()
                                          ? base::FormatText("%d%%", static_cast<int>(std::trunc(fraction * 100)))
                                          : m_strText;
-            HGDIOBJ oldFont = ::SelectObject(dc, m_font.get());
+            const base::SelectedObject font(dc, m_font.get());
             ::SetBkMode(dc, TRANSPARENT);
             DrawClipped(dc, filled, client, text, m_clrTextOnFilled);
             DrawClipped(dc, empty, client, text, m_clrTextOnEmpty);
-            ::SelectObject(dc, oldFont);
         }
     }
-    ::EndPaint(hwnd(), &ps);
 }
 
 LRESULT CTextProgressCtrl::OnSetText(WPARAM wParam, LPARAM lParam) {

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "base/gdi_guards.h"
+
 namespace app {
 
 bool CTransparentStatic2::CaptureBackground() {
@@ -12,17 +14,17 @@ bool CTransparentStatic2::CaptureBackground() {
     ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
     const int width = rect.right - rect.left, height = rect.bottom - rect.top;
 
-    HDC parentDc = ::GetDC(parent);
-    base::UniqueMemoryDc memory(::CreateCompatibleDC(parentDc));
-    base::UniqueGdiObject bitmap(::CreateCompatibleBitmap(parentDc, width, height));
+    const base::WindowDc parentDc(parent);
+    const base::UniqueMemoryDc memory = base::CreateMemoryDc(parentDc.get());
+    base::UniqueGdiObject bitmap(::CreateCompatibleBitmap(parentDc.get(), width, height));
     if (memory && bitmap) {
-        HGDIOBJ old = ::SelectObject(memory.get(), bitmap.get());
-        ::BitBlt(memory.get(), 0, 0, width, height, parentDc, rect.left, rect.top, SRCCOPY);
-        ::SelectObject(memory.get(), old);
+        {
+            const base::SelectedObject selection(memory.get(), bitmap.get());
+            ::BitBlt(memory.get(), 0, 0, width, height, parentDc.get(), rect.left, rect.top, SRCCOPY);
+        }
         m_bmpBackground = std::move(bitmap);
         ++m_captureCount;
     }
-    ::ReleaseDC(parent, parentDc);
     return m_bmpBackground.valid();
 }
 
@@ -37,10 +39,9 @@ bool CTransparentStatic2::Shows(const char* text) const {
 void CTransparentStatic2::PaintBackground(HDC dc) {
     RECT client;
     ::GetClientRect(hwnd(), &client);
-    base::UniqueMemoryDc memory(::CreateCompatibleDC(dc));
-    HGDIOBJ old = ::SelectObject(memory.get(), m_bmpBackground.get());
+    const base::UniqueMemoryDc memory = base::CreateMemoryDc(dc);
+    const base::SelectedObject selection(memory.get(), m_bmpBackground.get());
     ::BitBlt(dc, 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
-    ::SelectObject(memory.get(), old);
 }
 
 LRESULT CTransparentStatic2::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -102,10 +102,10 @@ private:
     }
 
     void SetLabels(const char* fileName, const char* fileInfo, const char* status, const char* summary) {
-        const int ids[] = {kFileNameLabel, kFileInfoLabel, kStatusLabel, kSummaryLabel};
+        const WindowPart parts[] = {kFileNameLabel, kFileInfoLabel, kStatusLabel, kSummaryLabel};
         const char* texts[] = {fileName, fileInfo, status, summary};
         for (int i = 0; i < 4; ++i)
-            if (texts[i]) base::SetControlText(window_, ids[i], texts[i]);
+            if (texts[i]) base::SetControlText(window_, parts[i], texts[i]);
     }
     void ShowStatus(const char* text) { SetLabels("", "", text, ""); }
 

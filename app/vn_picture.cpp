@@ -1,6 +1,6 @@
 #include "app/vn_picture.h"
 
-#include "base/unique_handle.h"
+#include "base/gdi_guards.h"
 
 namespace app {
 
@@ -8,27 +8,25 @@ void CVNPicture::Paint(HDC dc) {
     HBITMAP bitmap = reinterpret_cast<HBITMAP>(::SendMessageA(hwnd(), STM_GETIMAGE, IMAGE_BITMAP, 0));
     BITMAP info;
     if (!bitmap || !::GetObjectA(bitmap, sizeof(info), &info)) return;
-    base::UniqueMemoryDc memory(::CreateCompatibleDC(dc));
-    HGDIOBJ old = ::SelectObject(memory.get(), bitmap);
+    const base::UniqueMemoryDc memory = base::CreateMemoryDc(dc);
+    const base::SelectedObject selection(memory.get(), bitmap);
     ::TransparentBlt(dc, 0, 0, info.bmWidth, info.bmHeight, memory.get(), 0, 0, info.bmWidth, info.bmHeight,
                      m_clrTransparent);
-    ::SelectObject(memory.get(), old);
 }
 
 LRESULT CVNPicture::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = ::BeginPaint(hwnd(), &ps);
-        Paint(dc);
-        ::EndPaint(hwnd(), &ps);
+        const base::PaintDc paint(hwnd());
+        Paint(paint.get());
         return 0;
     }
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP: {
-        HDC dc = ::GetDC(hwnd());
-        Paint(dc);
-        ::ReleaseDC(hwnd(), dc);
+        {
+            const base::WindowDc dc(hwnd());
+            Paint(dc.get());
+        }
         return CallOriginal(message, wParam, lParam);
     }
     default:

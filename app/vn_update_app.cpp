@@ -8,6 +8,7 @@
 #include "app/desktop_shortcut.h"
 #include "app/home_folder.h"
 #include "app/main_dlg.h"
+#include "app/updater_resources.h"
 #include "base/held_file.h"
 #include "base/machine_settings.h"
 #include "base/message_box.h"
@@ -50,6 +51,7 @@ bool ExistingCopyIsVouchedFor(const std::string& folder, const std::string& copy
 }  // namespace
 
 int CVNUpdateApp::InitInstance() {
+    UseUpdaterResources();
     const std::string modulePath = base::GetModulePath();
     const bool inPlace = IsInPlace(modulePath);
     // Before anything in the home folder is loaded, started or trusted.

@@ -45,46 +45,29 @@ private:
     Handle handle_;
 };
 
-struct KernelHandleTraits {  // processes, threads, events, mutexes: null when absent
-    using Handle = HANDLE;
-    static Handle invalid() { return nullptr; }
-    static void close(Handle h) { ::CloseHandle(h); }
+// The two ways a handle kind says "no handle". A kind's traits derive from one
+// and add its closing call, so each kind below is one line.
+template <typename H>
+struct NullWhenAbsent {
+    using Handle = H;
+    static Handle invalid() { return Handle{}; }
 };
-struct FileHandleTraits {  // CreateFile and friends: INVALID_HANDLE_VALUE when absent
-    using Handle = HANDLE;
-    static Handle invalid() { return INVALID_HANDLE_VALUE; }
-    static void close(Handle h) { ::CloseHandle(h); }
-};
-struct FindHandleTraits {
+struct MinusOneWhenAbsent {  // CreateFile, FindFirstFile
     using Handle = HANDLE;
     static Handle invalid() { return INVALID_HANDLE_VALUE; }
-    static void close(Handle h) { ::FindClose(h); }
 };
-struct RegKeyTraits {
-    using Handle = HKEY;
-    static Handle invalid() { return nullptr; }
-    static void close(Handle h) { ::RegCloseKey(h); }
-};
-struct ModuleTraits {
-    using Handle = HMODULE;
-    static Handle invalid() { return nullptr; }
-    static void close(Handle h) { ::FreeLibrary(h); }
-};
-struct GdiObjectTraits {
-    using Handle = HGDIOBJ;
-    static Handle invalid() { return nullptr; }
-    static void close(Handle h) { ::DeleteObject(h); }
-};
-struct MemoryDcTraits {  // CreateCompatibleDC
-    using Handle = HDC;
-    static Handle invalid() { return nullptr; }
-    static void close(Handle h) { ::DeleteDC(h); }
-};
-struct LocalMemoryTraits {  // buffers that FormatMessage allocates
-    using Handle = HLOCAL;
-    static Handle invalid() { return nullptr; }
-    static void close(Handle h) { ::LocalFree(h); }
-};
+
+struct KernelHandleTraits : NullWhenAbsent<HANDLE> { static void close(Handle h) { ::CloseHandle(h); } };
+struct FileHandleTraits : MinusOneWhenAbsent { static void close(Handle h) { ::CloseHandle(h); } };
+struct FindHandleTraits : MinusOneWhenAbsent { static void close(Handle h) { ::FindClose(h); } };
+struct RegKeyTraits : NullWhenAbsent<HKEY> { static void close(Handle h) { ::RegCloseKey(h); } };
+struct ModuleTraits : NullWhenAbsent<HMODULE> { static void close(Handle h) { ::FreeLibrary(h); } };
+struct GdiObjectTraits : NullWhenAbsent<HGDIOBJ> { static void close(Handle h) { ::DeleteObject(h); } };
+struct MemoryDcTraits : NullWhenAbsent<HDC> { static void close(Handle h) { ::DeleteDC(h); } };
+struct LocalMemoryTraits : NullWhenAbsent<HLOCAL> { static void close(Handle h) { ::LocalFree(h); } };
+struct GlobalMemoryTraits : NullWhenAbsent<HGLOBAL> { static void close(Handle h) { ::GlobalFree(h); } };
+template <typename T>
+struct CoTaskMemoryTraits : NullWhenAbsent<T*> { static void close(T* p) { ::CoTaskMemFree(p); } };
 
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFile = UniqueHandle<FileHandleTraits>;
@@ -93,7 +76,10 @@ using UniqueRegKey = UniqueHandle<RegKeyTraits>;
 using UniqueModule = UniqueHandle<ModuleTraits>;
 using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
 using UniqueMemoryDc = UniqueHandle<MemoryDcTraits>;
-using UniqueLocalMemory = UniqueHandle<LocalMemoryTraits>;
+using UniqueLocalMemory = UniqueHandle<LocalMemoryTraits>;    // what FormatMessage and the decoders allocate
+using UniqueGlobalMemory = UniqueHandle<GlobalMemoryTraits>;  // GlobalAlloc
+template <typename T>
+using UniqueCoTaskMemory = UniqueHandle<CoTaskMemoryTraits<T>>;  // what COM hands back to free
 
 // A process and its first thread as CreateProcess hands them over.
 struct ProcessHandles {

@@ -1,3 +1,5 @@
+// The main window's parts found through the names the window gives them, and
+// the labels and bars written through them.
 #include "base/window_protocol.h"
 
 #include <commctrl.h>
@@ -7,16 +9,29 @@
 namespace base {
 namespace {
 
-HWND Control(HWND dialog, int id) { return dialog ? ::GetDlgItem(dialog, id) : nullptr; }
+const char* const kPartNames[kWindowPartCount] = {
+    "Arkenfel.FileProgressBar", "Arkenfel.TotalProgressBar", "Arkenfel.FileNameLabel",
+    "Arkenfel.FileInfoLabel",   "Arkenfel.StatusLabel",      "Arkenfel.SummaryLabel",
+};
+
+HWND Control(HWND dialog, WindowPart part) {
+    return dialog ? static_cast<HWND>(::GetPropA(dialog, kPartNames[part])) : nullptr;
+}
 
 }  // namespace
 
-void SetControlText(HWND dialog, int id, const std::string& text) {
-    if (HWND control = Control(dialog, id)) ::SetWindowTextA(control, text.c_str());
+void NameWindowPart(HWND window, WindowPart part, HWND control) { ::SetPropA(window, kPartNames[part], control); }
+
+void ForgetWindowParts(HWND window) {
+    for (const char* name : kPartNames) ::RemovePropA(window, name);
 }
 
-std::string GetControlText(HWND dialog, int id) {
-    HWND control = Control(dialog, id);
+void SetControlText(HWND dialog, WindowPart part, const std::string& text) {
+    if (HWND control = Control(dialog, part)) ::SetWindowTextA(control, text.c_str());
+}
+
+std::string GetControlText(HWND dialog, WindowPart part) {
+    HWND control = Control(dialog, part);
     if (!control) return std::string();
     const int length = ::GetWindowTextLengthA(control);
     std::vector<char> buffer(static_cast<size_t>(length) + 2, '\0');
@@ -24,16 +39,16 @@ std::string GetControlText(HWND dialog, int id) {
     return std::string(buffer.data(), copied > 0 ? copied : 0);
 }
 
-void SetBarRange(HWND dialog, int id, int lower, int upper) {
-    if (HWND control = Control(dialog, id)) ::SendMessageA(control, PBM_SETRANGE32, lower, upper);
+void SetBarRange(HWND dialog, WindowPart part, int lower, int upper) {
+    if (HWND control = Control(dialog, part)) ::SendMessageA(control, PBM_SETRANGE32, lower, upper);
 }
 
-void SetBarPos(HWND dialog, int id, int position) {
-    if (HWND control = Control(dialog, id)) ::SendMessageA(control, PBM_SETPOS, position, 0);
+void SetBarPos(HWND dialog, WindowPart part, int position) {
+    if (HWND control = Control(dialog, part)) ::SendMessageA(control, PBM_SETPOS, position, 0);
 }
 
-int GetBarUpper(HWND dialog, int id) {
-    HWND control = Control(dialog, id);
+int GetBarUpper(HWND dialog, WindowPart part) {
+    HWND control = Control(dialog, part);
     return control ? static_cast<int>(::SendMessageA(control, PBM_GETRANGE, FALSE, 0)) : 0;
 }
 

@@ -3,14 +3,13 @@
 // window handle only, so the parts that report progress never need the
 // window's C++ objects; a null window makes every call a no-op, which is how
 // those parts run without a window (in tests, or for fetches that report nothing).
+// The window names its parts on itself, so this side knows no control ids.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
 #include <string>
-
-#include "res/resource.h"
 
 // Posted by the window to itself at the end of initialisation: start the worker.
 constexpr UINT UM_START_RUN = 0x502;
@@ -21,13 +20,16 @@ constexpr UINT UM_TRANSFER_PROGRESS = 0x40B;
 // Sent (synchronously) with lParam = RegisterProgress* after each registered item.
 constexpr UINT UM_REGISTER_PROGRESS = 0x40C;
 
-// Controls of the main window that the worker side writes to.
-constexpr int kFileProgressBar = IDC_FILE_PROGRESS;
-constexpr int kTotalProgressBar = IDC_TOTAL_PROGRESS;
-constexpr int kFileNameLabel = IDC_FILE_NAME;
-constexpr int kFileInfoLabel = IDC_FILE_INFO;
-constexpr int kStatusLabel = IDC_STATUS;
-constexpr int kSummaryLabel = IDC_SUMMARY;
+// Parts of the main window that the worker side writes to.
+enum WindowPart : int {
+    kFileProgressBar,
+    kTotalProgressBar,
+    kFileNameLabel,
+    kFileInfoLabel,
+    kStatusLabel,
+    kSummaryLabel,
+    kWindowPartCount
+};
 
 // The registration progress context: the window, the current item and the
 // item count. Registration and the firewall step keep the counters current.
@@ -39,12 +41,17 @@ struct RegisterProgress {
 
 namespace base {
 
-void SetControlText(HWND dialog, int id, const std::string& text);
-std::string GetControlText(HWND dialog, int id);
+// The window says which of its controls is `part` (a window property, read
+// without a message); it forgets them all before it is destroyed.
+void NameWindowPart(HWND window, WindowPart part, HWND control);
+void ForgetWindowParts(HWND window);
+
+void SetControlText(HWND dialog, WindowPart part, const std::string& text);
+std::string GetControlText(HWND dialog, WindowPart part);
 // Progress bars: the skinned bar keeps its own range and position and takes
 // them from these messages (PBM_SETRANGE32, PBM_SETPOS, PBM_GETRANGE).
-void SetBarRange(HWND dialog, int id, int lower, int upper);
-void SetBarPos(HWND dialog, int id, int position);
-int GetBarUpper(HWND dialog, int id);
+void SetBarRange(HWND dialog, WindowPart part, int lower, int upper);
+void SetBarPos(HWND dialog, WindowPart part, int position);
+int GetBarUpper(HWND dialog, WindowPart part);
 
 }  // namespace base

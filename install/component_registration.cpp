@@ -35,12 +35,6 @@ std::string ToAnsi(const wchar_t* text) {
     return ansi;
 }
 
-// A string that COM allocated for us.
-struct CoTaskString {
-    LPOLESTR text = nullptr;
-    ~CoTaskString() { ::CoTaskMemFree(text); }
-};
-
 // The attributes of one type, released with the type information they came from.
 class TypeAttr {
 public:
@@ -135,11 +129,11 @@ bool FindRegisteredCoClass(const std::string& dllPath, std::string& clsidText, s
             return false;
         }
         if (attr->typekind != TKIND_COCLASS) continue;
-        CoTaskString progId;
-        if (FAILED(::ProgIDFromCLSID(attr->guid, &progId.text))) continue;
-        progIdText = ToAnsi(progId.text);
-        CoTaskString clsid;
-        if (SUCCEEDED(::StringFromCLSID(attr->guid, &clsid.text))) clsidText = ToAnsi(clsid.text);
+        base::UniqueCoTaskMemory<OLECHAR> progId;
+        if (FAILED(::ProgIDFromCLSID(attr->guid, progId.put()))) continue;
+        progIdText = ToAnsi(progId.get());
+        base::UniqueCoTaskMemory<OLECHAR> clsid;
+        if (SUCCEEDED(::StringFromCLSID(attr->guid, clsid.put()))) clsidText = ToAnsi(clsid.get());
         return true;
     }
     return false;

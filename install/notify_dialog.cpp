@@ -1,15 +1,15 @@
 #include "install/notify_dialog.h"
 
-#include "res/resource.h"
+#include "install/program_resources.h"
 
 namespace install {
 
-CNotifyDlg::CNotifyDlg() : base::Dialog(IDD_NOTIFY_DIALOG) {}
+CNotifyDlg::CNotifyDlg() : base::Dialog(UsedProgramResources().filesInUseDialog) {}
 
 BOOL CNotifyDlg::OnInitDialog() {
     std::string text;
     for (const std::string& file : m_files) text += file + "\r\n";
-    HWND edit = ::GetDlgItem(hwnd(), IDC_FILES_IN_USE);
+    HWND edit = ::GetDlgItem(hwnd(), UsedProgramResources().filesInUseList);
     ::SetWindowTextA(edit, text.c_str());
     ::SetFocus(edit);
     // Caret at the end, scrolled into view, so the last file is the one shown.
@@ -20,7 +20,7 @@ BOOL CNotifyDlg::OnInitDialog() {
 }
 
 INT_PTR CNotifyDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM) {
-    if (message == WM_COMMAND && LOWORD(wParam) == IDC_RETRY && HIWORD(wParam) == BN_CLICKED) {
+    if (message == WM_COMMAND && LOWORD(wParam) == UsedProgramResources().retryButton && HIWORD(wParam) == BN_CLICKED) {
         EndDialog(IDOK);
         return TRUE;
     }

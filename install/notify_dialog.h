@@ -1,4 +1,4 @@
-// The retry dialog (IDD_NOTIFY_DIALOG): lists the files that running programs
+// The retry dialog (the program's files-in-use dialog): lists the files that running programs
 // hold and asks the user to close them. DoModal gives IDOK for "retry" and
 // IDCANCEL for "cancel" or closing.
 #pragma once

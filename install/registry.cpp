@@ -1,6 +1,5 @@
 #include "install/registry.h"
 
-#include <utility>
 #include <vector>
 
 #include "base/ansi_text.h"
@@ -30,16 +29,9 @@ const std::vector<RootKeyName>& RootKeyTable() {
 }  // namespace
 
 bool CRegistry::Open(HKEY root, const std::string& keyPath) {
-    Close();
-    if (::RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_ALL_ACCESS, &m_hKey) != ERROR_SUCCESS) {
-        m_hKey = nullptr;
-        return false;
-    }
-    return true;
-}
-
-void CRegistry::Close() {
-    if (m_hKey) ::RegCloseKey(std::exchange(m_hKey, nullptr));
+    if (::RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_ALL_ACCESS, key_.put()) == ERROR_SUCCESS) return true;
+    key_.release();  // a failed open leaves no key to close
+    return false;
 }
 
 HKEY RootKeyFromName(const std::string& name) {
@@ -64,12 +56,12 @@ bool ParseRegistryPath(const std::string& text, HKEY& root, std::string& keyPath
 
 bool ReadRegistryString(const std::string& valueName, const CRegistry& registry, std::string& text) {
     DWORD size = 0;
-    if (::RegQueryValueExA(registry.m_hKey, valueName.c_str(), nullptr, nullptr, nullptr, &size) !=
+    if (::RegQueryValueExA(registry.get(), valueName.c_str(), nullptr, nullptr, nullptr, &size) !=
         ERROR_SUCCESS)
         return false;
     if (size == 0) return true;
     std::vector<char> buffer(size + 1, '\0');
-    if (::RegQueryValueExA(registry.m_hKey, valueName.c_str(), nullptr, nullptr,
+    if (::RegQueryValueExA(registry.get(), valueName.c_str(), nullptr, nullptr,
                            reinterpret_cast<BYTE*>(buffer.data()), &size) != ERROR_SUCCESS)
         return false;
     text.assign(buffer.data());
@@ -78,7 +70,7 @@ bool ReadRegistryString(const std::string& valueName, const CRegistry& registry,
 
 bool WriteRegistryString(const std::string& valueName, const CRegistry& registry,
                          const std::string& text) {
-    return ::RegSetValueExA(registry.m_hKey, valueName.c_str(), 0, REG_SZ,
+    return ::RegSetValueExA(registry.get(), valueName.c_str(), 0, REG_SZ,
                             reinterpret_cast<const BYTE*>(text.c_str()),
                             static_cast<DWORD>(text.size())) == ERROR_SUCCESS;
 }

@@ -7,23 +7,21 @@
 
 #include <string>
 
+#include "base/unique_handle.h"
+
 namespace install {
 
-// Holds one open key and closes it when it goes away. Callers open the key
-// themselves (RegOpenKeyExA into m_hKey) and may close it early with Close().
+// Holds one open key and closes it when it goes away; Close() closes it early.
 class CRegistry {
 public:
-    CRegistry() = default;
-    virtual ~CRegistry() { Close(); }
-    CRegistry(const CRegistry&) = delete;
-    CRegistry& operator=(const CRegistry&) = delete;
-
     // Opens root\keyPath with KEY_ALL_ACCESS; on failure holds no key.
     bool Open(HKEY root, const std::string& keyPath);
-    void Close();
-    bool IsOpen() const { return m_hKey != nullptr; }
+    void Close() { key_.reset(); }
+    bool IsOpen() const { return key_.valid(); }
+    HKEY get() const { return key_.get(); }
 
-    HKEY m_hKey = nullptr;
+private:
+    base::UniqueRegKey key_;
 };
 
 // The predefined key for its full name ("HKEY_LOCAL_MACHINE", any case);

@@ -9,8 +9,8 @@
 #include "base/unique_handle.h"
 #include "install/file_gate.h"
 #include "install/process_launch.h"
+#include "install/program_resources.h"
 #include "install/running_programs.h"
-#include "res/resource.h"
 
 namespace install {
 namespace {
@@ -18,7 +18,7 @@ namespace {
 // The helper's bytes in this program's resources.
 bool CarriedHelper(const void*& bytes, DWORD& size) {
     HMODULE self = ::GetModuleHandleA(nullptr);
-    HRSRC found = ::FindResourceA(self, MAKEINTRESOURCEA(IDR_HELPER_BIN), "BIN");
+    HRSRC found = ::FindResourceA(self, MAKEINTRESOURCEA(UsedProgramResources().carriedHelper), "BIN");
     if (!found) return false;
     HGLOBAL loaded = ::LoadResource(self, found);
     if (!loaded) return false;

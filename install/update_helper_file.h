@@ -1,7 +1,7 @@
 // Writing out and starting the helper program that finishes a self-update
-// after the updater has exited. The helper travels inside the updater as
-// resource "BIN" 131 and is written beside it, into the install folder, as
-// UpdateHelper.exe.
+// after the updater has exited. The helper travels inside the updater as a
+// "BIN" resource (install/program_resources.h) and is written beside it,
+// into the install folder, as UpdateHelper.exe.
 #pragma once
 
 #include <string>

@@ -9,21 +9,9 @@
 
 namespace integrity {
 
-struct CryptProviderTraits {
-    using Handle = HCRYPTPROV;
-    static Handle invalid() { return 0; }
-    static void close(Handle h) { ::CryptReleaseContext(h, 0); }
-};
-struct CryptKeyTraits {
-    using Handle = HCRYPTKEY;
-    static Handle invalid() { return 0; }
-    static void close(Handle h) { ::CryptDestroyKey(h); }
-};
-struct CryptHashTraits {
-    using Handle = HCRYPTHASH;
-    static Handle invalid() { return 0; }
-    static void close(Handle h) { ::CryptDestroyHash(h); }
-};
+struct CryptProviderTraits : base::NullWhenAbsent<HCRYPTPROV> { static void close(Handle h) { ::CryptReleaseContext(h, 0); } };
+struct CryptKeyTraits : base::NullWhenAbsent<HCRYPTKEY> { static void close(Handle h) { ::CryptDestroyKey(h); } };
+struct CryptHashTraits : base::NullWhenAbsent<HCRYPTHASH> { static void close(Handle h) { ::CryptDestroyHash(h); } };
 
 using UniqueCryptProvider = base::UniqueHandle<CryptProviderTraits>;
 using UniqueCryptKey = base::UniqueHandle<CryptKeyTraits>;

@@ -5,14 +5,6 @@
 #include "integrity/key_text.h"
 
 namespace integrity {
-namespace {
-
-struct DecodedInfo {
-    ~DecodedInfo() { ::LocalFree(info); }
-    CERT_PUBLIC_KEY_INFO* info = nullptr;
-};
-
-}  // namespace
 
 bool PublicKey::Load(const std::string& file) {
     key_.reset();
@@ -22,16 +14,17 @@ bool PublicKey::Load(const std::string& file) {
 
 bool PublicKey::LoadDer(const std::string& der) {
     key_.reset();
-    DecodedInfo decoded;
+    base::UniqueLocalMemory decoded;  // CRYPT_DECODE_ALLOC_FLAG: LocalAlloc
     DWORD size = 0;
     const BYTE* bytes = reinterpret_cast<const BYTE*>(der.data());
     if (der.empty() || !::CryptDecodeObjectEx(X509_ASN_ENCODING, X509_PUBLIC_KEY_INFO, bytes, static_cast<DWORD>(der.size()),
-                                              CRYPT_DECODE_ALLOC_FLAG, nullptr, &decoded.info, &size))
+                                              CRYPT_DECODE_ALLOC_FLAG, nullptr, decoded.put(), &size))
         return false;
-    if (std::string(decoded.info->Algorithm.pszObjId) != szOID_RSA_RSA) return false;
+    auto* info = static_cast<CERT_PUBLIC_KEY_INFO*>(decoded.get());
+    if (std::string(info->Algorithm.pszObjId) != szOID_RSA_RSA) return false;
     const HCRYPTPROV provider = SharedProvider();
     if (!provider) return false;
-    if (!::CryptImportPublicKeyInfo(provider, X509_ASN_ENCODING, decoded.info, key_.put())) key_.release();
+    if (!::CryptImportPublicKeyInfo(provider, X509_ASN_ENCODING, info, key_.put())) key_.release();
     return loaded();
 }
 

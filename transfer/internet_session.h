@@ -15,11 +15,7 @@
 
 namespace transfer {
 
-struct InternetHandleTraits {
-    using Handle = HINTERNET;
-    static Handle invalid() { return nullptr; }
-    static void close(Handle h) { ::InternetCloseHandle(h); }
-};
+struct InternetHandleTraits : base::NullWhenAbsent<HINTERNET> { static void close(Handle h) { ::InternetCloseHandle(h); } };
 using UniqueInternetHandle = base::UniqueHandle<InternetHandleTraits>;
 
 // A new session as every request needs it; empty when WinINet refuses one

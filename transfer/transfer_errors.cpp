@@ -9,7 +9,8 @@ namespace {
 
 // WinINet's codes have their texts in wininet.dll. It is delay-loaded, so a
 // time-out decided before the run's first request finds it not yet loaded:
-// load it from the system folder, as the first request would.
+// load it from the system folder, as the first request would, and keep it
+// loaded for the process's life, as that import would.
 HMODULE InternetMessages() {
     static const HMODULE module = [] {
         HMODULE loaded = ::GetModuleHandleA("wininet.dll");

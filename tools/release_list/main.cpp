@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/ansi_text.h"
+#include "base/unique_handle.h"
 #include "tools/release_list/console_text.h"
 #include "tools/release_list/publish_release.h"
 #include "tools/release_list/release_error.h"
@@ -23,20 +24,18 @@ base::StringList AnsiArguments() {
     int count = 0;
     LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
     if (!wide) throw release_list::ReleaseListError("cannot read the command line");
+    const base::UniqueLocalMemory argumentBlock(wide);  // the whole array is one LocalAlloc block
     base::StringList args;
     for (int i = 1; i < count; ++i) {
         BOOL lossy = FALSE;
         const int n = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide[i], -1, nullptr, 0, nullptr, &lossy);
         std::string text(n > 0 ? n - 1 : 0, '\0');
         if (n > 1) ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide[i], -1, &text[0], n, nullptr, &lossy);
-        if (lossy) {
-            ::LocalFree(wide);
+        if (lossy)
             throw release_list::ReleaseListError(base::FormatText(
                 "argument %d holds characters that code page %u cannot hold", i, ::GetACP()));
-        }
         args.push_back(text);
     }
-    ::LocalFree(wide);
     return args;
 }
 

@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "app/updater_resources.h"
 #include "base/ansi_text.h"
 #include "base/unique_handle.h"
 #include "install/instance_checker.h"
@@ -50,6 +51,8 @@ private:
 
 class RunningPrograms : public ::testing::Test {
 protected:
+    void SetUp() override { app::UseUpdaterResources(); }
+
     // Holds `path` exclusively until the test ends (or End()).
     std::unique_ptr<Child> Hold(const std::string& path) {
         const std::string ready = path + ".held";

@@ -41,12 +41,15 @@ void RecordingWindow::Create() {
     hwnd_ = ::CreateWindowA(kClassName, "discovery test", WS_POPUP, 0, 0, 300, 200, nullptr, nullptr,
                             wc.hInstance, nullptr);
     ::SetPropA(hwnd_, kOwnerProp, this);
-    for (int id : {kFileNameLabel, kFileInfoLabel, kStatusLabel, kSummaryLabel})
-        ::CreateWindowA("STATIC", "", WS_CHILD, 0, 0, 100, 12, hwnd_, reinterpret_cast<HMENU>(INT_PTR(id)),
-                        wc.hInstance, nullptr);
-    for (int id : {kFileProgressBar, kTotalProgressBar}) {
+    // Each control's id is the number of the part it stands for.
+    for (WindowPart id : {kFileNameLabel, kFileInfoLabel, kStatusLabel, kSummaryLabel})
+        base::NameWindowPart(hwnd_, id,
+                             ::CreateWindowA("STATIC", "", WS_CHILD, 0, 0, 100, 12, hwnd_,
+                                             reinterpret_cast<HMENU>(INT_PTR(id)), wc.hInstance, nullptr));
+    for (WindowPart id : {kFileProgressBar, kTotalProgressBar}) {
         HWND bar = ::CreateWindowA(PROGRESS_CLASSA, "", WS_CHILD, 0, 0, 100, 14, hwnd_,
                                    reinterpret_cast<HMENU>(INT_PTR(id)), wc.hInstance, nullptr);
+        base::NameWindowPart(hwnd_, id, bar);
         ::SetPropA(bar, kOwnerProp, this);
         ::SetPropA(bar, kBarProcProp,
                    reinterpret_cast<HANDLE>(::SetWindowLongPtrA(bar, GWLP_WNDPROC, LONG_PTR(BarProc))));
@@ -59,7 +62,7 @@ RecordingWindow::~RecordingWindow() {
     ::CloseHandle(ready_);
 }
 
-std::string RecordingWindow::Text(int id) const { return base::GetControlText(hwnd_, id); }
+std::string RecordingWindow::Text(WindowPart part) const { return base::GetControlText(hwnd_, part); }
 
 std::vector<BarEvent> RecordingWindow::BarEvents(int id) const {
     std::vector<BarEvent> events;
@@ -78,7 +81,10 @@ LRESULT CALLBACK RecordingWindow::WindowProc(HWND window, UINT message, WPARAM w
         ::DestroyWindow(window);
         return 0;
     }
-    if (message == WM_DESTROY) ::PostQuitMessage(0);
+    if (message == WM_DESTROY) {
+        base::ForgetWindowParts(window);
+        ::PostQuitMessage(0);
+    }
     return ::DefWindowProcA(window, message, wParam, lParam);
 }
 

@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/window_protocol.h"
 #include "transfer/transfer_records.h"
 
 namespace testenv {
@@ -31,7 +32,7 @@ public:
     RecordingWindow& operator=(const RecordingWindow&) = delete;
 
     HWND hwnd() const { return hwnd_; }
-    std::string Text(int id) const;
+    std::string Text(WindowPart part) const;
     // Bar events of one control, in order.
     std::vector<BarEvent> BarEvents(int id) const;
 
