@@ -4,8 +4,9 @@ link_proxy.py (a round trip and a rate cap), reached by the updater through
 the system proxy setting of its Wine prefix and by curl through the same
 proxy. For many small files and for one large file it prints, side by side:
 the updater built with the test release key (a signed release) and without a
-key, curl fetching the same files one after another over one connection, and
-the link's floor (bytes / rate + one round trip per file; for the updater
+key, curl fetching the same files one after another over one connection, plain
+WinINet doing the same in one session (bench/wininet_floor.cpp: the platform's
+own rate, which the updater cannot beat), and the link's floor (bytes / rate + one round trip per file; for the updater
 also the copy loop's 50 ms pause per file), with the bytes that came down the
 link and the connections (tunnels) and requests each used.
 
@@ -28,6 +29,7 @@ os.environ["ARKENFEL_SOURCE_DIR"] = os.path.abspath(os.path.join(os.path.dirname
 sys.path.insert(0, os.path.join(os.environ["ARKENFEL_SOURCE_DIR"], "tests", "e2e", "lib"))
 sys.dont_write_bytecode = True  # the sources' folders stay clean
 import harness  # noqa: E402
+import re  # noqa: E402
 
 COPY_PAUSE = 0.05
 KEY = os.path.join(BUILD_DIR, "fixtures", "integrity", "test_release_key.pem")
@@ -177,6 +179,27 @@ class Bench:
             return time.time() - started, "the same files as the updater with key"
         return self.measured("curl, one connection", self.floor(names), run)
 
+    def wininet(self, version):
+        """Plain WinINet GETs of the same files in one session, through the same
+        proxy setting: the platform's floor for the updater with key."""
+        names = self.names(version, True)
+        prefix = harness.Prefix("linkbench_wininet_%s" % version)
+        try:
+            prefix.reg_add(INTERNET_SETTINGS, "ProxyEnable", "1", "REG_DWORD")
+            prefix.reg_add(INTERNET_SETTINGS, "ProxyServer", "127.0.0.1:%d" % self.link.port)
+            with open(prefix.c("C:\\urls.txt"), "w") as f:
+                for name in names:
+                    f.write("https://localhost:%d/fs_c_get.php?fn=vantero/%s\n" % (harness.server_port(), name))
+
+            def run(opened):
+                done = prefix.wine([os.path.join(harness.BIN, "wininet_floor.exe"), "@C:\\urls.txt",
+                                    "C:\\body.bin"], timeout=900)
+                took = re.search(r" in ([0-9.]+) s:", done.stdout.decode(errors="replace"))
+                return float(took.group(1)), "the same files as the updater with key, one session"
+            return self.measured("plain WinINet", self.floor(names), run)
+        finally:
+            prefix.close()
+
     def handshake(self):
         """Bytes down for one TLS connection that fetches next to nothing (gateway.ini)."""
         def run(opened):
@@ -191,7 +214,8 @@ class Bench:
         self.files = files
         self.publish(version, files)
         payload = sum(len(d) for d in files.values())
-        rows = [self.updater(version, True), self.updater(version, False), self.curl(version)]
+        rows = [self.updater(version, True), self.updater(version, False), self.curl(version),
+                self.wininet(version)]
         handshake = self.handshake()
         print()
         print("%s (payload %d bytes), %g ms round trip, %g Mbit/s:" % (title, payload, self.args.rtt_ms,
@@ -205,6 +229,8 @@ class Bench:
         print("  floor: bytes / rate + one round trip per file; the updater's adds the copy loop's %d ms per file"
               % (COPY_PAUSE * 1000))
         print("  +handshake: (bytes down - one TLS connection's %d bytes) / payload" % handshake)
+        print("  updater with key / plain WinINet: %.2f in time, %.2f in bytes down"
+              % (rows[0].seconds / rows[3].seconds, rows[0].down / rows[3].down))
 
 
 def main():
