@@ -19,12 +19,11 @@
 #include "install/post_update_script.h"
 #include "install/process_launch.h"
 #include "install/update_helper_file.h"
+#include "release/staging_layout.h"
 
 namespace app {
 namespace {
 
-const char kLocalList[] = "Arkenfel_List.ini";
-const char kServerList[] = "Arkenfel_List.ini_";
 const char kComponentList[] = "setup.bat";
 const char kFirewallList[] = "firewall.ini";
 const char kClientCommand[] = "Arkenfel.exe";
@@ -116,7 +115,7 @@ private:
     }
 
     void FinishUpToDate() {
-        ::DeleteFileA(InFolder(kServerList).c_str());
+        ::DeleteFileA(release::StagedName(InFolder(release::kListFileName)).c_str());
         discovery::StoreReleaseRecord(state_);
         ShowStatus(kTextUpToDate);
         ClearEntryMaps();
@@ -124,17 +123,17 @@ private:
     }
 
     void InstallFetchedFiles() {
-        if (::GetFileAttributesA(InFolder(kServerList).c_str()) == INVALID_FILE_ATTRIBUTES)
+        if (::GetFileAttributesA(release::StagedName(InFolder(release::kListFileName)).c_str()) == INVALID_FILE_ATTRIBUTES)
             throw RunFailure{kTextListMissing};
         ShowStatus(kTextCopying);
         base::SetBarRange(window_, kFileProgressBar, 0, 100);
 
         uint32_t counter = 1;
         for (const auto& item : state_.m_mapFetched) {
-            const discovery::ListEntry& entry = item.second;
+            const release::ListEntry& entry = item.second;
             const std::string& name = entry.localPath;
-            lastTarget_ = discovery::FullPath(entry, installFolder_);
-            lastStaged_ = lastTarget_ + "_";
+            lastTarget_ = release::FullPath(entry, installFolder_);
+            lastStaged_ = release::StagedName(lastTarget_);
             base::SetControlText(window_, kFileNameLabel, name);
             ::Sleep(50);
             ::SetFileAttributesA(lastTarget_.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -150,14 +149,14 @@ private:
             ++counter;
         }
 
-        ::SetFileAttributesA(InFolder(kLocalList).c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::SetFileAttributesA(InFolder(release::kListFileName).c_str(), FILE_ATTRIBUTE_NORMAL);
         // Every hand-off restarts the updater against the disk rather than the
         // old local list: compared with that list, a replaced skin would still
         // look changed and the restarted run would fetch it and hand off again,
         // without end.
-        if (selfUpdatePending_ || state_.m_bSelfUpdate) ::DeleteFileA(InFolder(kLocalList).c_str());
+        if (selfUpdatePending_ || state_.m_bSelfUpdate) ::DeleteFileA(InFolder(release::kListFileName).c_str());
         if (selfUpdatePending_) base::WriteInstallPath(nullptr);
-        ::DeleteFileA(InFolder(kServerList).c_str());
+        ::DeleteFileA(release::StagedName(InFolder(release::kListFileName)).c_str());
         // Only the updater's own files are in place after a hand-off's pass.
         if (!state_.m_bSelfUpdate) discovery::StoreReleaseRecord(state_);
 
@@ -232,7 +231,7 @@ private:
     void ReportFailure(const std::string& text) {
         const std::string fileText = base::Trim(base::GetControlText(window_, kFileNameLabel));
         base::SetControlText(window_, kStatusLabel, text);
-        ::DeleteFileA(InFolder(kServerList).c_str());
+        ::DeleteFileA(release::StagedName(InFolder(release::kListFileName)).c_str());
         std::string message = text;
         if (!fileText.empty()) message += "\n(" + fileText + ")";
         message += kTextRetryLater;

@@ -21,7 +21,7 @@ void Append(std::vector<Piece>& pieces, const Piece& piece) {
     pieces.push_back(piece);
 }
 
-std::vector<Piece> BlockPieces(const BlockIndex& index, const BlockMatch& match) {
+std::vector<Piece> BlockPieces(const release::BlockIndex& index, const BlockMatch& match) {
     std::vector<Piece> pieces;
     for (size_t block = 0; block < index.blocks.size(); ++block)
         Append(pieces, {index.BlockOffset(block), index.BlockLength(block), match.source[block]});
@@ -65,7 +65,7 @@ std::vector<Piece> BoundRanges(std::vector<Piece> pieces, size_t maxRanges) {
 
 }  // namespace
 
-AssemblyPlan PlanAssembly(const BlockIndex& index, const BlockMatch& match, size_t maxRanges) {
+AssemblyPlan PlanAssembly(const release::BlockIndex& index, const BlockMatch& match, size_t maxRanges) {
     AssemblyPlan plan;
     plan.pieces = BoundRanges(BlockPieces(index, match), maxRanges);
     for (const Piece& piece : plan.pieces) {

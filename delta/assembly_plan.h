@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "delta/block_index.h"
+#include "release/block_index.h"
 #include "delta/block_matcher.h"
 
 namespace delta {
@@ -30,6 +30,6 @@ struct AssemblyPlan {
     size_t ranges = 0;  // fetched pieces = ranged requests
 };
 
-AssemblyPlan PlanAssembly(const BlockIndex& index, const BlockMatch& match, size_t maxRanges = kMaxRangesPerFile);
+AssemblyPlan PlanAssembly(const release::BlockIndex& index, const BlockMatch& match, size_t maxRanges = kMaxRangesPerFile);
 
 }  // namespace delta

@@ -7,8 +7,8 @@
 #include <utility>
 
 #include "delta/old_file_window.h"
-#include "delta/rolling_checksum.h"
-#include "delta/strong_hash.h"
+#include "release/rolling_checksum.h"
+#include "release/strong_hash.h"
 
 namespace delta {
 namespace {
@@ -26,7 +26,7 @@ public:
         size_t begin = 0, end = 0;  // in entries()
     };
 
-    explicit WeakTable(const BlockIndex& index, size_t wholeBlocks) : filter_(kFilterBits / 64, 0) {
+    explicit WeakTable(const release::BlockIndex& index, size_t wholeBlocks) : filter_(kFilterBits / 64, 0) {
         entries_.reserve(wholeBlocks);
         for (size_t i = 0; i < wholeBlocks; ++i) {
             entries_.emplace_back(index.blocks[i].weak, static_cast<uint32_t>(i));
@@ -67,7 +67,7 @@ private:
 // that starts at 0 also looks for a short last block.
 class Matcher {
 public:
-    Matcher(const BlockIndex& index, const std::string& oldPath, uint64_t begin, uint64_t end, BlockMatch& match)
+    Matcher(const release::BlockIndex& index, const std::string& oldPath, uint64_t begin, uint64_t end, BlockMatch& match)
         : index_(index),
           begin_(begin),
           end_(end),
@@ -86,7 +86,7 @@ private:
     bool ScanWholeBlocks() {
         const uint64_t oldSize = window_.size();
         if (wholeBlocks_ == 0 || oldSize < blockSize_) return true;
-        RollingChecksum sum;
+        release::RollingChecksum sum;
         bool summed = false;
         for (uint64_t position = begin_; position < end_ && position + blockSize_ <= oldSize;) {
             const bool hasNext = position + blockSize_ < oldSize;
@@ -119,7 +119,7 @@ private:
         const WeakTable::Group group = table_.Find(weak);
         if (table_.AllFound(group)) return true;
         bool hashed = false;
-        StrongHash strong;
+        release::StrongHash strong;
         for (size_t at = group.begin; at != group.end; ++at) {
             const uint32_t block = table_[at].second;
             if (match_.source[block] != kNotFound) continue;
@@ -149,8 +149,8 @@ private:
             if (place + length > oldSize) continue;
             const uint8_t* bytes = window_.Span(place, length);
             if (!bytes) return false;
-            if (WeakChecksum(bytes, length) != index_.blocks[last].weak) continue;
-            StrongHash strong;
+            if (release::WeakChecksum(bytes, length) != index_.blocks[last].weak) continue;
+            release::StrongHash strong;
             if (!hasher_.Hash(bytes, length, strong)) return false;
             ++match_.strongHashes;
             if (strong == index_.blocks[last].strong) {
@@ -162,13 +162,13 @@ private:
         return true;
     }
 
-    const BlockIndex& index_;
+    const release::BlockIndex& index_;
     const uint64_t begin_, end_;
     const uint64_t blockSize_;
     const size_t wholeBlocks_;
     WeakTable table_;
     OldFileWindow window_;
-    const StrongHasher hasher_;
+    const release::StrongHasher hasher_;
     BlockMatch& match_;
 };
 
@@ -198,7 +198,7 @@ void Merge(BlockMatch& match, const BlockMatch& second) {
 
 }  // namespace
 
-bool MatchBlocks(const BlockIndex& index, const std::string& oldPath, BlockMatch& match) {
+bool MatchBlocks(const release::BlockIndex& index, const std::string& oldPath, BlockMatch& match) {
     if (index.blocks.empty() || index.blockSize == 0) return false;
     const uint64_t oldSize = FileSize(oldPath);
     if (!SplitsTheSearch(oldSize)) return Matcher(index, oldPath, 0, UINT64_MAX, match).Run();

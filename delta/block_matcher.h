@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "delta/block_index.h"
+#include "release/block_index.h"
 
 namespace delta {
 
@@ -24,6 +24,6 @@ struct BlockMatch {
 };
 
 // False when the old file cannot be read or hashing fails.
-bool MatchBlocks(const BlockIndex& index, const std::string& oldPath, BlockMatch& match);
+bool MatchBlocks(const release::BlockIndex& index, const std::string& oldPath, BlockMatch& match);
 
 }  // namespace delta

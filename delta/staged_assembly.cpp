@@ -7,10 +7,11 @@
 #include "base/message_box.h"
 #include "base/unique_handle.h"
 #include "transfer/http_transfer.h"
-#include "transfer/local_files.h"
+#include "base/local_files.h"
 #include "transfer/resumable_transfer.h"
 #include "transfer/transfer_errors.h"
 #include "transfer/transfer_sink.h"
+#include "release/staging_layout.h"
 
 namespace delta {
 namespace {
@@ -25,7 +26,7 @@ uint64_t FileEnd(const AssemblyPlan& plan) {
 // or afresh; `offset` gets its usable length.
 bool OpenStaged(transfer::DiskFileSink& file, const AssemblySource& source, uint64_t fileSize, uint64_t& offset) {
     offset = 0;
-    const std::string markerPath = transfer::MarkerPath(source.staged);
+    const std::string markerPath = release::MarkerPath(source.staged);
     if (AssemblyUnderway(source.staged, source.markerText) &&
         file.Open(source.staged, transfer::DiskFileSink::Mode::OpenExisting)) {
         offset = std::min(file.Length(), fileSize);
@@ -36,7 +37,7 @@ bool OpenStaged(transfer::DiskFileSink& file, const AssemblySource& source, uint
     // Emptied before the marker claims it, so a kill in between never leaves
     // other bytes under this version's assembly marker.
     if (!file.Open(source.staged, transfer::DiskFileSink::Mode::CreateTruncate)) return false;
-    transfer::WriteStringToFile(markerPath, AssemblyMarkerText(source.markerText));
+    base::WriteStringToFile(markerPath, AssemblyMarkerText(source.markerText));
     return true;
 }
 
@@ -149,7 +150,7 @@ AssemblyResult AssembleStagedFile(transfer::TransferProgress& progress, transfer
     } catch (const transfer::TransferException&) {
         return AssemblyResult::kUnusable;  // the staged file could not be written
     }
-    ::DeleteFileA(transfer::MarkerPath(source.staged).c_str());
+    ::DeleteFileA(release::MarkerPath(source.staged).c_str());
     return AssemblyResult::kAssembled;
 }
 

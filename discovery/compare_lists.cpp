@@ -4,26 +4,26 @@
 
 #include "base/unique_handle.h"
 #include "base/window_protocol.h"
-#include "discovery/ini_reader.h"
+#include "release/ini_reader.h"
 #include "discovery/update_rules.h"
+#include "release/staging_layout.h"
 
 namespace discovery {
 
-const char kListName[] = "Arkenfel_List.ini";
 
 namespace {
 
-ListEntry ReadEntry(CIniReader& list, const std::string& section, const std::string& key) {
-    ListEntry entry;
-    ParseListKey(key, entry);
-    ParseListValue(list.ReadIniValue(section, key), entry);
+release::ListEntry ReadEntry(release::CIniReader& list, const std::string& section, const std::string& key) {
+    release::ListEntry entry;
+    release::ParseListKey(key, entry);
+    release::ParseListValue(list.ReadIniValue(section, key), entry);
     return entry;
 }
 
-bool NeedsUpdate(const ListEntry& server, CIniReader* localList, const std::string& section,
+bool NeedsUpdate(const release::ListEntry& server, release::CIniReader* localList, const std::string& section,
                  const std::string& key, const std::string& fullPath) {
     if (!localList) return NeedsUpdateOnDisk(server, fullPath);
-    ListEntry local = ReadEntry(*localList, section, key);
+    release::ListEntry local = ReadEntry(*localList, section, key);
     local.localPath = fullPath;
     return NeedsUpdateByList(server, local);
 }
@@ -37,16 +37,16 @@ bool FileExistsInInstallFolder(const UpdateState& state, const std::string& name
 }
 
 uint32_t CompareLists(UpdateState& state) {
-    const bool hasLocalList = FileExistsInInstallFolder(state, kListName);
+    const bool hasLocalList = FileExistsInInstallFolder(state, release::kListFileName);
     state.m_mapPending.clear();
     state.m_mapFetched.clear();
     state.m_mapHeldStaged.clear();
     uint32_t count = 0;
     uint32_t total = 0;
 
-    CIniReader serverList(state.m_strInstallFolder + kListName + "_");
-    std::unique_ptr<CIniReader> localList;
-    if (hasLocalList) localList.reset(new CIniReader(state.m_strInstallFolder + kListName));
+    release::CIniReader serverList(release::StagedName(state.m_strInstallFolder + release::kListFileName));
+    std::unique_ptr<release::CIniReader> localList;
+    if (hasLocalList) localList.reset(new release::CIniReader(state.m_strInstallFolder + release::kListFileName));
 
     const base::StringList sections = serverList.GetIniSectionNames();
     for (const std::string& section : sections) {
@@ -55,8 +55,8 @@ uint32_t CompareLists(UpdateState& state) {
         base::SetBarPos(state.hWnd, kFileProgressBar, 0);
         int step = 0;
         for (const std::string& key : keys) {
-            ListEntry entry = ReadEntry(serverList, section, key);
-            const std::string fullPath = FullPath(entry, state.m_strInstallFolder);
+            release::ListEntry entry = ReadEntry(serverList, section, key);
+            const std::string fullPath = release::FullPath(entry, state.m_strInstallFolder);
             if (NeedsUpdate(entry, localList.get(), section, key, fullPath)) {
                 entry.index = static_cast<int32_t>(count);
                 state.m_mapPending[entry.index] = entry;

@@ -11,7 +11,6 @@ namespace discovery {
 
 // The update list: the local list of an earlier run has this name in the
 // install folder; the server's copy is fetched beside it with "_" appended.
-extern const char kListName[];
 
 // Empties m_mapPending and m_mapFetched (and lets go of the staged files
 // held for them), then adds every server-list entry

@@ -3,18 +3,19 @@
 #include <windows.h>
 
 #include "delta/assembly_plan.h"
-#include "delta/block_index.h"
+#include "release/block_index.h"
 #include "delta/block_matcher.h"
 #include "delta/staged_assembly.h"
-#include "discovery/file_identity.h"
+#include "release/file_identity.h"
 #include "discovery/release_check.h"
 #include "discovery/server_files.h"
 #include "discovery/update_rules.h"
-#include "integrity/sha256.h"
+#include "crypto/sha256.h"
 #include "transfer/http_transfer.h"
-#include "transfer/local_files.h"
+#include "base/local_files.h"
 #include "transfer/resumable_transfer.h"
 #include "transfer/transfer_errors.h"
+#include "release/staging_layout.h"
 
 namespace discovery {
 namespace {
@@ -23,20 +24,20 @@ namespace {
 // fetched with one plain GET of exactly the announced size, within the
 // index cap, into a copy beside the file that goes away again. False,
 // silently, for anything else.
-bool FetchIndex(const UpdateState& state, const ListEntry& entry, transfer::TransferBuffer& buffer,
-                delta::BlockIndex& index, uint32_t& indexSize) {
-    const std::string name = entry.remoteName + delta::kIndexSuffix;
+bool FetchIndex(const UpdateState& state, const release::ListEntry& entry, transfer::TransferBuffer& buffer,
+                release::BlockIndex& index, uint32_t& indexSize) {
+    const std::string name = entry.remoteName + release::kIndexSuffix;
     const auto known = state.m_mapSignedFiles.find(name);
     if (ChecksReleases(state) && (known == state.m_mapSignedFiles.end() || known->second.size != entry.blockIndexSize))
         return false;
-    if (entry.blockIndexSize > delta::kMaxIndexBytes) return false;
-    const std::string copy = FullPath(entry, state.m_strInstallFolder) + delta::kIndexSuffix + "_";
+    if (entry.blockIndexSize > release::kMaxIndexBytes) return false;
+    const std::string copy = release::StagedName(release::FullPath(entry, state.m_strInstallFolder) + release::kIndexSuffix);
     std::string bytes;
     try {
         const bool fetched =
             transfer::HttpGetFile(nullptr, nullptr, buffer, MakeServerUrl(state, name), copy, false,
                                   transfer::ExpectedLength::Exactly(entry.blockIndexSize)) &&
-            transfer::ReadFileToString(copy, bytes);
+            base::ReadFileToString(copy, bytes);
         ::DeleteFileA(copy.c_str());
         if (!fetched) return false;
     } catch (const transfer::TransferException&) {
@@ -45,23 +46,23 @@ bool FetchIndex(const UpdateState& state, const ListEntry& entry, transfer::Tran
     }
     if (bytes.size() != entry.blockIndexSize) return false;
     if (ChecksReleases(state)) {
-        integrity::Sha256Digest digest;
-        if (!integrity::HashBytes(bytes, digest) || digest != known->second.sha256) return false;
+        crypto::Sha256Digest digest;
+        if (!crypto::HashBytes(bytes, digest) || digest != known->second.sha256) return false;
     }
     indexSize = static_cast<uint32_t>(bytes.size());
-    return delta::ParseIndex(bytes, index) && index.fileSize == entry.size;
+    return release::ParseIndex(bytes, index) && index.fileSize == entry.size;
 }
 
 // The staged file as the entry (and the signed release, which then holds it
 // until its copy) describe it.
-bool AssembledFileMatches(UpdateState& state, const ListEntry& entry, const std::string& staged) {
+bool AssembledFileMatches(UpdateState& state, const release::ListEntry& entry, const std::string& staged) {
     if (NeedsUpdateOnDisk(entry, staged)) return false;
     return !ChecksReleases(state) || HoldIfSigned(state, entry, staged);
 }
 
 // Back to a whole download: the file counts whole again, less the planned
 // bytes that were never fetched; the file bar starts over.
-DeltaFetch FetchWhole(UpdateState& state, const ListEntry& entry, uint64_t unfetched,
+DeltaFetch FetchWhole(UpdateState& state, const release::ListEntry& entry, uint64_t unfetched,
                       transfer::TransferProgress& progress) {
     state.m_nTotalBytes += entry.size - static_cast<uint32_t>(unfetched);
     state.m_nRemainingBytes += entry.size - static_cast<uint32_t>(unfetched);
@@ -72,14 +73,14 @@ DeltaFetch FetchWhole(UpdateState& state, const ListEntry& entry, uint64_t unfet
 
 }  // namespace
 
-DeltaFetch FetchByBlocks(UpdateState& state, const ListEntry& entry, const std::string& staged,
+DeltaFetch FetchByBlocks(UpdateState& state, const release::ListEntry& entry, const std::string& staged,
                          const std::string& markerText, transfer::TransferProgress& progress,
                          transfer::TransferBuffer& buffer) {
-    const std::string oldPath = FullPath(entry, state.m_strInstallFolder);
-    if (entry.blockIndexSize == 0 || GetFileSize64(oldPath) == 0 ||
+    const std::string oldPath = release::FullPath(entry, state.m_strInstallFolder);
+    if (entry.blockIndexSize == 0 || release::GetFileSize64(oldPath) == 0 ||
         transfer::LeftUnderMarker(staged, markerText))  // a whole download goes on as it was
         return DeltaFetch::kWhole;
-    delta::BlockIndex index;
+    release::BlockIndex index;
     uint32_t indexSize = 0;
     delta::BlockMatch match;
     if (!FetchIndex(state, entry, buffer, index, indexSize) || !delta::MatchBlocks(index, oldPath, match))
@@ -103,7 +104,7 @@ DeltaFetch FetchByBlocks(UpdateState& state, const ListEntry& entry, const std::
     }
     if (AssembledFileMatches(state, entry, staged)) return DeltaFetch::kStaged;
     ::DeleteFileA(staged.c_str());
-    ::DeleteFileA(transfer::MarkerPath(staged).c_str());
+    ::DeleteFileA(release::MarkerPath(staged).c_str());
     return FetchWhole(state, entry, 0, progress);
 }
 

@@ -23,7 +23,7 @@ enum class DeltaFetch {
 
 // Keeps the run's byte counters to the bytes really fetched: the index and
 // the fetched ranges count, reused blocks only move the file bar.
-DeltaFetch FetchByBlocks(UpdateState& state, const ListEntry& entry, const std::string& staged,
+DeltaFetch FetchByBlocks(UpdateState& state, const release::ListEntry& entry, const std::string& staged,
                          const std::string& markerText, transfer::TransferProgress& progress,
                          transfer::TransferBuffer& buffer);
 

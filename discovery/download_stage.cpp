@@ -10,6 +10,7 @@
 #include "discovery/update_rules.h"
 #include "transfer/directories.h"
 #include "transfer/resumable_transfer.h"
+#include "release/staging_layout.h"
 
 namespace discovery {
 namespace {
@@ -21,7 +22,7 @@ bool IsSelfFile(const UpdateState& state, const std::string& localPath) {
     return name == base::ToLowerAnsi(kSkinFile) || name == base::ToLowerAnsi(state.m_strSelfFileName);
 }
 
-void CreateFolderOf(const UpdateState& state, const ListEntry& entry) {
+void CreateFolderOf(const UpdateState& state, const release::ListEntry& entry) {
     const size_t slash = entry.localPath.rfind('\\');
     if (slash == std::string::npos) return;
     const std::string folder = entry.localPath.substr(0, slash);
@@ -31,14 +32,14 @@ void CreateFolderOf(const UpdateState& state, const ListEntry& entry) {
 // A staged copy left by an earlier run is reused when it is complete and
 // current. It must exist: an entry with size 0 and no fingerprint would
 // otherwise pass the disk check for a file that was never fetched.
-bool NeedsFetch(const ListEntry& entry, const std::string& staged) {
+bool NeedsFetch(const release::ListEntry& entry, const std::string& staged) {
     return ::GetFileAttributesA(staged.c_str()) == INVALID_FILE_ATTRIBUTES || NeedsUpdateOnDisk(entry, staged);
 }
 
 // The size the entry's download may have without a release key: the list's
 // size for an entry compared by size. An entry steered by its revision text
 // is compared without it and takes the size answered.
-transfer::ExpectedLength ExpectedLengthOf(const ListEntry& entry) {
+transfer::ExpectedLength ExpectedLengthOf(const release::ListEntry& entry) {
     if (entry.revision.empty()) return transfer::ExpectedLength::Exactly(entry.size);
     return transfer::ExpectedLength::AsAnswered();
 }
@@ -48,7 +49,7 @@ transfer::ExpectedLength ExpectedLengthOf(const ListEntry& entry) {
 // file an earlier run left, continued here, starts over from byte 0 once
 // when the whole does not match; a file fetched from its first byte that
 // does not match is refused. True when the staged file matched.
-bool FetchSignedFile(UpdateState& state, const ListEntry& entry, const std::string& url, const std::string& staged,
+bool FetchSignedFile(UpdateState& state, const release::ListEntry& entry, const std::string& url, const std::string& staged,
                      const std::string& marker, transfer::TransferProgress& progress,
                      transfer::TransferBuffer& buffer) {
     const integrity::SignedFile& known = state.m_mapSignedFiles.at(entry.remoteName);
@@ -73,7 +74,7 @@ bool FetchSignedFile(UpdateState& state, const ListEntry& entry, const std::stri
 // Fetches the entry into its staged name, by its blocks where it can, else
 // whole. In a signed release the staged file has matched the signature
 // when this returns true.
-bool FetchFile(UpdateState& state, const ListEntry& entry, const std::string& staged,
+bool FetchFile(UpdateState& state, const release::ListEntry& entry, const std::string& staged,
                transfer::TransferProgress& progress, transfer::TransferBuffer& buffer) {
     const std::string& marker = entry.revision.empty() ? entry.fingerprint : entry.revision;
     switch (FetchByBlocks(state, entry, staged, marker, progress, buffer)) {
@@ -102,9 +103,9 @@ void ReportStagedFile(transfer::TransferProgress& progress, uint32_t size) {
 
 void RestrictToSelfFiles(UpdateState& state) {
     state.m_bSelfUpdate = FALSE;
-    const EntryMap pending = state.m_mapPending;
+    const release::EntryMap pending = state.m_mapPending;
     for (const auto& item : pending) {
-        const ListEntry& entry = item.second;
+        const release::ListEntry& entry = item.second;
         if (!IsSelfFile(state, entry.localPath)) continue;
         if (!state.m_bSelfUpdate) {
             state.m_bSelfUpdate = TRUE;
@@ -121,9 +122,9 @@ void RestrictToSelfFiles(UpdateState& state) {
 base::StringList PendingFilePaths(const UpdateState& state) {
     base::StringList paths;
     for (const auto& item : state.m_mapPending) {
-        const ListEntry& entry = item.second;
+        const release::ListEntry& entry = item.second;
         if (base::EqualsNoCase(entry.localPath, state.m_strSelfFileName)) continue;
-        paths.push_back(FullPath(entry, state.m_strInstallFolder));
+        paths.push_back(release::FullPath(entry, state.m_strInstallFolder));
     }
     return paths;
 }
@@ -138,12 +139,12 @@ int DownloadPendingFiles(UpdateState& state) {
     transfer::TransferProgress progress;
     progress.hWnd = state.hWnd;
     for (const auto& item : state.m_mapPending) {
-        const ListEntry& entry = item.second;
-        const std::string staged = FullPath(entry, state.m_strInstallFolder) + "_";
+        const release::ListEntry& entry = item.second;
+        const std::string staged = release::StagedName(release::FullPath(entry, state.m_strInstallFolder));
         // An entry whose name cannot be a file, or that would leave its
         // folder, fails the run before any of its folders is made or any
         // request is sent.
-        if (!base::IsUsablePath(staged) || !StaysInItsFolder(entry)) return kFailed;
+        if (!base::IsUsablePath(staged) || !release::StaysInItsFolder(entry)) return kFailed;
         CreateFolderOf(state, entry);
         base::SetControlText(state.hWnd, kFileNameLabel, base::FileNamePart(entry.localPath));
         base::SetControlText(state.hWnd, kStatusLabel, "파일 수신 중...");

@@ -5,18 +5,18 @@
 #include "base/window_protocol.h"
 #include "discovery/compare_lists.h"
 #include "discovery/download_stage.h"
-#include "discovery/gateway.h"
+#include "release/gateway.h"
 #include "discovery/release_check.h"
 #include "discovery/server_files.h"
 #include "install/running_programs.h"
 #include "transfer/internet_session.h"
-#include "transfer/local_files.h"
+#include "base/local_files.h"
 #include "transfer/run_patience.h"
+#include "release/staging_layout.h"
 
 namespace discovery {
 namespace {
 
-const char kGatewayName[] = "gateway.ini";
 
 void ShowStatus(const UpdateState& state, const char* text) {
     base::SetControlText(state.hWnd, kStatusLabel, text);
@@ -27,14 +27,14 @@ void ShowStatus(const UpdateState& state, const char* text) {
 // that named it) is known, else kFailed.
 int SelectVersionFolder(UpdateState& state, const std::string& gatewayKey, integrity::ReleaseWanted& wanted) {
     ShowStatus(state, "최종 버전을 가져오고 있습니다...");
-    if (!FetchServerFile(state, kGatewayName, kGatewayCap)) {
+    if (!FetchServerFile(state, release::kGatewayFileName, kGatewayCap)) {
         ShowStatus(state, "최종 버전을 가져오는 데 실패했습니다!");
         return kFailed;
     }
-    const std::string copy = state.m_strInstallFolder + kGatewayName + "_";
+    const std::string copy = release::StagedName(state.m_strInstallFolder + release::kGatewayFileName);
     ShowStatus(state, "최종 버전을 확인하고 있습니다...");
     std::string text;
-    if (!transfer::ReadFileToString(copy, text)) {
+    if (!base::ReadFileToString(copy, text)) {
         base::SetControlText(state.hWnd, kFileNameLabel, copy);
         ShowStatus(state, "최종 버전 확인에 실패했습니다!");
         return kFailed;
@@ -42,7 +42,7 @@ int SelectVersionFolder(UpdateState& state, const std::string& gatewayKey, integ
     ::DeleteFileA(copy.c_str());
     // Without a line for the key, any folder would be a guess: requesting the
     // list below the whole gateway text can never succeed.
-    if (!ParseGateway(text, wanted.folder, gatewayKey, &wanted.channel)) {
+    if (!release::ParseGateway(text, wanted.folder, gatewayKey, &wanted.channel)) {
         ShowStatus(state, "최종 버전 확인에 실패했습니다!");
         return kFailed;
     }
@@ -75,7 +75,7 @@ int DownloadUpdates(UpdateState& state, const std::string& serverUrl, const std:
     if (SelectVersionFolder(state, gatewayKey, wanted) != kFetched) return kFailed;
 
     ShowStatus(state, "업데이트 목록을 가져오고 있습니다...");
-    if (!FetchServerFile(state, kListName, kListCap)) {
+    if (!FetchServerFile(state, release::kListFileName, kListCap)) {
         ShowStatus(state, "업데이트 목록을 가져오는 데 실패했습니다!");
         return kFailed;
     }

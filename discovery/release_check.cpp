@@ -9,8 +9,9 @@
 #include "discovery/release_texts.h"
 #include "discovery/server_files.h"
 #include "integrity/trusted_release.h"
-#include "transfer/local_files.h"
+#include "base/local_files.h"
 #include "transfer/resumable_transfer.h"
+#include "release/staging_layout.h"
 
 namespace discovery {
 
@@ -62,7 +63,7 @@ bool Refuse(const UpdateState& state, const std::string& status, const std::stri
 }
 
 bool RefuseRelease(const UpdateState& state, const char* reason) {
-    ::DeleteFileA((state.m_strInstallFolder + kListName + "_").c_str());
+    ::DeleteFileA((release::StagedName(state.m_strInstallFolder + release::kListFileName)).c_str());
     return Refuse(state, kTextCheckFailed, std::string(reason) + kTextNotInstalled);
 }
 
@@ -74,7 +75,7 @@ integrity::MachineTrust StoredTrust(const UpdateState& state) {
     trust.builtIn = state.m_builtInRoots;
     const base::StoredRootPin pin = base::ReadRootPin();
     trust.reached.version = pin.version;
-    integrity::DigestFromHex(pin.digest, trust.reached.digest);
+    crypto::DigestFromHex(pin.digest, trust.reached.digest);
     trust.lowestSerial = base::ReadReleaseSerial();
     trust.lowestKeySerial = base::ReadReleaseKeySerial();
     return trust;
@@ -95,7 +96,7 @@ void KeepTrust(const integrity::MachineTrust& stored, const integrity::TrustedRe
     }
     // The built-in roots are trusted anyway; only a set reached beyond them is kept.
     if (release.roots.version > stored.reached.version && release.roots.version > stored.builtIn.version)
-        base::WriteRootPin({release.roots.version, integrity::DigestToHex(release.roots.digest)});
+        base::WriteRootPin({release.roots.version, crypto::DigestToHex(release.roots.digest)});
 }
 
 }  // namespace
@@ -103,15 +104,15 @@ void KeepTrust(const integrity::MachineTrust& stored, const integrity::TrustedRe
 bool VerifyServerRelease(UpdateState& state, const integrity::ReleaseWanted& wanted) {
     state.m_mapSignedFiles.clear();
     base::SetControlText(state.hWnd, kStatusLabel, kTextChecking);
-    const std::string copy = state.m_strInstallFolder + integrity::kSignatureFileName + "_";
+    const std::string copy = release::StagedName(state.m_strInstallFolder + release::kSignatureFileName);
     std::string signature;
-    const bool fetched = FetchServerFile(state, integrity::kSignatureFileName, kSignatureCap) &&
-                         transfer::ReadFileToString(copy, signature);
+    const bool fetched = FetchServerFile(state, release::kSignatureFileName, kSignatureCap) &&
+                         base::ReadFileToString(copy, signature);
     ::DeleteFileA(copy.c_str());
     if (!fetched) return RefuseRelease(state, kTextMissing);
 
     // Held from here until it has been read, so the list read is the list checked.
-    state.m_hHeldList = base::OpenHeldFile(state.m_strInstallFolder + kListName + "_");
+    state.m_hHeldList = base::OpenHeldFile(release::StagedName(state.m_strInstallFolder + release::kListFileName));
     std::string list;
     if (state.m_hHeldList) base::ReadHeldFile(state.m_hHeldList.get(), list);
     const integrity::MachineTrust stored = StoredTrust(state);
@@ -131,14 +132,14 @@ bool VerifyServerRelease(UpdateState& state, const integrity::ReleaseWanted& wan
 }
 
 void KeepReleaseFiles(UpdateState& state) {
-    state.m_releaseFiles = ReleaseFiles::FromList(state.m_strInstallFolder + kListName + "_",
+    state.m_releaseFiles = ReleaseFiles::FromList(release::StagedName(state.m_strInstallFolder + release::kListFileName),
                                                   state.m_strInstallFolder, state.m_mapSignedFiles);
     state.m_hHeldList.reset();
 }
 
 bool PendingFilesAreSigned(const UpdateState& state) {
     for (const auto& item : state.m_mapPending) {
-        const ListEntry& entry = item.second;
+        const release::ListEntry& entry = item.second;
         if (state.m_mapSignedFiles.count(entry.remoteName)) continue;
         const std::string text = base::FormatText(kTextFileUnsigned, entry.localPath.c_str());
         return Refuse(state, text, text + kTextNotInstalled);
@@ -146,7 +147,7 @@ bool PendingFilesAreSigned(const UpdateState& state) {
     return true;
 }
 
-bool HoldIfSigned(UpdateState& state, const ListEntry& entry, const std::string& staged) {
+bool HoldIfSigned(UpdateState& state, const release::ListEntry& entry, const std::string& staged) {
     const auto known = state.m_mapSignedFiles.find(entry.remoteName);
     if (known == state.m_mapSignedFiles.end()) return false;
     base::UniqueFile held = base::OpenHeldFile(staged);
@@ -155,10 +156,10 @@ bool HoldIfSigned(UpdateState& state, const ListEntry& entry, const std::string&
     return true;
 }
 
-bool StagedFileIsSigned(UpdateState& state, const ListEntry& entry, const std::string& staged) {
+bool StagedFileIsSigned(UpdateState& state, const release::ListEntry& entry, const std::string& staged) {
     if (HoldIfSigned(state, entry, staged)) return true;
     ::DeleteFileA(staged.c_str());
-    ::DeleteFileA(transfer::MarkerPath(staged).c_str());
+    ::DeleteFileA(release::MarkerPath(staged).c_str());
     const std::string text = base::FormatText(kTextFileMismatch, entry.localPath.c_str());
     return Refuse(state, text, text + kTextFetchAgain);
 }

@@ -30,9 +30,9 @@ bool PendingFilesAreSigned(const UpdateState& state);
 // When the staged file has the signed size and SHA-256, as read through a
 // held handle, keeps that handle in m_mapHeldStaged until the file is copied
 // from it, and gives true. Silent.
-bool HoldIfSigned(UpdateState& state, const ListEntry& entry, const std::string& staged);
+bool HoldIfSigned(UpdateState& state, const release::ListEntry& entry, const std::string& staged);
 // HoldIfSigned, or else the staged file and its marker are deleted so that
 // the next run fetches it again, with a refusal.
-bool StagedFileIsSigned(UpdateState& state, const ListEntry& entry, const std::string& staged);
+bool StagedFileIsSigned(UpdateState& state, const release::ListEntry& entry, const std::string& staged);
 
 }  // namespace discovery

@@ -1,22 +1,22 @@
 #include "discovery/release_files.h"
 
 #include "base/ansi_text.h"
-#include "discovery/ini_reader.h"
-#include "discovery/list_entry.h"
+#include "release/ini_reader.h"
+#include "release/list_entry.h"
 
 namespace discovery {
 
 ReleaseFiles ReleaseFiles::FromList(const std::string& listPath, const std::string& installFolder,
                                     const std::map<std::string, integrity::SignedFile>& signedFiles) {
     ReleaseFiles files;
-    CIniReader list(listPath);
+    release::CIniReader list(listPath);
     for (const std::string& section : base::StringList(list.GetIniSectionNames())) {
         for (const std::string& key : list.GetIniSectionKeys(section, "=")) {
-            ListEntry entry;
-            ParseListKey(key, entry);
+            release::ListEntry entry;
+            release::ParseListKey(key, entry);
             const auto known = signedFiles.find(entry.remoteName);
             if (known != signedFiles.end())
-                files.byPath_[base::ToLowerAnsi(FullPath(entry, installFolder))] = known->second;
+                files.byPath_[base::ToLowerAnsi(release::FullPath(entry, installFolder))] = known->second;
         }
     }
     return files;

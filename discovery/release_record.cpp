@@ -5,14 +5,13 @@
 #include "base/held_file.h"
 #include "base/machine_settings.h"
 #include "discovery/release_check.h"
-#include "integrity/sha256.h"
+#include "crypto/sha256.h"
 #include "integrity/trust_blocks.h"
-#include "transfer/local_files.h"
+#include "base/local_files.h"
+#include "release/staging_layout.h"
 
 namespace discovery {
 
-const char kRecordSignatureName[] = "Arkenfel_Release.sig";
-const char kRecordListName[] = "Arkenfel_Release.lst";
 
 namespace {
 
@@ -20,7 +19,7 @@ namespace {
 // is never half written.
 bool Replace(const std::string& path, const std::string& bytes) {
     const std::string partial = path + ".$cp$";
-    return transfer::WriteStringToFile(partial, bytes) &&
+    return base::WriteStringToFile(partial, bytes) &&
            ::MoveFileExA(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
@@ -29,37 +28,37 @@ bool ReadHeld(const std::string& path, base::UniqueFile& held, std::string& byte
     return held && base::ReadHeldFile(held.get(), bytes);
 }
 
-bool HashIs(const std::string& bytes, const integrity::Sha256Digest& expected) {
-    integrity::Sha256Digest digest;
-    return integrity::HashBytes(bytes, digest) && digest == expected;
+bool HashIs(const std::string& bytes, const crypto::Sha256Digest& expected) {
+    crypto::Sha256Digest digest;
+    return crypto::HashBytes(bytes, digest) && digest == expected;
 }
 
 }  // namespace
 
 bool StoreReleaseRecord(const UpdateState& state) {
-    integrity::Sha256Digest digest;
+    crypto::Sha256Digest digest;
     if (!ChecksReleases(state) || state.m_strSignatureFile.empty() ||
-        !integrity::HashBytes(state.m_strSignatureFile, digest))
+        !crypto::HashBytes(state.m_strSignatureFile, digest))
         return false;
-    return Replace(state.m_strInstallFolder + kRecordListName, state.m_strListFile) &&
-           Replace(state.m_strInstallFolder + kRecordSignatureName, state.m_strSignatureFile) &&
-           base::WriteInstalledRelease(integrity::DigestToHex(digest).c_str());
+    return Replace(state.m_strInstallFolder + release::kRecordListName, state.m_strListFile) &&
+           Replace(state.m_strInstallFolder + release::kRecordSignatureName, state.m_strSignatureFile) &&
+           base::WriteInstalledRelease(crypto::DigestToHex(digest).c_str());
 }
 
 ReleaseRecord LoadReleaseRecord(const std::string& installFolder, bool checksReleases, ReleaseFiles& files) {
     const std::string installed = base::ReadInstalledRelease();
     if (!checksReleases || installed.empty()) return ReleaseRecord::kNone;
-    integrity::Sha256Digest kept;
+    crypto::Sha256Digest kept;
     base::UniqueFile heldSignature, heldList;
     std::string signature, list;
     integrity::SignatureBlocks blocks;
-    if (!integrity::DigestFromHex(installed, kept) ||
-        !ReadHeld(installFolder + kRecordSignatureName, heldSignature, signature) || !HashIs(signature, kept) ||
-        !ReadHeld(installFolder + kRecordListName, heldList, list) ||
+    if (!crypto::DigestFromHex(installed, kept) ||
+        !ReadHeld(installFolder + release::kRecordSignatureName, heldSignature, signature) || !HashIs(signature, kept) ||
+        !ReadHeld(installFolder + release::kRecordListName, heldList, list) ||
         integrity::ReadSignatureBlocks(signature, blocks) != integrity::BlocksRead::kRead ||
         !HashIs(list, blocks.release.manifest.listSha256))
         return ReleaseRecord::kUnreadable;
-    files = ReleaseFiles::FromList(installFolder + kRecordListName, installFolder, blocks.release.manifest.files);
+    files = ReleaseFiles::FromList(installFolder + release::kRecordListName, installFolder, blocks.release.manifest.files);
     return ReleaseRecord::kLoaded;
 }
 

@@ -11,8 +11,6 @@
 
 namespace discovery {
 
-extern const char kRecordSignatureName[];  // "Arkenfel_Release.sig"
-extern const char kRecordListName[];       // "Arkenfel_Release.lst"
 
 // Keeps the release verified in this run as the record, once its files are
 // in place, and the SHA-256 of its signature file as "InstalledRelease".

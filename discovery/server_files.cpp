@@ -2,6 +2,7 @@
 
 #include "base/ansi_text.h"
 #include "transfer/resumable_transfer.h"
+#include "release/staging_layout.h"
 
 namespace discovery {
 
@@ -11,7 +12,7 @@ std::string MakeServerUrl(const UpdateState& state, const std::string& name) {
 
 bool FetchServerFile(UpdateState& state, const std::string& name, uint64_t cap) {
     const std::string url = MakeServerUrl(state, name);
-    const std::string target = state.m_strInstallFolder + name + "_";
+    const std::string target = release::StagedName(state.m_strInstallFolder + name);
     state.m_nTotalBytes = 0;
     state.m_nRemainingBytes = 0;
     transfer::TransferBuffer buffer(kWorkBufferSize);

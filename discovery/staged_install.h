@@ -14,7 +14,7 @@ namespace discovery {
 // retries of CopyFileWithRetry) and deletes the staged file. False, with the
 // staged file left, when the copy failed or, for a signed release, when no
 // checked handle is held for the entry.
-bool InstallStagedFile(UpdateState& state, const ListEntry& entry, const std::string& staged,
+bool InstallStagedFile(UpdateState& state, const release::ListEntry& entry, const std::string& staged,
                        const std::string& target);
 
 }  // namespace discovery

@@ -2,7 +2,7 @@
 
 #include <mbstring.h>
 
-#include "discovery/file_identity.h"
+#include "release/file_identity.h"
 
 namespace discovery {
 namespace {
@@ -18,26 +18,26 @@ bool RevisionIsNewer(const std::string& server, const std::string& local) {
 
 bool DiffersFromFingerprint(const std::string& path, const std::string& fingerprint) {
     if (path.size() <= kShortestCheckedPath) return false;
-    return !MatchesFingerprint(path, fingerprint);
+    return !release::MatchesFingerprint(path, fingerprint);
 }
 
 }  // namespace
 
-bool NeedsUpdateByList(const ListEntry& server, const ListEntry& local) {
+bool NeedsUpdateByList(const release::ListEntry& server, const release::ListEntry& local) {
     const std::string& path = local.localPath;
     if (!server.revision.empty()) {
         if (RevisionIsNewer(server.revision, local.revision)) return true;
-        return GetFileSize64(path) == 0;
+        return release::GetFileSize64(path) == 0;
     }
     if (server.size != local.size) return true;
     if (server.fingerprint != local.fingerprint) return true;
-    if (!SameVersionText(server.version, local.version)) return true;
+    if (!release::SameVersionText(server.version, local.version)) return true;
     return DiffersFromFingerprint(path, server.fingerprint);
 }
 
-bool NeedsUpdateOnDisk(const ListEntry& entry, const std::string& path) {
-    if (GetFileSize64(path) != entry.size) return true;
-    if (!SameVersionText(GetProductVersionText(path), entry.version)) return true;
+bool NeedsUpdateOnDisk(const release::ListEntry& entry, const std::string& path) {
+    if (release::GetFileSize64(path) != entry.size) return true;
+    if (!release::SameVersionText(release::GetProductVersionText(path), entry.version)) return true;
     return DiffersFromFingerprint(path, entry.fingerprint);
 }
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "discovery/list_entry.h"
+#include "release/list_entry.h"
 
 namespace discovery {
 
@@ -11,8 +11,8 @@ namespace discovery {
 // server revision decides alone: newer than the local one, or the file is
 // missing or empty. Without one, size, fingerprint and version of both lists
 // must agree and the file must match the fingerprint.
-bool NeedsUpdateByList(const ListEntry& server, const ListEntry& local);
+bool NeedsUpdateByList(const release::ListEntry& server, const release::ListEntry& local);
 // Against the file at `path`: its size, product version and fingerprint.
-bool NeedsUpdateOnDisk(const ListEntry& entry, const std::string& path);
+bool NeedsUpdateOnDisk(const release::ListEntry& entry, const std::string& path);
 
 }  // namespace discovery

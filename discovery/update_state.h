@@ -11,7 +11,7 @@
 #include <string>
 
 #include "base/unique_handle.h"
-#include "discovery/list_entry.h"
+#include "release/list_entry.h"
 #include "discovery/release_files.h"
 #include "integrity/built_in_roots.h"
 #include "integrity/release_signature.h"
@@ -28,8 +28,8 @@ struct UpdateState {
     std::string m_strServerUrl;      // server URL; "/" + version folder appended once per run
     std::string m_strInstallFolder;  // with a trailing "\"
     std::string m_strSelfFileName;   // the running updater's file name, e.g. "Arkenfel_Update.exe"
-    EntryMap m_mapPending;           // files to fetch, by index
-    EntryMap m_mapFetched;           // files fetched in this run, by index
+    release::EntryMap m_mapPending;           // files to fetch, by index
+    release::EntryMap m_mapFetched;           // files fetched in this run, by index
     std::map<std::string, std::string> m_mapUpdatedFiles;  // localPath -> localPath of every fetched file
     uint32_t m_nFileCount = 0;
     uint32_t m_nTotalBytes = 0;

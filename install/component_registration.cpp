@@ -13,7 +13,7 @@
 #include "install/list_file.h"
 #include "install/process_launch.h"
 #include "install/register_progress.h"
-#include "transfer/local_files.h"
+#include "base/local_files.h"
 
 namespace install {
 namespace {
@@ -84,7 +84,7 @@ bool RegisterComponents(const std::string& listPath, const std::string& listText
                         const std::map<std::string, std::string>& updatedFiles, std::string& errorText,
                         bool sameFolder, RegisterProgress* progress) {
     base::StringList lines;
-    if (!transfer::SplitLines(listText, lines)) {
+    if (!base::SplitLines(listText, lines)) {
         errorText = "등록 또는 해제할 DLL 목록을 불러올 수 없습니다!";
         return false;
     }

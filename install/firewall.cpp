@@ -11,7 +11,7 @@
 #include "install/list_file.h"
 #include "install/register_progress.h"
 #include "install/registry.h"
-#include "transfer/local_files.h"
+#include "base/local_files.h"
 
 namespace install {
 namespace {
@@ -50,7 +50,7 @@ FirewallLine ParseFirewallLine(const std::string& listPath, const std::string& l
 bool AddFirewallExceptions(const std::string& listPath, const std::string& listText, std::string& errorText,
                            RegisterProgress* progress) {
     base::StringList lines;
-    if (!transfer::SplitLines(listText, lines)) {
+    if (!base::SplitLines(listText, lines)) {
         errorText = "방화벽에 등록할 목록을 가져오는 데 실패하였습니다!";
         return false;
     }

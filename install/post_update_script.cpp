@@ -10,7 +10,7 @@
 #include "install/process_launch.h"
 #include "install/registry.h"
 #include "install/script_line.h"
-#include "transfer/local_files.h"
+#include "base/local_files.h"
 
 namespace install {
 namespace {
@@ -96,7 +96,7 @@ DWORD RunScriptLine(const FileGate& gate, const std::string& path, const char* a
     if (!value.empty()) {
         const bool satisfied =
             fontLine ? base::EqualsNoCase(current, value)
-                     : transfer::ParseVersionValue(value) <= transfer::ParseVersionValue(current);
+                     : base::ParseVersionValue(value) <= base::ParseVersionValue(current);
         if (satisfied) return 0;
     }
     if (fontLine) return InstallFont(gate, path, fileName, registry, valueName, value);

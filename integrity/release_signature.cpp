@@ -4,12 +4,11 @@
 #include <set>
 
 #include "base/ansi_text.h"
-#include "integrity/hex_text.h"
+#include "crypto/hex_text.h"
 #include "integrity/signed_lines.h"
 
 namespace integrity {
 
-const char kSignatureFileName[] = "Arkenfel_Release.sig";
 
 namespace {
 
@@ -45,7 +44,7 @@ bool ParseFileLine(const std::string& line, ReleaseManifest& manifest) {
     SignedFile file;
     const std::string name = rest.substr(digestEnd + 1);
     if (name.empty() || !ParseUnsigned32(rest.substr(0, sizeEnd), file.size) ||
-        !DigestFromHex(rest.substr(sizeEnd + 1, digestEnd - sizeEnd - 1), file.sha256))
+        !crypto::DigestFromHex(rest.substr(sizeEnd + 1, digestEnd - sizeEnd - 1), file.sha256))
         return false;
     if (!manifest.files.empty() && name <= manifest.files.rbegin()->first) return false;
     manifest.files.emplace(name, file);
@@ -60,15 +59,15 @@ std::string ManifestText(const ReleaseManifest& manifest) {
     text += "serial " + std::to_string(manifest.serial) + kLineEnd;
     for (const std::string& channel : manifest.channels)
         text += std::string(kChannelKeyword) + (channel.empty() ? "" : " " + channel) + kLineEnd;
-    text += "list " + DigestToHex(manifest.listSha256) + kLineEnd;
+    text += "list " + crypto::DigestToHex(manifest.listSha256) + kLineEnd;
     for (const auto& file : manifest.files)
-        text += "file " + std::to_string(file.second.size) + " " + DigestToHex(file.second.sha256) + " " + file.first +
+        text += "file " + std::to_string(file.second.size) + " " + crypto::DigestToHex(file.second.sha256) + " " + file.first +
                 kLineEnd;
     return text;
 }
 
 std::string SignatureFileText(const std::string& manifestText, const std::vector<uint8_t>& signature) {
-    return manifestText + "signature " + BytesToHex(signature.data(), signature.size()) + kLineEnd;
+    return manifestText + "signature " + crypto::BytesToHex(signature.data(), signature.size()) + kLineEnd;
 }
 
 bool ParseSignatureFile(const std::string& text, SignatureFile& file) {
@@ -81,12 +80,12 @@ bool ParseSignatureFile(const std::string& text, SignatureFile& file) {
     if (!TakeValue(lines[1], "folder", manifest.folder) || !TakeValue(lines[2], "serial", serial) ||
         !ParseUnsigned32(serial, manifest.serial) || manifest.serial == 0 ||
         !ParseChannelLines(lines, next, manifest.channels) || next + 2 > lines.size() ||
-        !TakeValue(lines[next], "list", list) || !DigestFromHex(list, manifest.listSha256))
+        !TakeValue(lines[next], "list", list) || !crypto::DigestFromHex(list, manifest.listSha256))
         return false;
     const size_t last = lines.size() - 1;
     for (size_t i = next + 1; i < last; ++i)
         if (!ParseFileLine(lines[i], manifest)) return false;
-    if (!TakeValue(lines[last], "signature", signature) || !HexToBytes(signature, file.signature)) return false;
+    if (!TakeValue(lines[last], "signature", signature) || !crypto::HexToBytes(signature, file.signature)) return false;
     file.signedText = text.substr(0, starts[last]);
     return true;
 }

@@ -22,23 +22,22 @@
 #include <string>
 #include <vector>
 
-#include "integrity/sha256.h"
+#include "crypto/sha256.h"
 
 namespace integrity {
 
-extern const char kSignatureFileName[];  // "Arkenfel_Release.sig"
 constexpr size_t kMaxChannels = 16;
 
 struct SignedFile {
     uint32_t size = 0;
-    Sha256Digest sha256{};
+    crypto::Sha256Digest sha256{};
 };
 
 struct ReleaseManifest {
     std::string folder;
     uint32_t serial = 0;
     std::set<std::string> channels;  // gateway keys it is published for; empty: every channel
-    Sha256Digest listSha256{};
+    crypto::Sha256Digest listSha256{};
     std::map<std::string, SignedFile> files;  // by remote name
 };
 

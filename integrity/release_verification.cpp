@@ -7,21 +7,21 @@ ReleaseCheck CheckSignedRelease(const ReleaseManifest& manifest, const ReleaseWa
     if (manifest.folder != wanted.folder) return ReleaseCheck::kOtherFolder;
     if (!manifest.channels.empty() && !manifest.channels.count(wanted.channel)) return ReleaseCheck::kOtherChannel;
     if (manifest.serial < lowestSerial) return ReleaseCheck::kOlderSerial;
-    Sha256Digest listDigest;
-    if (!HashBytes(listBytes, listDigest) || listDigest != manifest.listSha256) return ReleaseCheck::kListMismatch;
+    crypto::Sha256Digest listDigest;
+    if (!crypto::HashBytes(listBytes, listDigest) || listDigest != manifest.listSha256) return ReleaseCheck::kListMismatch;
     return ReleaseCheck::kVerified;
 }
 
 bool FileMatches(const std::string& path, const SignedFile& expected) {
-    Sha256Digest digest;
+    crypto::Sha256Digest digest;
     uint64_t size = 0;
-    return HashFile(path, digest, size) && size == expected.size && digest == expected.sha256;
+    return crypto::HashFile(path, digest, size) && size == expected.size && digest == expected.sha256;
 }
 
 bool OpenFileMatches(HANDLE file, const SignedFile& expected) {
-    Sha256Digest digest;
+    crypto::Sha256Digest digest;
     uint64_t size = 0;
-    return HashOpenFile(file, digest, size) && size == expected.size && digest == expected.sha256;
+    return crypto::HashOpenFile(file, digest, size) && size == expected.size && digest == expected.sha256;
 }
 
 }  // namespace integrity

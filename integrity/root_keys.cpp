@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
-#include "integrity/key_text.h"
+#include "crypto/key_text.h"
 
 namespace integrity {
 
-Sha256Digest KeyId(const std::string& der) {
-    static const Sha256Hasher hasher;  // one provider for every id of the process
-    Sha256Digest id{};
+crypto::Sha256Digest KeyId(const std::string& der) {
+    static const crypto::Sha256Hasher hasher;  // one provider for every id of the process
+    crypto::Sha256Digest id{};
     hasher.Digest(der.data(), der.size(), id);
     return id;
 }
@@ -20,7 +20,7 @@ bool RootSetFromKeyFiles(const std::vector<std::string>& files, uint32_t thresho
     std::vector<std::string> keys;
     for (const std::string& file : files) {
         std::vector<uint8_t> der;
-        if (!DecodeKeyText(file, kPublicKeyLabel, der)) return false;
+        if (!crypto::DecodeKeyText(file, crypto::kPublicKeyLabel, der)) return false;
         keys.emplace_back(der.begin(), der.end());
     }
     std::sort(keys.begin(), keys.end());
@@ -31,14 +31,14 @@ bool RootSetFromKeyFiles(const std::vector<std::string>& files, uint32_t thresho
     return true;
 }
 
-Sha256Digest RootSetDigest(const RootSet& roots) { return KeyId(RootStatementText(roots)); }
+crypto::Sha256Digest RootSetDigest(const RootSet& roots) { return KeyId(RootStatementText(roots)); }
 
 bool RootKeys::Load(const RootSet& roots) {
     roots_.clear();
     threshold_ = roots.threshold;
     std::vector<std::vector<uint8_t>> exported;
     for (const std::string& der : roots.keys) {
-        Root root{KeyId(der), PublicKey()};
+        Root root{KeyId(der), crypto::PublicKey()};
         if (!root.key.LoadDer(der)) return false;
         exported.push_back(root.key.Exported());
         roots_.push_back(std::move(root));
@@ -48,7 +48,7 @@ bool RootKeys::Load(const RootSet& roots) {
            std::adjacent_find(exported.begin(), exported.end()) == exported.end();
 }
 
-const RootKeys::Root* RootKeys::Find(const Sha256Digest& id) const {
+const RootKeys::Root* RootKeys::Find(const crypto::Sha256Digest& id) const {
     for (const Root& root : roots_)
         if (root.id == id) return &root;
     return nullptr;

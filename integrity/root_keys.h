@@ -8,14 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "integrity/public_key.h"
+#include "crypto/public_key.h"
 #include "integrity/trust_blocks.h"
 
 namespace integrity {
 
 // The id a root signature names its key by: SHA-256 of the DER
 // SubjectPublicKeyInfo.
-Sha256Digest KeyId(const std::string& der);
+crypto::Sha256Digest KeyId(const std::string& der);
 
 // A set from key files (PEM or DER, see key_text.h). False, and no keys in
 // the set, when a file holds no public key, a key stands twice or the
@@ -23,7 +23,7 @@ Sha256Digest KeyId(const std::string& der);
 bool RootSetFromKeyFiles(const std::vector<std::string>& files, uint32_t threshold, uint32_t version, RootSet& roots);
 
 // What identifies a root set for good: SHA-256 of its statement text.
-Sha256Digest RootSetDigest(const RootSet& roots);
+crypto::Sha256Digest RootSetDigest(const RootSet& roots);
 
 class RootKeys {
 public:
@@ -41,10 +41,10 @@ public:
 
 private:
     struct Root {
-        Sha256Digest id;
-        PublicKey key;
+        crypto::Sha256Digest id;
+        crypto::PublicKey key;
     };
-    const Root* Find(const Sha256Digest& id) const;
+    const Root* Find(const crypto::Sha256Digest& id) const;
     std::vector<Root> roots_;
     uint32_t threshold_ = 0;
 };

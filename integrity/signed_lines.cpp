@@ -1,6 +1,6 @@
 #include "integrity/signed_lines.h"
 
-#include "integrity/hex_text.h"
+#include "crypto/hex_text.h"
 
 namespace integrity {
 
@@ -50,19 +50,19 @@ bool ParseUnsigned32(const std::string& text, uint32_t& value) {
 }
 
 bool TakeHex(const std::string& text, size_t maxBytes, std::vector<uint8_t>& bytes) {
-    return !text.empty() && text.size() <= 2 * maxBytes && HexToBytes(text, bytes);
+    return !text.empty() && text.size() <= 2 * maxBytes && crypto::HexToBytes(text, bytes);
 }
 
 std::string RootSignatureLine(const RootSignature& signature) {
-    return std::string(kRootSignatureKeyword) + " " + DigestToHex(signature.keyId) + " " +
-           BytesToHex(signature.signature.data(), signature.signature.size()) + kLineEnd;
+    return std::string(kRootSignatureKeyword) + " " + crypto::DigestToHex(signature.keyId) + " " +
+           crypto::BytesToHex(signature.signature.data(), signature.signature.size()) + kLineEnd;
 }
 
 bool ParseRootSignatureLine(const std::string& line, RootSignature& signature) {
     std::string rest;
     if (!TakeValue(line, kRootSignatureKeyword, rest)) return false;
     const size_t space = rest.find(' ');
-    return space != std::string::npos && DigestFromHex(rest.substr(0, space), signature.keyId) &&
+    return space != std::string::npos && crypto::DigestFromHex(rest.substr(0, space), signature.keyId) &&
            TakeHex(rest.substr(space + 1), kMaxSignatureBytes, signature.signature);
 }
 

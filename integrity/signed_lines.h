@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "integrity/sha256.h"
+#include "crypto/sha256.h"
 
 namespace integrity {
 
@@ -31,7 +31,7 @@ constexpr size_t kMaxSignatureBytes = 1024;
 // block above it. The key id is the SHA-256 of the key's DER
 // SubjectPublicKeyInfo.
 struct RootSignature {
-    Sha256Digest keyId{};
+    crypto::Sha256Digest keyId{};
     std::vector<uint8_t> signature;  // most significant byte first
 };
 std::string RootSignatureLine(const RootSignature& signature);

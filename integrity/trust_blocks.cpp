@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "integrity/hex_text.h"
+#include "crypto/hex_text.h"
 
 namespace integrity {
 namespace {
@@ -12,7 +12,7 @@ const char kCertificateHeader[] = "ARKENFEL RELEASE KEY CERTIFICATE 1";
 const char kBlockStart[] = "ARKENFEL ";
 
 std::string KeyText(const std::string& der) {
-    return BytesToHex(reinterpret_cast<const uint8_t*>(der.data()), der.size());
+    return crypto::BytesToHex(reinterpret_cast<const uint8_t*>(der.data()), der.size());
 }
 
 bool TakeKey(const std::string& line, const char* keyword, std::string& der) {

@@ -14,7 +14,7 @@ ReleaseCheck CheckSigner(const SignatureBlocks& blocks, const RootKeys& roots, u
     }
     if (!roots.Decide(blocks.certificate.block)) return ReleaseCheck::kUncertifiedKey;
     if (blocks.certificate.keySerial < lowestKeySerial) return ReleaseCheck::kRevokedKey;
-    PublicKey key;
+    crypto::PublicKey key;
     return key.LoadDer(blocks.certificate.releaseKey) && key.Verify(release.signedText, release.signature)
                ? ReleaseCheck::kVerified
                : ReleaseCheck::kBadSignature;

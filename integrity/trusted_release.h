@@ -21,7 +21,7 @@ namespace integrity {
 // (RootSetDigest). Version 0: none beyond the built-in roots.
 struct RootPin {
     uint32_t version = 0;
-    Sha256Digest digest{};
+    crypto::Sha256Digest digest{};
 };
 
 struct MachineTrust {

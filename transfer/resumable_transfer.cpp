@@ -10,8 +10,9 @@
 #include "base/system_error.h"
 #include "base/usable_path.h"
 #include "transfer/http_transfer.h"
-#include "transfer/local_files.h"
+#include "base/local_files.h"
 #include "transfer/transfer_errors.h"
+#include "release/staging_layout.h"
 
 namespace transfer {
 namespace {
@@ -20,7 +21,7 @@ constexpr int kSampleAttempts = 10;
 
 bool MarkerMatches(const std::string& markerPath, const char* markerText) {
     std::string content;
-    if (!ReadFileToString(markerPath, content)) return false;
+    if (!base::ReadFileToString(markerPath, content)) return false;
     return !content.empty() && content == markerText;
 }
 
@@ -47,7 +48,7 @@ public:
     bool Restart() override {
         Seek(0);
         Truncate();
-        if (markerText_) WriteStringToFile(markerPath_, markerText_);
+        if (markerText_) base::WriteStringToFile(markerPath_, markerText_);
         return true;
     }
 
@@ -107,13 +108,8 @@ bool FitsOnDrive(const std::string& target, uint64_t size) {
 
 }  // namespace
 
-std::string MarkerPath(const std::string& target) {
-    const char* extension = ::PathFindExtensionA(target.c_str());
-    return target.substr(0, static_cast<size_t>(extension - target.c_str())) + ".$ver$";
-}
-
 bool LeftUnderMarker(const std::string& target, const std::string& markerText) {
-    return ::PathFileExistsA(target.c_str()) && MarkerMatches(MarkerPath(target), markerText.c_str());
+    return ::PathFileExistsA(target.c_str()) && MarkerMatches(release::MarkerPath(target), markerText.c_str());
 }
 
 int GetRemoteFileSize(const std::string& url, uint64_t& size, int attempts, const ExpectedLength& expected) {
@@ -198,9 +194,9 @@ int FetchIntoTarget(TransferProgress* progress, TransferBuffer& buffer, const st
         return 0;
     }
 
-    const std::string markerPath = markerText ? MarkerPath(target) : std::string();
+    const std::string markerPath = markerText ? release::MarkerPath(target) : std::string();
     const bool markerMatches = markerText && MarkerMatches(markerPath, markerText);
-    if (markerText && !markerMatches) WriteStringToFile(markerPath, markerText);
+    if (markerText && !markerMatches) base::WriteStringToFile(markerPath, markerText);
 
     StagedFile file(markerPath, markerText);
     uint64_t offset = 0;

@@ -56,8 +56,6 @@ int DownloadFileResumable(TransferProgress* progress, TransferBuffer& buffer, co
 int DownloadFileOfKnownSize(TransferProgress* progress, TransferBuffer& buffer, const std::string& url,
                             const std::string& target, const char* markerText, int attempts, uint64_t size);
 
-// The marker path for a download target.
-std::string MarkerPath(const std::string& target);
 // The target exists and its marker holds exactly `markerText`: a download
 // under that text was left unfinished.
 bool LeftUnderMarker(const std::string& target, const std::string& markerText);

@@ -15,12 +15,12 @@
 #include "base/message_box.h"
 #include "bench/bench_support.h"
 #include "delta/assembly_plan.h"
-#include "delta/block_index.h"
+#include "release/block_index.h"
 #include "delta/block_matcher.h"
-#include "delta/strong_hash.h"
+#include "release/strong_hash.h"
 #include "discovery/delta_fetch.h"
-#include "discovery/file_identity.h"
-#include "transfer/local_files.h"
+#include "release/file_identity.h"
+#include "base/local_files.h"
 #include "transfer/resumable_transfer.h"
 
 namespace {
@@ -47,10 +47,10 @@ int main(int argc, char** argv) {
     const std::string oldPath = folder + "old\\world.pak", newPath = folder + "new\\world.pak";
 
     double start = Seconds();
-    delta::BlockIndex index;
-    if (!delta::BuildIndex(newPath, delta::kDefaultBlockSize, index)) return Fail("index");
-    const std::string indexBytes = delta::SerializeIndex(index);
-    if (!transfer::WriteStringToFile(newPath + delta::kIndexSuffix, indexBytes)) return Fail("writing the index");
+    release::BlockIndex index;
+    if (!release::BuildIndex(newPath, release::kDefaultBlockSize, index)) return Fail("index");
+    const std::string indexBytes = release::SerializeIndex(index);
+    if (!base::WriteStringToFile(newPath + release::kIndexSuffix, indexBytes)) return Fail("writing the index");
     std::printf("index of the new file: %u blocks of %u bytes, %u bytes, made in %.2f s\n",
                 static_cast<unsigned>(index.blocks.size()), index.blockSize, static_cast<unsigned>(indexBytes.size()),
                 Seconds() - start);
@@ -72,9 +72,9 @@ int main(int argc, char** argv) {
                 static_cast<unsigned long long>(match.strongHashes), static_cast<unsigned long long>(match.weakOnlyHits));
     // What the strong hashes alone cost: the same count of blocks hashed in memory, on one thread.
     {
-        const delta::StrongHasher hasher;
+        const release::StrongHasher hasher;
         std::unique_ptr<uint8_t[]> block(new uint8_t[index.blockSize]());
-        delta::StrongHash strong;
+        release::StrongHash strong;
         start = Seconds();
         for (uint64_t i = 0; i < match.strongHashes; ++i) hasher.Hash(block.get(), index.blockSize, strong);
         const double hashSeconds = Seconds() - start;
@@ -102,12 +102,12 @@ int main(int argc, char** argv) {
     state.m_strServerUrl = baseUrl + "/new";
     state.m_strInstallFolder = folder + "old\\";
     state.m_builtInRoots = integrity::RootSet();
-    discovery::ListEntry entry;
+    release::ListEntry entry;
     entry.remoteName = entry.localPath = "world.pak";
     entry.size = static_cast<uint32_t>(index.fileSize);
     entry.blockIndexSize = static_cast<uint32_t>(indexBytes.size());
     char fingerprint[17] = {};
-    if (!discovery::ComputeFingerprint(newPath, fingerprint)) return Fail("fingerprint");
+    if (!release::ComputeFingerprint(newPath, fingerprint)) return Fail("fingerprint");
     entry.fingerprint = fingerprint;
     state.m_nTotalBytes = state.m_nRemainingBytes = entry.size;
     const std::string staged = folder + "old\\world.pak_";

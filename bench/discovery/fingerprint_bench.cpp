@@ -10,7 +10,7 @@
 #include <string>
 
 #include "bench/bench_support.h"
-#include "discovery/file_identity.h"
+#include "release/file_identity.h"
 
 int main(int argc, char** argv) {
     if (argc < 2) {
@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
         PlainRead(path);
         const double read = Seconds() - start;
         start = Seconds();
-        if (!discovery::ComputeFingerprint(path, fingerprint)) return 2;
+        if (!release::ComputeFingerprint(path, fingerprint)) return 2;
         const double print = Seconds() - start;
         std::printf("round %d: plain read %.0f MiB/s, fingerprint %.0f MiB/s\n", round, mib / read, mib / print);
         if (read < bestRead) bestRead = read;

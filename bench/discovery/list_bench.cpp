@@ -10,9 +10,9 @@
 
 #include "bench/bench_support.h"
 #include "discovery/compare_lists.h"
-#include "discovery/file_identity.h"
-#include "discovery/ini_reader.h"
-#include "discovery/list_entry.h"
+#include "release/file_identity.h"
+#include "release/ini_reader.h"
+#include "release/list_entry.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ std::string MakeInstallFolder(const std::string& folder, int count) {
             std::exit(2);
         }
         char fingerprint[17] = {};
-        discovery::ComputeFingerprint(folder + name, fingerprint);
+        release::ComputeFingerprint(folder + name, fingerprint);
         list += "remote/" + sub + "/file" + std::to_string(i) + ".dat|" + name + "=|" +
                 std::to_string(content.size()) + "|" + fingerprint + "|\r\n";
     }
@@ -61,15 +61,15 @@ std::string MakeInstallFolder(const std::string& folder, int count) {
 // (whose cost is the file system's).
 double TimeListReading(const std::string& folder) {
     const double start = Seconds();
-    discovery::CIniReader server(folder + "Arkenfel_List.ini_");
-    discovery::CIniReader local(folder + "Arkenfel_List.ini");
+    release::CIniReader server(folder + "Arkenfel_List.ini_");
+    release::CIniReader local(folder + "Arkenfel_List.ini");
     size_t entries = 0;
     for (const std::string& section : base::StringList(server.GetIniSectionNames())) {
         for (const std::string& key : base::StringList(server.GetIniSectionKeys(section, "="))) {
-            discovery::ListEntry entry;
-            discovery::ParseListKey(key, entry);
-            discovery::ParseListValue(server.ReadIniValue(section, key), entry);
-            discovery::ParseListValue(local.ReadIniValue(section, key), entry);
+            release::ListEntry entry;
+            release::ParseListKey(key, entry);
+            release::ParseListValue(server.ReadIniValue(section, key), entry);
+            release::ParseListValue(local.ReadIniValue(section, key), entry);
             ++entries;
         }
     }

@@ -14,14 +14,14 @@
 
 #include "bench/bench_support.h"
 #include "discovery/release_gate.h"
-#include "integrity/sha256.h"
-#include "transfer/local_files.h"
+#include "crypto/sha256.h"
+#include "base/local_files.h"
 
 namespace {
 
 double InMemory(const std::string& bytes) {
-    integrity::Sha256 hash;
-    integrity::Sha256Digest digest;
+    crypto::Sha256 hash;
+    crypto::Sha256Digest digest;
     const double start = Seconds();
     hash.Update(bytes.data(), bytes.size());
     hash.Finish(digest);
@@ -46,9 +46,9 @@ int main(int argc, char** argv) {
     const std::string listPath = folder + "Arkenfel_Release.lst";
     std::map<std::string, integrity::SignedFile> signedFiles;
     signedFiles["Arkenfel.exe"].size = static_cast<uint32_t>(client.size());
-    if (!integrity::HashBytes(client, signedFiles["Arkenfel.exe"].sha256) ||
-        !transfer::WriteStringToFile(clientPath, client) ||
-        !transfer::WriteStringToFile(listPath, "[Client]\r\nArkenfel.exe=|" + std::to_string(client.size()) + "||\r\n"))
+    if (!crypto::HashBytes(client, signedFiles["Arkenfel.exe"].sha256) ||
+        !base::WriteStringToFile(clientPath, client) ||
+        !base::WriteStringToFile(listPath, "[Client]\r\nArkenfel.exe=|" + std::to_string(client.size()) + "||\r\n"))
         return 2;
     discovery::ReleaseGate gate(
         std::make_unique<discovery::ReleaseFiles>(discovery::ReleaseFiles::FromList(listPath, folder, signedFiles)),

@@ -21,7 +21,7 @@
 #include "integrity/root_keys.h"
 #include "integrity/trusted_release.h"
 #include "tools/release_list/release_signing.h"
-#include "transfer/local_files.h"
+#include "base/local_files.h"
 
 namespace {
 
@@ -43,7 +43,7 @@ integrity::ReleaseManifest MakeRelease(const std::string& folder, int count, std
         file.size = size;
         for (size_t b = 0; b < file.sha256.size(); ++b) file.sha256[b] = static_cast<uint8_t>(i * 31 + b);
     }
-    transfer::WriteStringToFile(folder + "Arkenfel_List.ini_", list);
+    base::WriteStringToFile(folder + "Arkenfel_List.ini_", list);
     return manifest;
 }
 
@@ -105,14 +105,14 @@ struct BenchKey {
         release_list::MakeKeyPair(path + ".pem", path + ".pub.pem");
         signing = std::make_unique<release_list::SigningKey>(path + ".pem");
         der = signing->PublicKeyDer();
-        transfer::ReadFileToString(path + ".pub.pem", publicFile);
+        base::ReadFileToString(path + ".pub.pem", publicFile);
     }
     std::unique_ptr<release_list::SigningKey> signing;
     std::string der, publicFile;
 };
 
 std::string RootSigned(const std::string& text, const std::vector<const BenchKey*>& signers) {
-    std::map<integrity::Sha256Digest, std::vector<uint8_t>> signatures;
+    std::map<crypto::Sha256Digest, std::vector<uint8_t>> signatures;
     for (const BenchKey* key : signers) signatures[integrity::KeyId(key->der)] = key->signing->Sign(text);
     integrity::RootSignedBlock block{text, {}};
     for (const auto& signature : signatures) block.signatures.push_back({signature.first, signature.second});

@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "delta/block_index.h"
-#include "discovery/file_identity.h"
+#include "release/block_index.h"
+#include "release/file_identity.h"
 #include "tools/release_list/release_error.h"
 #include "tools/release_list/staged_file.h"
 
@@ -14,14 +14,14 @@ std::map<std::string, BlockIndexFile> MakeBlockIndexes(const ReleasePlan& plan, 
     std::map<std::string, BlockIndexFile> indexes;
     if (options.indexThreshold == 0) return indexes;
     for (const PlannedFile& planned : plan.files) {
-        if (discovery::GetFileSize64(planned.file.path) < options.indexThreshold) continue;
-        delta::BlockIndex index;
-        if (!delta::BuildIndex(planned.file.path, options.blockSize, index)) {
+        if (release::GetFileSize64(planned.file.path) < options.indexThreshold) continue;
+        release::BlockIndex index;
+        if (!release::BuildIndex(planned.file.path, options.blockSize, index)) {
             problems.push_back("\"" + planned.file.remoteName + "\" could not be read to the end for its block index");
             continue;
         }
-        indexes[planned.file.remoteName] = {planned.file.remoteName + delta::kIndexSuffix,
-                                            planned.file.path + delta::kIndexSuffix, delta::SerializeIndex(index)};
+        indexes[planned.file.remoteName] = {planned.file.remoteName + release::kIndexSuffix,
+                                            planned.file.path + release::kIndexSuffix, release::SerializeIndex(index)};
     }
     return indexes;
 }
@@ -30,7 +30,7 @@ void WriteBlockIndexes(const ReleasePlan& plan, const std::map<std::string, Bloc
     for (const PlannedFile& planned : plan.files) {
         const auto index = indexes.find(planned.file.remoteName);
         if (index == indexes.end()) {
-            const std::string stale = planned.file.path + delta::kIndexSuffix;
+            const std::string stale = planned.file.path + release::kIndexSuffix;
             if (!::DeleteFileA(stale.c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND)
                 throw ReleaseListError("cannot remove the outdated block index " + stale);
             continue;
@@ -43,7 +43,7 @@ void SignBlockIndexes(const std::map<std::string, BlockIndexFile>& indexes, inte
     for (const auto& item : indexes) {
         integrity::SignedFile file;
         file.size = static_cast<uint32_t>(item.second.bytes.size());
-        if (!integrity::HashBytes(item.second.bytes, file.sha256))
+        if (!crypto::HashBytes(item.second.bytes, file.sha256))
             throw ReleaseListError("cannot hash the block index of \"" + item.first + "\"");
         manifest.files[item.second.remoteName] = file;
     }

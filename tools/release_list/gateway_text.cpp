@@ -3,8 +3,9 @@
 #include <algorithm>
 
 #include "base/ansi_text.h"
-#include "tools/release_list/list_text.h"
+#include "release/list_text.h"
 #include "tools/release_list/release_error.h"
+#include "release/staging_layout.h"
 
 namespace release_list {
 namespace {
@@ -33,7 +34,7 @@ bool HasLoneLineBreak(const std::string& text) {
 
 std::string UpdateGatewayText(const std::string& existing, const base::StringList& keys, const std::string& version) {
     if (HasLoneLineBreak(existing))
-        throw ReleaseListError("the existing " + kGatewayFileName +
+        throw ReleaseListError(std::string("the existing ") + release::kGatewayFileName +
                                " has line breaks other than CR LF, which the updater would read as one line; "
                                "fix or remove it first");
     base::StringList lines;

@@ -8,16 +8,17 @@
 #include "base/ansi_text.h"
 #include "base/system_error.h"
 #include "base/unique_handle.h"
-#include "discovery/file_identity.h"
+#include "release/file_identity.h"
 #include "tools/release_list/block_indexes.h"
 #include "tools/release_list/gateway_text.h"
 #include "tools/release_list/list_names.h"
-#include "tools/release_list/list_text.h"
+#include "release/list_text.h"
 #include "tools/release_list/release_error.h"
 #include "tools/release_list/release_plan.h"
 #include "tools/release_list/release_signing.h"
 #include "tools/release_list/release_trust.h"
 #include "tools/release_list/staged_file.h"
+#include "release/staging_layout.h"
 
 namespace release_list {
 namespace {
@@ -53,7 +54,7 @@ std::string VersionBelowRoot(const std::string& release, const std::string& root
 }
 
 // Fills the identity fields exactly as the updater computes them.
-bool DescribeFile(const std::string& path, const std::string& remote, PublishedEntry& entry,
+bool DescribeFile(const std::string& path, const std::string& remote, release::PublishedEntry& entry,
                   base::StringList& problems) {
     {
         base::UniqueFile probe(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -63,7 +64,7 @@ bool DescribeFile(const std::string& path, const std::string& remote, PublishedE
             return false;
         }
     }
-    const uint64_t size = discovery::GetFileSize64(path);
+    const uint64_t size = release::GetFileSize64(path);
     if (size == 0) {
         problems.push_back("\"" + remote +
                            "\" is empty; the updater cannot download an empty file, so remove it or give it content");
@@ -74,13 +75,13 @@ bool DescribeFile(const std::string& path, const std::string& remote, PublishedE
         return false;
     }
     char fingerprint[17] = {};
-    if (!discovery::ComputeFingerprint(path, fingerprint)) {
+    if (!release::ComputeFingerprint(path, fingerprint)) {
         problems.push_back("\"" + remote + "\" could not be read to the end");
         return false;
     }
     entry.size = static_cast<uint32_t>(size);
     entry.fingerprint = fingerprint;
-    entry.version = discovery::GetProductVersionText(path);
+    entry.version = release::GetProductVersionText(path);
     return true;
 }
 
@@ -98,23 +99,23 @@ void CheckChannels(const ReleaseOptions& options) {
                                    "\" is not among the release's channels; add --channel \"" + key + "\"");
 }
 
-std::vector<PublishedSection> DescribeRelease(const ReleasePlan& plan,
+std::vector<release::PublishedSection> DescribeRelease(const ReleasePlan& plan,
                                              const std::map<std::string, BlockIndexFile>& indexes,
                                              base::StringList& problems) {
-    std::vector<PublishedSection> sections;
+    std::vector<release::PublishedSection> sections;
     for (const std::string& name : plan.sectionOrder) {
-        PublishedSection section;
+        release::PublishedSection section;
         section.name = name;
         for (const PlannedFile& planned : plan.files) {
             if (!base::EqualsNoCase(planned.section, name)) continue;
-            PublishedEntry entry;
+            release::PublishedEntry entry;
             entry.remoteName = planned.file.remoteName;
             entry.localPath = planned.localPath;
             entry.revision = planned.revision;
             if (!DescribeFile(planned.file.path, entry.remoteName, entry, problems)) continue;
             const auto index = indexes.find(entry.remoteName);
             if (index != indexes.end()) entry.blockIndexSize = static_cast<uint32_t>(index->second.bytes.size());
-            if (ListValue(entry).size() > kLongestValue)
+            if (release::ListValue(entry).size() > kLongestValue)
                 problems.push_back("\"" + entry.remoteName + "\": its list value is longer than the updater reads (" +
                                    std::to_string(kLongestValue) + " characters); shorten the revision text");
             section.entries.push_back(std::move(entry));
@@ -131,17 +132,17 @@ void WriteList(const std::string& path, const std::string& text, bool includeSel
         staged.Commit();
         return;
     }
-    SelfDescribedList list = AppendSelfEntry(text);
+    release::SelfDescribedList list = release::AppendSelfEntry(text);
     staged.Write(list.text);
     char fingerprint[17] = {};
-    if (!discovery::ComputeFingerprint(staged.TempPath(), fingerprint))
+    if (!release::ComputeFingerprint(staged.TempPath(), fingerprint))
         throw ReleaseListError("cannot read back " + staged.TempPath());
-    FillSelfFingerprint(list, fingerprint);
+    release::FillSelfFingerprint(list, fingerprint);
     staged.Write(list.text);
     // The entry must describe the file as the updater will see it.
     char check[17] = {};
-    if (!discovery::ComputeFingerprint(staged.TempPath(), check) || std::string(check) != fingerprint ||
-        discovery::GetFileSize64(staged.TempPath()) != list.text.size())
+    if (!release::ComputeFingerprint(staged.TempPath(), check) || std::string(check) != fingerprint ||
+        release::GetFileSize64(staged.TempPath()) != list.text.size())
         throw ReleaseListError("internal error: the list's entry for itself does not match the written list");
     staged.Commit();
 }
@@ -189,7 +190,7 @@ PublishSummary PublishRelease(const ReleaseOptions& options) {
     ThrowIfAny(problems);
     const std::map<std::string, BlockIndexFile> indexes = MakeBlockIndexes(plan, options, problems);
     ThrowIfAny(problems);
-    const std::vector<PublishedSection> sections = DescribeRelease(plan, indexes, problems);
+    const std::vector<release::PublishedSection> sections = DescribeRelease(plan, indexes, problems);
     ThrowIfAny(problems);
     integrity::ReleaseManifest manifest;
     if (key) {
@@ -204,25 +205,25 @@ PublishSummary PublishRelease(const ReleaseOptions& options) {
     // stops the run before anything is written.
     std::string gatewayText;
     if (!root.empty()) {
-        summary.gatewayPath = root + "\\" + kGatewayFileName;
+        summary.gatewayPath = root + "\\" + release::kGatewayFileName;
         gatewayText = UpdateGatewayText(ReadExistingFile(summary.gatewayPath), options.gatewayKeys, summary.version);
     }
 
     // Written before the list that announces them.
     WriteBlockIndexes(plan, indexes);
     summary.blockIndexes = indexes.size();
-    summary.listPath = release + "\\" + kListFileName;
-    WriteList(summary.listPath, BuildListText(sections), options.includeList);
+    summary.listPath = release + "\\" + release::kListFileName;
+    WriteList(summary.listPath, release::BuildListText(sections), options.includeList);
     summary.namesItself = options.includeList;
-    for (const PublishedSection& section : sections) {
+    for (const release::PublishedSection& section : sections) {
         summary.sections.emplace_back(section.name, section.entries.size());
         summary.fileCount += section.entries.size();
-        for (const PublishedEntry& entry : section.entries) summary.totalBytes += entry.size;
+        for (const release::PublishedEntry& entry : section.entries) summary.totalBytes += entry.size;
     }
 
     // The signature covers the list exactly as written.
     if (key) {
-        summary.signaturePath = release + "\\" + integrity::kSignatureFileName;
+        summary.signaturePath = release + "\\" + release::kSignatureFileName;
         const SignedRelease signedRelease =
             SignRelease(*key, std::move(manifest), ReadExistingFile(summary.listPath), options.includeList,
                         options.serial, ReadExistingFile(summary.signaturePath));
@@ -238,7 +239,7 @@ PublishSummary PublishRelease(const ReleaseOptions& options) {
 }
 
 integrity::SignatureBlocks PublishedSignature(const std::string& releaseFolder) {
-    const std::string path = releaseFolder + "\\" + integrity::kSignatureFileName;
+    const std::string path = releaseFolder + "\\" + release::kSignatureFileName;
     const std::string text = ReadExistingFile(path);
     integrity::SignatureBlocks blocks;
     if (text.empty()) throw ReleaseListError(path + " does not exist: the release is not signed");

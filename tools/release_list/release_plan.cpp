@@ -6,10 +6,10 @@
 #include <map>
 
 #include "base/ansi_text.h"
-#include "discovery/release_record.h"
+#include "release/staging_layout.h"
 #include "integrity/release_signature.h"
 #include "tools/release_list/list_names.h"
-#include "tools/release_list/list_text.h"
+#include "release/list_text.h"
 #include "tools/release_list/name_pattern.h"
 
 namespace release_list {
@@ -78,19 +78,19 @@ void CheckInstallPaths(const std::vector<PlannedFile>& files, base::StringList& 
         }
         owners[identity] = planned.file.remoteName;
     }
-    const std::string reserved[] = {base::ToLowerAnsi(kListFileName), base::ToLowerAnsi(kListFileName + "_"),
-                                    base::ToLowerAnsi(kGatewayFileName + "_"),
-                                    base::ToLowerAnsi(std::string(integrity::kSignatureFileName) + "_"),
-                                    base::ToLowerAnsi(discovery::kRecordSignatureName),
-                                    base::ToLowerAnsi(discovery::kRecordListName)};
+    const std::string reserved[] = {base::ToLowerAnsi(release::kListFileName), base::ToLowerAnsi(release::StagedName(release::kListFileName)),
+                                    base::ToLowerAnsi(release::StagedName(release::kGatewayFileName)),
+                                    base::ToLowerAnsi(release::StagedName(release::kSignatureFileName)),
+                                    base::ToLowerAnsi(release::kRecordSignatureName),
+                                    base::ToLowerAnsi(release::kRecordListName)};
     for (const auto& owner : owners) {
         for (const std::string& name : reserved) {
             if (owner.first == name)
                 problems.push_back("\"" + owner.second + "\" would install to " + name +
                                    ", which the updater uses for itself");
         }
-        if (owners.count(owner.first + "_"))
-            problems.push_back("\"" + owners[owner.first + "_"] + "\" would install to the name the updater stages \"" +
+        if (owners.count(release::StagedName(owner.first)))
+            problems.push_back("\"" + owners[release::StagedName(owner.first)] + "\" would install to the name the updater stages \"" +
                                owner.second + "\" under while downloading it");
     }
 }

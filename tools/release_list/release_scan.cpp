@@ -5,10 +5,11 @@
 #include "base/ansi_text.h"
 #include "base/system_error.h"
 #include "base/unique_handle.h"
-#include "delta/block_index.h"
+#include "release/block_index.h"
 #include "integrity/release_signature.h"
 #include "tools/release_list/list_names.h"
-#include "tools/release_list/list_text.h"
+#include "release/list_text.h"
+#include "release/staging_layout.h"
 
 namespace release_list {
 namespace {
@@ -91,14 +92,14 @@ private:
 }  // namespace
 
 bool IsReservedTopLevelName(const std::string& name) {
-    const std::string signature = integrity::kSignatureFileName;
-    return base::EqualsNoCase(name, kListFileName) || base::EqualsNoCase(name, kListFileName + kPartialSuffix) ||
-           base::EqualsNoCase(name, signature) || base::EqualsNoCase(name, signature + kPartialSuffix) ||
-           base::EqualsNoCase(name, kGatewayFileName) || base::EqualsNoCase(name, kGatewayFileName + kPartialSuffix);
+    const std::string signature = release::kSignatureFileName;
+    return base::EqualsNoCase(name, release::kListFileName) || base::EqualsNoCase(name, release::kListFileName + release::kPartialSuffix) ||
+           base::EqualsNoCase(name, signature) || base::EqualsNoCase(name, signature + release::kPartialSuffix) ||
+           base::EqualsNoCase(name, release::kGatewayFileName) || base::EqualsNoCase(name, release::kGatewayFileName + release::kPartialSuffix);
 }
 
 bool IsBlockIndexName(const std::string& name) {
-    const std::string suffix = delta::kIndexSuffix;
+    const std::string suffix = release::kIndexSuffix;
     return name.size() > suffix.size() && base::EqualsNoCase(name.substr(name.size() - suffix.size()), suffix);
 }
 

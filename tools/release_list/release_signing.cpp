@@ -3,8 +3,9 @@
 #include <windows.h>
 
 #include "integrity/trust_blocks.h"
-#include "tools/release_list/list_text.h"
+#include "release/list_text.h"
 #include "tools/release_list/release_error.h"
+#include "release/staging_layout.h"
 
 namespace release_list {
 namespace {
@@ -15,7 +16,7 @@ constexpr uint64_t kUnixEpochInFileTime = 116444736000000000ull;
 integrity::SignedFile DescribeBytes(const std::string& bytes) {
     integrity::SignedFile file;
     file.size = static_cast<uint32_t>(bytes.size());
-    if (!integrity::HashBytes(bytes, file.sha256)) throw ReleaseListError("cannot hash the list");
+    if (!crypto::HashBytes(bytes, file.sha256)) throw ReleaseListError("cannot hash the list");
     return file;
 }
 
@@ -43,7 +44,7 @@ integrity::ReleaseManifest DescribeSignedFiles(const ReleasePlan& plan, base::St
     for (const PlannedFile& planned : plan.files) {
         integrity::SignedFile file;
         uint64_t size = 0;
-        if (!integrity::HashFile(planned.file.path, file.sha256, size) || size > 0xFFFFFFFFull) {
+        if (!crypto::HashFile(planned.file.path, file.sha256, size) || size > 0xFFFFFFFFull) {
             problems.push_back("\"" + planned.file.remoteName + "\" could not be read to the end for its signature");
             continue;
         }
@@ -58,7 +59,7 @@ SignedRelease SignRelease(const SigningKey& key, integrity::ReleaseManifest mani
     const integrity::SignedFile list = DescribeBytes(listBytes);
     manifest.listSha256 = list.sha256;
     // The updater stages its local list like any other listed file.
-    if (listNamesItself) manifest.files[kListFileName] = list;
+    if (listNamesItself) manifest.files[release::kListFileName] = list;
     if (serial == 0) serial = PublishedSerial(publishedSignature, manifest);
     manifest.serial = serial ? serial : SerialFromClock();
     const std::string text = integrity::ManifestText(manifest);

@@ -16,7 +16,7 @@ std::string ReadWhole(const std::string& path, const char* what) {
     return text;
 }
 
-bool SignedBy(const integrity::RootSignedBlock& block, const integrity::Sha256Digest& id) {
+bool SignedBy(const integrity::RootSignedBlock& block, const crypto::Sha256Digest& id) {
     return std::any_of(block.signatures.begin(), block.signatures.end(),
                        [&](const integrity::RootSignature& signature) { return signature.keyId == id; });
 }
@@ -25,7 +25,7 @@ bool SignedBy(const integrity::RootSignedBlock& block, const integrity::Sha256Di
 
 ReleaseTrust ReadReleaseTrust(const ReleaseOptions& options, const SigningKey& key) {
     const std::string signer = key.PublicKeyDer();
-    const integrity::Sha256Digest signerId = integrity::KeyId(signer);
+    const crypto::Sha256Digest signerId = integrity::KeyId(signer);
     std::vector<integrity::RootStatement> statements;
     for (const std::string& path : options.rootStatements) {
         integrity::RootStatement statement;

@@ -7,9 +7,9 @@
 
 #include "base/system_error.h"
 #include "base/unique_handle.h"
-#include "integrity/key_text.h"
+#include "crypto/key_text.h"
 #include "tools/release_list/release_error.h"
-#include "transfer/local_files.h"
+#include "base/local_files.h"
 
 namespace release_list {
 namespace {
@@ -122,17 +122,17 @@ void MakeKeyPair(const std::string& privateKeyPath, const std::string& publicKey
     for (const std::string& path : {privateKeyPath, publicKeyPath})
         if (::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES)
             throw ReleaseListError(path + " exists already; an existing key file is never overwritten");
-    integrity::UniqueCryptProvider provider = integrity::AcquireProvider();
+    crypto::UniqueCryptProvider provider = crypto::AcquireProvider();
     if (!provider) throw CryptError("the platform offers no RSA provider");
-    integrity::UniqueCryptKey key;
+    crypto::UniqueCryptKey key;
     if (!::CryptGenKey(provider.get(), AT_SIGNATURE, (kKeyBits << 16) | CRYPT_EXPORTABLE, key.put())) {
         key.release();
         throw CryptError("cannot make a key pair");
     }
     const std::string privateDer = Pkcs1PrivateKey(ExportKey(key.get(), PRIVATEKEYBLOB));
     const std::vector<uint8_t> publicDer = SubjectPublicKeyInfo(ExportKey(key.get(), PUBLICKEYBLOB));
-    const std::string publicPem = Pem(std::string(publicDer.begin(), publicDer.end()), integrity::kPublicKeyLabel);
-    WriteNewFile(privateKeyPath, Pem(privateDer, integrity::kPrivateKeyLabel));
+    const std::string publicPem = Pem(std::string(publicDer.begin(), publicDer.end()), crypto::kPublicKeyLabel);
+    WriteNewFile(privateKeyPath, Pem(privateDer, crypto::kPrivateKeyLabel));
     try {
         WriteNewFile(publicKeyPath, publicPem);
     } catch (const ReleaseListError&) {
@@ -143,9 +143,9 @@ void MakeKeyPair(const std::string& privateKeyPath, const std::string& publicKey
 
 SigningKey::SigningKey(const std::string& privateKeyPath) {
     std::string file;
-    if (!transfer::ReadFileToString(privateKeyPath, file)) throw CryptError("cannot read the key file " + privateKeyPath);
+    if (!base::ReadFileToString(privateKeyPath, file)) throw CryptError("cannot read the key file " + privateKeyPath);
     std::vector<uint8_t> der;
-    if (!integrity::DecodeKeyText(file, integrity::kPrivateKeyLabel, der))
+    if (!crypto::DecodeKeyText(file, crypto::kPrivateKeyLabel, der))
         throw ReleaseListError("the key file " + privateKeyPath + " is not an RSA private key (PEM \"RSA PRIVATE KEY\" or DER)");
     BYTE* blob = nullptr;
     DWORD size = 0;
@@ -153,7 +153,7 @@ SigningKey::SigningKey(const std::string& privateKeyPath) {
                                CRYPT_DECODE_ALLOC_FLAG, nullptr, &blob, &size))
         throw CryptError("the key file " + privateKeyPath + " cannot be read as an RSA private key");
     base::UniqueLocalMemory blobOwner(blob);
-    provider_ = integrity::AcquireProvider();
+    provider_ = crypto::AcquireProvider();
     if (!provider_) throw CryptError("the platform offers no RSA provider");
     if (!::CryptImportKey(provider_.get(), blob, size, 0, 0, key_.put())) {
         key_.release();
@@ -174,7 +174,7 @@ std::string SigningKey::PublicKeyDer() const {
 }
 
 std::vector<uint8_t> SigningKey::Sign(const std::string& message) const {
-    integrity::UniqueCryptHash hash;
+    crypto::UniqueCryptHash hash;
     if (!::CryptCreateHash(provider_.get(), CALG_SHA_256, 0, 0, hash.put())) {
         hash.release();
         throw CryptError("cannot hash the release");

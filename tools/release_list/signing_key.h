@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "integrity/crypt_handles.h"
+#include "crypto/crypt_handles.h"
 
 namespace release_list {
 
@@ -30,8 +30,8 @@ public:
     std::string PublicKeyDer() const;
 
 private:
-    integrity::UniqueCryptProvider provider_;
-    integrity::UniqueCryptKey key_;
+    crypto::UniqueCryptProvider provider_;
+    crypto::UniqueCryptKey key_;
     DWORD keySpec_ = AT_SIGNATURE;
 };
 

@@ -4,12 +4,12 @@
 
 #include "base/system_error.h"
 #include "base/unique_handle.h"
-#include "tools/release_list/list_text.h"
+#include "release/list_text.h"
 #include "tools/release_list/release_error.h"
 
 namespace release_list {
 
-StagedFile::StagedFile(std::string target) : target_(std::move(target)), temp_(target_ + kPartialSuffix) {}
+StagedFile::StagedFile(std::string target) : target_(std::move(target)), temp_(target_ + release::kPartialSuffix) {}
 
 StagedFile::~StagedFile() {
     if (!committed_) ::DeleteFileA(temp_.c_str());

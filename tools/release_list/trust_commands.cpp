@@ -3,18 +3,18 @@
 #include <algorithm>
 #include <map>
 
-#include "integrity/key_text.h"
+#include "crypto/key_text.h"
 #include "integrity/root_keys.h"
 #include "tools/release_list/release_error.h"
 #include "tools/release_list/release_options.h"
 #include "tools/release_list/signing_key.h"
 #include "tools/release_list/staged_file.h"
-#include "transfer/local_files.h"
+#include "base/local_files.h"
 
 namespace release_list {
 namespace {
 
-std::string ShortId(const integrity::Sha256Digest& id) { return integrity::DigestToHex(id).substr(0, 16); }
+std::string ShortId(const crypto::Sha256Digest& id) { return crypto::DigestToHex(id).substr(0, 16); }
 
 // The option pairs after "<command> <file>".
 void ParseCommandOptions(const base::StringList& args, TrustCommand& command) {
@@ -45,17 +45,17 @@ void ParseCommandOptions(const base::StringList& args, TrustCommand& command) {
 // when it states exactly `signedText`.
 integrity::RootSignedBlock CoSign(const TrustCommand& command, const std::string& signedText,
                                   const integrity::RootSignedBlock* existing, base::StringList& report) {
-    std::map<integrity::Sha256Digest, std::vector<uint8_t>> signatures;
+    std::map<crypto::Sha256Digest, std::vector<uint8_t>> signatures;
     if (existing) {
         if (existing->signedText != signedText)
             throw ReleaseListError(command.file + " exists and states something else; sign into a new file");
         for (const integrity::RootSignature& signature : existing->signatures)
             signatures[signature.keyId] = signature.signature;
     }
-    const std::map<integrity::Sha256Digest, std::vector<uint8_t>> before = signatures;
+    const std::map<crypto::Sha256Digest, std::vector<uint8_t>> before = signatures;
     for (const std::string& path : command.rootKeys) {
         const SigningKey key(path);
-        const integrity::Sha256Digest id = integrity::KeyId(key.PublicKeyDer());
+        const crypto::Sha256Digest id = integrity::KeyId(key.PublicKeyDer());
         signatures[id] = key.Sign(signedText);
         report.push_back("  signed by " + path + " (key id " + ShortId(id) + ")");
     }
@@ -107,7 +107,7 @@ base::StringList RotateRoots(const TrustCommand& command) {
     WriteWhole(command.file, integrity::RootSignedBlockText(block));
     size_t newSigners = 0;
     for (const std::string& key : roots.keys) {
-        const integrity::Sha256Digest id = integrity::KeyId(key);
+        const crypto::Sha256Digest id = integrity::KeyId(key);
         newSigners += std::any_of(block.signatures.begin(), block.signatures.end(),
                                   [&](const integrity::RootSignature& s) { return s.keyId == id; });
     }
@@ -145,9 +145,9 @@ base::StringList RunTrustCommand(const TrustCommand& command) {
 std::string ReadPublicKeyDer(const std::string& path) {
     std::string file;
     std::vector<uint8_t> der;
-    if (!transfer::ReadFileToString(path, file)) throw ReleaseListError("cannot read the key file " + path);
-    integrity::PublicKey key;
-    if (!integrity::DecodeKeyText(file, integrity::kPublicKeyLabel, der) ||
+    if (!base::ReadFileToString(path, file)) throw ReleaseListError("cannot read the key file " + path);
+    crypto::PublicKey key;
+    if (!crypto::DecodeKeyText(file, crypto::kPublicKeyLabel, der) ||
         !key.LoadDer(std::string(der.begin(), der.end())))
         throw ReleaseListError("the key file " + path + " is not an RSA public key (PEM \"PUBLIC KEY\" or DER)");
     return std::string(der.begin(), der.end());

@@ -8,7 +8,7 @@
 
 #include "base/machine_settings.h"
 #include "delta/assembly_plan.h"
-#include "delta/block_index.h"
+#include "release/block_index.h"
 #include "delta/block_matcher.h"
 #include "discovery/download_updates.h"
 #include "integrity/root_keys.h"
@@ -66,9 +66,9 @@ protected:
     // What the client should fetch of the archive, by the same search.
     delta::AssemblyPlan ExpectedPlan() {
         testenv::WriteFileBytes(scratch_ / "new", newArchive_);
-        delta::BlockIndex index;
+        release::BlockIndex index;
         delta::BlockMatch match;
-        EXPECT_TRUE(delta::BuildIndex(scratch_ / "new", kBlock, index));
+        EXPECT_TRUE(release::BuildIndex(scratch_ / "new", kBlock, index));
         EXPECT_TRUE(delta::MatchBlocks(index, install_ / "data\\world.pak", match));
         return delta::PlanAssembly(index, match);
     }

@@ -7,7 +7,7 @@
 #include "base/unique_handle.h"
 #include "base/machine_settings.h"
 #include "base/window_protocol.h"
-#include "discovery/file_identity.h"
+#include "release/file_identity.h"
 #include "integrity/root_keys.h"
 #include "tools/release_list/release_signing.h"
 
@@ -23,7 +23,7 @@ std::string ListValue(const std::string& content, const std::string& version) {
     testenv::ScratchDir dir("discovery_value");
     testenv::WriteFileBytes(dir / "f", content);
     char fingerprint[17] = {};
-    discovery::ComputeFingerprint(dir / "f", fingerprint);
+    release::ComputeFingerprint(dir / "f", fingerprint);
     return version + "|" + std::to_string(content.size()) + "|" + fingerprint + "|";
 }
 
@@ -89,7 +89,7 @@ void SignedReleaseTest::PublishSigned(const Files& files, uint32_t serial, const
     manifest.channels = channels;
     for (const auto& file : files) {
         manifest.files[file.first].size = static_cast<uint32_t>(file.second.size());
-        integrity::HashBytes(file.second, manifest.files[file.first].sha256);
+        crypto::HashBytes(file.second, manifest.files[file.first].sha256);
     }
     const std::string list = testenv::ReadFileBytes(site_.ServedPath("v/Arkenfel_List.ini"));
     site_.PutFile("v/Arkenfel_Release.sig",

@@ -395,7 +395,7 @@ TEST_F(SignedReleaseTest, AStagedFileIsInstalledAsItWasChecked) {
     testenv::WriteFileBytes(install_ / "swap.dat", swapped);
     ::MoveFileExA((install_ / "swap.dat").c_str(), staged.c_str(), MOVEFILE_REPLACE_EXISTING);
 
-    const discovery::ListEntry entry = state_.m_mapFetched.begin()->second;
+    const release::ListEntry entry = state_.m_mapFetched.begin()->second;
     ASSERT_EQ("a.dat", entry.localPath);
     ASSERT_TRUE(discovery::InstallStagedFile(state_, entry, staged, target));
     EXPECT_TRUE(files_[0].second == testenv::ReadFileBytes(target));

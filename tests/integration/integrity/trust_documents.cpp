@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "integrity/key_text.h"
+#include "crypto/key_text.h"
 #include "integrity/root_keys.h"
 #include "tests/support/test_env.h"
 #include "tools/release_list/signing_key.h"
@@ -17,7 +17,7 @@ std::string Fixture(const std::string& file) {
 
 std::string KeyDer(const std::string& name) {
     std::vector<uint8_t> der;
-    integrity::DecodeKeyText(Fixture(name + ".pub.pem"), integrity::kPublicKeyLabel, der);
+    crypto::DecodeKeyText(Fixture(name + ".pub.pem"), crypto::kPublicKeyLabel, der);
     return std::string(der.begin(), der.end());
 }
 
@@ -52,7 +52,7 @@ std::string Release(const std::string& signer, uint32_t serial, const std::set<s
     manifest.folder = "2026a";
     manifest.serial = serial;
     manifest.channels = channels;
-    integrity::HashBytes(kList, manifest.listSha256);
+    crypto::HashBytes(kList, manifest.listSha256);
     manifest.files["readme.txt"].size = 6;
     const std::string text = integrity::ManifestText(manifest);
     const release_list::SigningKey key(testenv::BinaryDir() + "fixtures\\integrity\\" + signer + ".pem");

@@ -7,7 +7,7 @@
 
 #include "base/unique_handle.h"
 #include "tests/support/test_env.h"
-#include "transfer/local_files.h"
+#include "base/local_files.h"
 
 namespace {
 
@@ -36,19 +36,19 @@ bool OnlyFilesAre(const std::string& folder, std::initializer_list<std::string> 
 TEST(ReadAndWriteWholeFiles, KeepEveryByteAndReportMissingFiles) {
     testenv::ScratchDir dir("whole_files");
     const std::string bytes("a\0b\r\n\xB0\xD4", 7);
-    EXPECT_EQ(1, transfer::WriteStringToFile(dir / "f.bin", bytes));
+    EXPECT_EQ(1, base::WriteStringToFile(dir / "f.bin", bytes));
     std::string read;
-    EXPECT_EQ(1, transfer::ReadFileToString(dir / "f.bin", read));
+    EXPECT_EQ(1, base::ReadFileToString(dir / "f.bin", read));
     EXPECT_EQ(bytes, read);
 
-    EXPECT_EQ(1, transfer::WriteStringToFile(dir / "f.bin", ""));
-    EXPECT_EQ(1, transfer::ReadFileToString(dir / "f.bin", read));
+    EXPECT_EQ(1, base::WriteStringToFile(dir / "f.bin", ""));
+    EXPECT_EQ(1, base::ReadFileToString(dir / "f.bin", read));
     EXPECT_EQ("", read);
 
     read = "kept";
-    EXPECT_EQ(0, transfer::ReadFileToString(dir / "missing", read));
+    EXPECT_EQ(0, base::ReadFileToString(dir / "missing", read));
     EXPECT_EQ("kept", read);
-    EXPECT_EQ(0, transfer::WriteStringToFile(dir / "no\\such\\folder", "x"));
+    EXPECT_EQ(0, base::WriteStringToFile(dir / "no\\such\\folder", "x"));
 }
 
 // A list the server made as large as a 32-bit process can address (say a
@@ -64,7 +64,7 @@ TEST(ReadAndWriteWholeFiles, AFileLargerThanMemoryIsAFailedRead) {
         ASSERT_TRUE(::SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN) && ::SetEndOfFile(file.get()));
     }
     std::string read = "kept";
-    EXPECT_EQ(0, transfer::ReadFileToString(dir / "huge.bat", read));
+    EXPECT_EQ(0, base::ReadFileToString(dir / "huge.bat", read));
     EXPECT_EQ("kept", read);
 }
 
@@ -72,43 +72,43 @@ TEST(ReadLines, SplitsOnlyAtCrLfAndDropsBlankLines) {
     testenv::ScratchDir dir("read_lines");
     WriteFileBytes(dir / "crlf.txt", "  one \r\n\r\n two\t\r\nthree");
     base::StringList lines{"existing"};
-    EXPECT_EQ(1, transfer::ReadLines(dir / "crlf.txt", lines));
+    EXPECT_EQ(1, base::ReadLines(dir / "crlf.txt", lines));
     EXPECT_EQ((base::StringList{"existing", "one", "two", "three"}), lines);
 
     WriteFileBytes(dir / "lf.txt", "a\nb\n");
     base::StringList lf;
-    EXPECT_EQ(1, transfer::ReadLines(dir / "lf.txt", lf));
+    EXPECT_EQ(1, base::ReadLines(dir / "lf.txt", lf));
     EXPECT_EQ((base::StringList{"a\nb"}), lf);
 
     WriteFileBytes(dir / "blank.txt", " \r\n\t\r\n");
     base::StringList blank{"x"};
-    EXPECT_EQ(0, transfer::ReadLines(dir / "blank.txt", blank));
+    EXPECT_EQ(0, base::ReadLines(dir / "blank.txt", blank));
     EXPECT_EQ(1u, blank.size());
-    EXPECT_EQ(0, transfer::ReadLines(dir / "missing.txt", blank));
+    EXPECT_EQ(0, base::ReadLines(dir / "missing.txt", blank));
 }
 
 TEST(ParseVersionValue, AlignsComponentsRightAndSignExtends) {
-    EXPECT_EQ(0x0001000200030004ull, transfer::ParseVersionValue("1,2,3,4"));
-    EXPECT_EQ(0x0001000200030004ull, transfer::ParseVersionValue("1.2.3.4.9"));
-    EXPECT_EQ(0x10002ull, transfer::ParseVersionValue("1.2"));
-    EXPECT_EQ(5ull, transfer::ParseVersionValue("5"));
-    EXPECT_EQ(0ull, transfer::ParseVersionValue(""));
-    EXPECT_EQ(0x0001000100000000ull, transfer::ParseVersionValue("1.0.65536.0"));  // runs into the component before
-    EXPECT_EQ(0xFFFFFFFFFFFF0001ull, transfer::ParseVersionValue("-1.1"));
-    EXPECT_EQ(0x10003ull, transfer::ParseVersionValue(" 1.3x"));
+    EXPECT_EQ(0x0001000200030004ull, base::ParseVersionValue("1,2,3,4"));
+    EXPECT_EQ(0x0001000200030004ull, base::ParseVersionValue("1.2.3.4.9"));
+    EXPECT_EQ(0x10002ull, base::ParseVersionValue("1.2"));
+    EXPECT_EQ(5ull, base::ParseVersionValue("5"));
+    EXPECT_EQ(0ull, base::ParseVersionValue(""));
+    EXPECT_EQ(0x0001000100000000ull, base::ParseVersionValue("1.0.65536.0"));  // runs into the component before
+    EXPECT_EQ(0xFFFFFFFFFFFF0001ull, base::ParseVersionValue("-1.1"));
+    EXPECT_EQ(0x10003ull, base::ParseVersionValue(" 1.3x"));
 }
 
 TEST(CopyFileWithRetry, ReplacesTheTargetAndLeavesNoTemporaryFile) {
     testenv::ScratchDir dir("copy_plain");
     WriteFileBytes(dir / "new", "new content");
     WriteFileBytes(dir / "target", "old content that is longer");
-    EXPECT_NE(0, transfer::CopyFileWithRetry(dir / "new", dir / "target"));
+    EXPECT_NE(0, base::CopyFileWithRetry(dir / "new", dir / "target"));
     EXPECT_EQ("new content", ReadFileBytes(dir / "target"));
     EXPECT_TRUE(OnlyFilesAre(dir.path(), {"new", "target"}));
 
-    EXPECT_NE(0, transfer::CopyFileWithRetry(dir / "new", dir / "fresh"));
+    EXPECT_NE(0, base::CopyFileWithRetry(dir / "new", dir / "fresh"));
     EXPECT_EQ("new content", ReadFileBytes(dir / "fresh"));
-    EXPECT_EQ(0, transfer::CopyFileWithRetry(dir / "absent", dir / "other"));
+    EXPECT_EQ(0, base::CopyFileWithRetry(dir / "absent", dir / "other"));
     EXPECT_TRUE(OnlyFilesAre(dir.path(), {"new", "target", "fresh"}));
 }
 
@@ -123,7 +123,7 @@ TEST(CopyFileWithRetry, WaitsForATargetThatIsReleased) {
         held.reset();
     });
     const DWORD start = ::GetTickCount();
-    const int result = transfer::CopyFileWithRetry(dir / "new", dir / "target");
+    const int result = base::CopyFileWithRetry(dir / "new", dir / "target");
     release.join();
     EXPECT_NE(0, result);
     EXPECT_GE(::GetTickCount() - start, 900u);
@@ -138,7 +138,7 @@ TEST(CopyFileWithRetry, GivesUpAfterFifteenAttemptsAndKeepsTheTarget) {
     base::UniqueFile held = HoldExclusively(dir / "target");
     ASSERT_TRUE(held);
     const DWORD start = ::GetTickCount();
-    EXPECT_EQ(0, transfer::CopyFileWithRetry(dir / "new", dir / "target"));
+    EXPECT_EQ(0, base::CopyFileWithRetry(dir / "new", dir / "target"));
     const DWORD elapsed = ::GetTickCount() - start;
     EXPECT_GE(elapsed, 14 * 300u - 100);  // fourteen waits between fifteen attempts
     EXPECT_LT(elapsed, 8000u);

@@ -6,13 +6,13 @@
 
 #include <vector>
 
-#include "discovery/file_identity.h"
-#include "discovery/ini_reader.h"
-#include "discovery/list_entry.h"
+#include "release/file_identity.h"
+#include "release/ini_reader.h"
+#include "release/list_entry.h"
 #include "tests/support/test_env.h"
 #include "tools/release_list/gateway_text.h"
 #include "tools/release_list/list_names.h"
-#include "tools/release_list/list_text.h"
+#include "release/list_text.h"
 #include "tools/release_list/name_pattern.h"
 #include "tools/release_list/release_error.h"
 
@@ -76,21 +76,21 @@ TEST(SelfEntry, DescribesTheWrittenListForEveryPrefixLength) {
         // A new name each time: the profile functions cache files by name.
         const std::string path = scratch / ("list" + std::to_string(length) + ".ini");
         const std::string prefix = "[FILES]\r\nx=" + std::string(length - 13, 'v') + "\r\n";
-        release_list::SelfDescribedList list = release_list::AppendSelfEntry(prefix);
+        release::SelfDescribedList list = release::AppendSelfEntry(prefix);
         testenv::WriteFileBytes(path, list.text);
         char fingerprint[17] = {};
-        ASSERT_TRUE(discovery::ComputeFingerprint(path, fingerprint));
-        release_list::FillSelfFingerprint(list, fingerprint);
+        ASSERT_TRUE(release::ComputeFingerprint(path, fingerprint));
+        release::FillSelfFingerprint(list, fingerprint);
         testenv::WriteFileBytes(path, list.text);
 
-        discovery::CIniReader reader(path);
+        release::CIniReader reader(path);
         const std::string value = reader.ReadIniValue("FILES", "Arkenfel_List.ini");
-        discovery::ListEntry entry;
-        discovery::ParseListKey("Arkenfel_List.ini", entry);
-        discovery::ParseListValue(value, entry);
+        release::ListEntry entry;
+        release::ParseListKey("Arkenfel_List.ini", entry);
+        release::ParseListValue(value, entry);
         ASSERT_EQ(list.text.size(), entry.size) << "prefix length " << length;
         ASSERT_EQ(fingerprint, entry.fingerprint) << "prefix length " << length;
-        ASSERT_TRUE(discovery::MatchesFingerprint(path, entry.fingerprint)) << "prefix length " << length;
+        ASSERT_TRUE(release::MatchesFingerprint(path, entry.fingerprint)) << "prefix length " << length;
         ASSERT_EQ(2u, reader.GetIniSectionKeys("FILES").size()) << "padding read as an entry";
         ::DeleteFileA(path.c_str());
     }

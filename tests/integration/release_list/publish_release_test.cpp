@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "discovery/file_identity.h"
-#include "discovery/gateway.h"
+#include "release/file_identity.h"
+#include "release/gateway.h"
 #include "discovery/update_rules.h"
 #include "integrity/release_verification.h"
 #include "integrity/root_keys.h"
@@ -82,7 +82,7 @@ TEST(PublishRelease, ListSaysEveryInstalledFileIsUpToDateAndAChangedOneIsFetched
     for (const ReadEntry& read : entries) {
         const std::string path = InstalledPath(folder, read, install);
         EXPECT_FALSE(discovery::NeedsUpdateOnDisk(read.entry, path)) << read.key;
-        discovery::ListEntry local = read.entry;
+        release::ListEntry local = read.entry;
         local.localPath = path;
         EXPECT_FALSE(discovery::NeedsUpdateByList(read.entry, local)) << read.key;
     }
@@ -106,7 +106,7 @@ TEST(PublishRelease, IncludedListDescribesItselfSoTheUpdaterKeepsItAsItsLocalLis
     ASSERT_EQ(5u, first.size());
     const ReadEntry self = first.back();
     EXPECT_EQ("Arkenfel_List.ini", self.key);
-    EXPECT_EQ(discovery::GetFileSize64(folder.ListPath()), self.entry.size);
+    EXPECT_EQ(release::GetFileSize64(folder.ListPath()), self.entry.size);
     // The server copy, fetched as "Arkenfel_List.ini_", already matches its
     // entry, so the updater installs it without asking the server again.
     EXPECT_FALSE(discovery::NeedsUpdateOnDisk(self.entry, folder.ListPath()));
@@ -115,7 +115,7 @@ TEST(PublishRelease, IncludedListDescribesItselfSoTheUpdaterKeepsItAsItsLocalLis
     testenv::ScratchDir installDir("release_list_self_install");
     const std::string localList = installDir.path() + "Arkenfel_List.ini";
     ASSERT_TRUE(::CopyFileA(folder.ListPath().c_str(), localList.c_str(), FALSE));
-    discovery::ListEntry local = self.entry;
+    release::ListEntry local = self.entry;
     local.localPath = localList;
     EXPECT_FALSE(discovery::NeedsUpdateByList(self.entry, local));
 
@@ -142,11 +142,11 @@ TEST(PublishRelease, GatewayNamesTheReleaseForTheChosenKeysAndKeepsOthers) {
     EXPECT_EQ("2026a\r\nbeta=2026a\r\nalpha = 2025a\r\ngamma=2026a\r\n", text);
     for (const char* key : {"", "beta", "gamma", "unknown"}) {
         std::string folderName;
-        EXPECT_TRUE(discovery::ParseGateway(text, folderName, key));
+        EXPECT_TRUE(release::ParseGateway(text, folderName, key));
         EXPECT_EQ("2026a", folderName) << key;
     }
     std::string alpha;
-    EXPECT_TRUE(discovery::ParseGateway(text, alpha, "alpha"));
+    EXPECT_TRUE(release::ParseGateway(text, alpha, "alpha"));
     EXPECT_EQ("2025a", alpha);
 }
 

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "discovery/ini_reader.h"
+#include "release/ini_reader.h"
 #include "tools/release_list/publish_release.h"
 #include "tools/release_list/release_error.h"
 
@@ -51,7 +51,7 @@ std::string PublishError(const release_list::ReleaseOptions& options) {
 }
 
 std::vector<ReadEntry> ReadList(const std::string& path) {
-    discovery::CIniReader reader(path);
+    release::CIniReader reader(path);
     std::vector<ReadEntry> entries;
     const base::StringList sections = reader.GetIniSectionNames();
     for (const std::string& section : sections) {
@@ -60,8 +60,8 @@ std::vector<ReadEntry> ReadList(const std::string& path) {
             ReadEntry read;
             read.section = section;
             read.key = key;
-            discovery::ParseListKey(key, read.entry);
-            discovery::ParseListValue(reader.ReadIniValue(section, key), read.entry);
+            release::ParseListKey(key, read.entry);
+            release::ParseListValue(reader.ReadIniValue(section, key), read.entry);
             entries.push_back(read);
         }
     }

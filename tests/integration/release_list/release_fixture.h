@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "discovery/list_entry.h"
+#include "release/list_entry.h"
 #include "tests/support/test_env.h"
 #include "tools/release_list/release_options.h"
 
@@ -38,7 +38,7 @@ std::string PublishError(const release_list::ReleaseOptions& options);
 struct ReadEntry {
     std::string section;
     std::string key;
-    discovery::ListEntry entry;
+    release::ListEntry entry;
 };
 // Every entry of a list, in file order, read with the updater's own reader.
 std::vector<ReadEntry> ReadList(const std::string& path);

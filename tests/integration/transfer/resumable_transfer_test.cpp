@@ -12,6 +12,7 @@
 #include "tests/support/test_env.h"
 #include "transfer/http_transfer.h"
 #include "transfer/transfer_errors.h"
+#include "release/staging_layout.h"
 
 namespace {
 
@@ -331,9 +332,9 @@ TEST_F(Download, ProgressReportsOfAFreshAndOfAResumedFile) {
 }
 
 TEST_F(Download, MarkerNaming) {
-    EXPECT_EQ(transfer::MarkerPath("C:\\Game\\data\\x.dll_"), "C:\\Game\\data\\x.$ver$");
-    EXPECT_EQ(transfer::MarkerPath("C:\\Game\\readme"), "C:\\Game\\readme.$ver$");
-    EXPECT_EQ(transfer::MarkerPath("C:\\Game.v2\\readme"), "C:\\Game.v2\\readme.$ver$");
+    EXPECT_EQ(release::MarkerPath("C:\\Game\\data\\x.dll_"), "C:\\Game\\data\\x.$ver$");
+    EXPECT_EQ(release::MarkerPath("C:\\Game\\readme"), "C:\\Game\\readme.$ver$");
+    EXPECT_EQ(release::MarkerPath("C:\\Game.v2\\readme"), "C:\\Game.v2\\readme.$ver$");
 
     // Two targets differing only in extension share one marker: the second
     // download finds the first one's marker and continues nothing of it.

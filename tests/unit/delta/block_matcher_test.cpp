@@ -6,9 +6,9 @@
 #include <string>
 
 #include "delta/assembly_plan.h"
-#include "delta/block_index.h"
+#include "release/block_index.h"
 #include "delta/block_matcher.h"
-#include "delta/rolling_checksum.h"
+#include "release/rolling_checksum.h"
 #include "tests/support/test_env.h"
 
 namespace {
@@ -33,51 +33,51 @@ protected:
                              uint32_t blockSize = kBlock) {
         testenv::WriteFileBytes(dir_ / "old", oldBytes);
         testenv::WriteFileBytes(dir_ / "new", newBytes);
-        delta::BlockIndex built;
-        EXPECT_TRUE(delta::BuildIndex(dir_ / "new", blockSize, built));
+        release::BlockIndex built;
+        EXPECT_TRUE(release::BuildIndex(dir_ / "new", blockSize, built));
         // The index travels as bytes: what the updater uses is what it parses.
-        EXPECT_TRUE(delta::ParseIndex(delta::SerializeIndex(built), index_));
+        EXPECT_TRUE(release::ParseIndex(release::SerializeIndex(built), index_));
         EXPECT_TRUE(delta::MatchBlocks(index_, dir_ / "old", match_));
         return delta::PlanAssembly(index_, match_, maxRanges);
     }
 
     testenv::ScratchDir dir_{"delta_matcher"};
-    delta::BlockIndex index_;
+    release::BlockIndex index_;
     delta::BlockMatch match_;
 };
 
 TEST(BlockIndexTest, RollingEqualsFreshSumsAndTheFormatIsReadStrictly) {
     const std::string bytes = Noise(5000, 1);
     const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
-    delta::RollingChecksum sum;
+    release::RollingChecksum sum;
     sum.Reset(data, kBlock);
     for (size_t at = 1; at + kBlock <= bytes.size(); ++at) {
         sum.Roll(data[at - 1], data[at + kBlock - 1]);
-        ASSERT_EQ(delta::WeakChecksum(data + at, kBlock), sum.Value()) << at;
+        ASSERT_EQ(release::WeakChecksum(data + at, kBlock), sum.Value()) << at;
     }
 
-    delta::BlockIndex index;
+    release::BlockIndex index;
     index.blockSize = kBlock;
     index.fileSize = 2 * kBlock + 10;
     index.blocks.resize(3);
     index.blocks[2].weak = 0x12345678;
     index.blocks[2].strong[15] = 0xAB;
-    const std::string text = delta::SerializeIndex(index);
+    const std::string text = release::SerializeIndex(index);
     EXPECT_EQ(32u + 3 * 20u, text.size());
     EXPECT_EQ("ARKBLKIX", text.substr(0, 8));
-    delta::BlockIndex back;
-    ASSERT_TRUE(delta::ParseIndex(text, back));
+    release::BlockIndex back;
+    ASSERT_TRUE(release::ParseIndex(text, back));
     EXPECT_EQ(10u, back.BlockLength(2));
     EXPECT_EQ(0x12345678u, back.blocks[2].weak);
     EXPECT_EQ(0xAB, back.blocks[2].strong[15]);
-    EXPECT_FALSE(delta::ParseIndex(text.substr(0, text.size() - 1), back));  // cut short
-    EXPECT_FALSE(delta::ParseIndex(text + "x", back));                       // trailing bytes
+    EXPECT_FALSE(release::ParseIndex(text.substr(0, text.size() - 1), back));  // cut short
+    EXPECT_FALSE(release::ParseIndex(text + "x", back));                       // trailing bytes
     std::string moreBlocks = text;
     moreBlocks[17] = static_cast<char>(0x10);  // a file size that needs other blocks
-    EXPECT_FALSE(delta::ParseIndex(moreBlocks, back));
+    EXPECT_FALSE(release::ParseIndex(moreBlocks, back));
     std::string tinyBlocks = text;
     tinyBlocks[13] = 0;  // block size 0
-    EXPECT_FALSE(delta::ParseIndex(tinyBlocks, back));
+    EXPECT_FALSE(release::ParseIndex(tinyBlocks, back));
 }
 
 TEST_F(BlockMatcherTest, InsertionsRemovalsAndChangesCostOnlyTheBlocksTheyTouch) {
@@ -111,7 +111,7 @@ TEST_F(BlockMatcherTest, AWeakHitWhoseStrongHashDiffersIsNotReused) {
     oldBytes[at + 2] = static_cast<char>(oldBytes[at + 2] + 1);
     const auto* block = reinterpret_cast<const uint8_t*>(oldBytes.data()) + 4 * kBlock;
     const auto* wanted = reinterpret_cast<const uint8_t*>(newBytes.data()) + 4 * kBlock;
-    ASSERT_EQ(delta::WeakChecksum(wanted, kBlock), delta::WeakChecksum(block, kBlock)) << "no byte may wrap here";
+    ASSERT_EQ(release::WeakChecksum(wanted, kBlock), release::WeakChecksum(block, kBlock)) << "no byte may wrap here";
 
     const delta::AssemblyPlan plan = Plan(oldBytes, newBytes);
     EXPECT_EQ(delta::kNotFound, match_.source[4]);

@@ -4,17 +4,17 @@
 #include <algorithm>
 #include <string>
 
-#include "discovery/batched_md5.h"
-#include "discovery/file_identity.h"
-#include "discovery/md5.h"
+#include "release/batched_md5.h"
+#include "release/file_identity.h"
+#include "release/md5.h"
 #include "tests/support/test_env.h"
 
 namespace {
 
-using discovery::ComputeFingerprint;
-using discovery::MatchesFingerprint;
+using release::ComputeFingerprint;
+using release::MatchesFingerprint;
 
-std::string Hex(const discovery::Md5Digest& digest) {
+std::string Hex(const release::Md5Digest& digest) {
     static const char kHex[] = "0123456789abcdef";
     std::string text;
     for (uint8_t byte : digest) {
@@ -25,14 +25,14 @@ std::string Hex(const discovery::Md5Digest& digest) {
 }
 
 std::string Md5Hex(const std::string& input) {
-    discovery::Md5 md5;
+    release::Md5 md5;
     md5.Update(input.data(), input.size());
     return Hex(md5.Finish());
 }
 
 // The fingerprint rule applied to an MD5 input built by the test.
 std::string FingerprintOfInput(const std::string& input) {
-    discovery::Md5 md5;
+    release::Md5 md5;
     md5.Update(input.data(), input.size());
     std::string text;
     for (uint8_t byte : md5.Finish()) text += "0123456789abcdef"[byte & 15];
@@ -74,7 +74,7 @@ TEST(Md5, MatchesTheRfc1321TestSuite) {
 
 TEST(Md5, GivesTheSameDigestWhateverTheUpdatePieces) {
     const std::string text = Pattern(1000);
-    discovery::Md5 pieces;
+    release::Md5 pieces;
     for (size_t offset = 0, step = 1; offset < text.size(); offset += step, step = step % 70 + 1)
         pieces.Update(text.data() + offset, std::min(step, text.size() - offset));
     EXPECT_EQ(Md5Hex(text), Hex(pieces.Finish()));
@@ -89,7 +89,7 @@ TEST(BatchedMd5, GivesTheDigestOfTheWholeInputInBothModes) {
     const std::string text = Pattern(3 * 1024 * 1024 + 777);
     for (bool background : {false, true}) {
         const size_t maxPiece = 70000;
-        discovery::BatchedMd5 batched(maxPiece, background);
+        release::BatchedMd5 batched(maxPiece, background);
         for (size_t offset = 0, step = 0; offset < text.size(); offset += step, step = (step * 7 + 4099) % maxPiece) {
             step = std::min(step, text.size() - offset);
             std::copy_n(text.data() + offset, step, batched.Room());
@@ -97,7 +97,7 @@ TEST(BatchedMd5, GivesTheDigestOfTheWholeInputInBothModes) {
         }
         EXPECT_EQ(Md5Hex(text), Hex(batched.Finish())) << background;
 
-        discovery::BatchedMd5 nothing(16, background);
+        release::BatchedMd5 nothing(16, background);
         EXPECT_EQ(Md5Hex(""), Hex(nothing.Finish())) << background;
     }
 }
@@ -106,7 +106,7 @@ TEST(BatchedMd5, GivesTheDigestOfTheWholeInputInBothModes) {
 // thread waiting for input.
 TEST(BatchedMd5, EndsItsThreadWhenDroppedUnfinished) {
     const std::string text = Pattern(1536 * 1024);
-    discovery::BatchedMd5 batched(text.size(), true);
+    release::BatchedMd5 batched(text.size(), true);
     std::copy(text.begin(), text.end(), batched.Room());
     batched.Commit(text.size());
 }
@@ -184,12 +184,12 @@ TEST_F(FingerprintTest, MatchesIgnoringCase) {
 
 TEST(ProductVersion, IsReadFromTheVersionResource) {
     const std::string bin = testenv::BinDir();
-    EXPECT_EQ("1.005", discovery::GetProductVersionText(bin + "discovery_version_1005.dll"));
-    EXPECT_EQ("12.345", discovery::GetProductVersionText(bin + "discovery_version_12345.dll"));
-    EXPECT_EQ("2.103", discovery::GetProductVersionText(bin + "discovery_version_2103.exe"));
+    EXPECT_EQ("1.005", release::GetProductVersionText(bin + "discovery_version_1005.dll"));
+    EXPECT_EQ("12.345", release::GetProductVersionText(bin + "discovery_version_12345.dll"));
+    EXPECT_EQ("2.103", release::GetProductVersionText(bin + "discovery_version_2103.exe"));
 
     VS_FIXEDFILEINFO info = {};
-    ASSERT_TRUE(discovery::ReadFixedFileInfo(bin + "discovery_version_1005.dll", info));
+    ASSERT_TRUE(release::ReadFixedFileInfo(bin + "discovery_version_1005.dll", info));
     EXPECT_EQ(0x00010000u, info.dwProductVersionMS);
     EXPECT_EQ(0x00000005u, info.dwProductVersionLS);
     EXPECT_EQ(0x00090009u, info.dwFileVersionMS);
@@ -198,19 +198,19 @@ TEST(ProductVersion, IsReadFromTheVersionResource) {
 TEST(ProductVersion, IsEmptyWithoutResourceAndSizeIsZeroForMissingFiles) {
     testenv::ScratchDir dir("discovery_version");
     testenv::WriteFileBytes(dir / "plain.dll", "not a module");
-    EXPECT_EQ("", discovery::GetProductVersionText(dir / "plain.dll"));
-    EXPECT_EQ("", discovery::GetProductVersionText(dir / "missing.dll"));
-    EXPECT_EQ(12u, discovery::GetFileSize64(dir / "plain.dll"));
-    EXPECT_EQ(0u, discovery::GetFileSize64(dir / "missing.dll"));
+    EXPECT_EQ("", release::GetProductVersionText(dir / "plain.dll"));
+    EXPECT_EQ("", release::GetProductVersionText(dir / "missing.dll"));
+    EXPECT_EQ(12u, release::GetFileSize64(dir / "plain.dll"));
+    EXPECT_EQ(0u, release::GetFileSize64(dir / "missing.dll"));
 }
 
 TEST(SameVersionText, IgnoresCommasDotsAndBlanksOnly) {
-    EXPECT_TRUE(discovery::SameVersionText("1.234", "1, 2, 3, 4"));
-    EXPECT_TRUE(discovery::SameVersionText("1.2345", "12.345"));
-    EXPECT_TRUE(discovery::SameVersionText("", " . , "));
-    EXPECT_FALSE(discovery::SameVersionText("1.005", "1.006"));
-    EXPECT_FALSE(discovery::SameVersionText("1.0a", "1.0A"));
-    EXPECT_FALSE(discovery::SameVersionText("1-0", "10"));
+    EXPECT_TRUE(release::SameVersionText("1.234", "1, 2, 3, 4"));
+    EXPECT_TRUE(release::SameVersionText("1.2345", "12.345"));
+    EXPECT_TRUE(release::SameVersionText("", " . , "));
+    EXPECT_FALSE(release::SameVersionText("1.005", "1.006"));
+    EXPECT_FALSE(release::SameVersionText("1.0a", "1.0A"));
+    EXPECT_FALSE(release::SameVersionText("1-0", "10"));
 }
 
 }  // namespace

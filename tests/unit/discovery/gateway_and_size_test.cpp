@@ -2,13 +2,13 @@
 #include <gtest/gtest.h>
 
 #include "discovery/format_size.h"
-#include "discovery/gateway.h"
+#include "release/gateway.h"
 
 namespace {
 
 std::string Folder(const std::string& text, const std::string& key) {
     std::string value = "unchanged";
-    discovery::ParseGateway(text, value, key);
+    release::ParseGateway(text, value, key);
     return value;
 }
 
@@ -36,14 +36,14 @@ TEST(Gateway, LineFeedAloneDoesNotEndALine) {
 
 TEST(Gateway, NoLineForTheKeyNorTheEmptyKeyLeavesTheValue) {
     std::string value = "unchanged";
-    EXPECT_FALSE(discovery::ParseGateway("a=1\r\nb=2\r\n", value, "c"));
+    EXPECT_FALSE(release::ParseGateway("a=1\r\nb=2\r\n", value, "c"));
     EXPECT_EQ("unchanged", value);
-    EXPECT_FALSE(discovery::ParseGateway("", value, ""));
-    EXPECT_TRUE(discovery::ParseGateway("c=3", value, "c"));
+    EXPECT_FALSE(release::ParseGateway("", value, ""));
+    EXPECT_TRUE(release::ParseGateway("c=3", value, "c"));
     EXPECT_EQ("3", value);
     // The text may be its own output.
     std::string text = "2017a\r\n";
-    EXPECT_TRUE(discovery::ParseGateway(text, text, ""));
+    EXPECT_TRUE(release::ParseGateway(text, text, ""));
     EXPECT_EQ("2017a", text);
 }
 

@@ -6,19 +6,19 @@
 
 #include "base/window_protocol.h"
 #include "discovery/compare_lists.h"
-#include "discovery/file_identity.h"
+#include "release/file_identity.h"
 #include "discovery/update_rules.h"
 #include "tests/support/test_env.h"
 #include "tests/unit/discovery/recording_window.h"
 
 namespace {
 
-using discovery::ListEntry;
+using release::ListEntry;
 using testenv::BarEvent;
 
 std::string FingerprintOf(const std::string& path) {
     char text[17] = {};
-    discovery::ComputeFingerprint(path, text);
+    release::ComputeFingerprint(path, text);
     return text;
 }
 
@@ -82,7 +82,7 @@ TEST_F(RulesTest, OnDiskComparesSizeProductVersionAndFingerprint) {
 
     const std::string dll = dir_ / "module.dll";
     ASSERT_TRUE(::CopyFileA((testenv::BinDir() + "discovery_version_1005.dll").c_str(), dll.c_str(), FALSE));
-    const uint32_t size = static_cast<uint32_t>(discovery::GetFileSize64(dll));
+    const uint32_t size = static_cast<uint32_t>(release::GetFileSize64(dll));
     EXPECT_FALSE(discovery::NeedsUpdateOnDisk(Entry("1, 0, 0, 5", size, FingerprintOf(dll), ""), dll));
     EXPECT_TRUE(discovery::NeedsUpdateOnDisk(Entry("1, 0, 0, 6", size, FingerprintOf(dll), ""), dll));
     EXPECT_TRUE(discovery::NeedsUpdateOnDisk(Entry("", size, FingerprintOf(dll), ""), dll));

@@ -3,8 +3,8 @@
 
 #include <windows.h>
 
-#include "discovery/ini_reader.h"
-#include "discovery/list_entry.h"
+#include "release/ini_reader.h"
+#include "release/list_entry.h"
 #include "tests/support/test_env.h"
 
 namespace {
@@ -16,56 +16,56 @@ std::string SystemFolder() {
 }
 
 TEST(ListKey, SingleNameServesAsBothNamesWithBackslashes) {
-    discovery::ListEntry entry;
-    discovery::ParseListKey("bin/a.dll", entry);
+    release::ListEntry entry;
+    release::ParseListKey("bin/a.dll", entry);
     EXPECT_EQ("bin/a.dll", entry.remoteName);
     EXPECT_EQ("bin\\a.dll", entry.localPath);
     EXPECT_FALSE(entry.isSystemPath);
 }
 
 TEST(ListKey, SystemMarkerInAnyCaseGivesAnAbsolutePath) {
-    discovery::ListEntry entry;
-    discovery::ParseListKey("a.dat|$SYSTEM$\\a.dat", entry);
+    release::ListEntry entry;
+    release::ParseListKey("a.dat|$SYSTEM$\\a.dat", entry);
     EXPECT_EQ("a.dat", entry.remoteName);
     EXPECT_EQ(SystemFolder() + "\\a.dat", entry.localPath);
     EXPECT_TRUE(entry.isSystemPath);
 
-    discovery::ParseListKey("x.dll|$system$x.dll|ignored", entry);
+    release::ParseListKey("x.dll|$system$x.dll|ignored", entry);
     EXPECT_EQ(SystemFolder() + "x.dll", entry.localPath);
-    discovery::ParseListKey("up/b.ocx|sub/b.ocx", entry);
+    release::ParseListKey("up/b.ocx|sub/b.ocx", entry);
     EXPECT_EQ("up/b.ocx", entry.remoteName);
     EXPECT_EQ("sub\\b.ocx", entry.localPath);
     EXPECT_FALSE(entry.isSystemPath);
 }
 
 TEST(ListKey, AnEntryStaysBelowTheInstallFolderOrBelowTheSystemFolder) {
-    discovery::ListEntry entry;
+    release::ListEntry entry;
     for (const char* key : {"a.dll", "bin/a.dll", "a.dll|$system$\\a.dll", "a.dll|$SYSTEM$/sub/a.dll"}) {
-        discovery::ParseListKey(key, entry);
-        EXPECT_TRUE(discovery::StaysInItsFolder(entry)) << key;
+        release::ParseListKey(key, entry);
+        EXPECT_TRUE(release::StaysInItsFolder(entry)) << key;
     }
     // "$system$x.dll" is glued to the folder's own name: a file beside it.
     for (const char* key : {"x.txt|..\\x.txt", "x.txt|$system$\\..\\..\\x.txt", "x.dll|$system$x.dll",
                             "x.txt|NUL.txt", "x|con", "x|a/con/x.txt", "x|C:\\x.txt"}) {
-        discovery::ParseListKey(key, entry);
-        EXPECT_FALSE(discovery::StaysInItsFolder(entry)) << key;
+        release::ParseListKey(key, entry);
+        EXPECT_FALSE(release::StaysInItsFolder(entry)) << key;
     }
 }
 
 TEST(ListValue, ReadsFourFieldsAndMissingOnesAsEmpty) {
-    discovery::ListEntry entry;
-    discovery::ParseListValue("1, 0, 0, 5|  4096xyz|0108c2f066fd81f2|r2", entry);
+    release::ListEntry entry;
+    release::ParseListValue("1, 0, 0, 5|  4096xyz|0108c2f066fd81f2|r2", entry);
     EXPECT_EQ("1, 0, 0, 5", entry.version);
     EXPECT_EQ(4096u, entry.size);
     EXPECT_EQ("0108c2f066fd81f2", entry.fingerprint);
     EXPECT_EQ("r2", entry.revision);
 
-    discovery::ParseListValue("|17", entry);
+    release::ParseListValue("|17", entry);
     EXPECT_EQ("", entry.version);
     EXPECT_EQ(17u, entry.size);
     EXPECT_EQ("", entry.fingerprint);
     EXPECT_EQ("", entry.revision);
-    discovery::ParseListValue("", entry);
+    release::ParseListValue("", entry);
     EXPECT_EQ(0u, entry.size);
 }
 
@@ -80,7 +80,7 @@ protected:
 };
 
 TEST_F(IniReaderTest, ReadsSectionsKeysAndValuesInFileOrder) {
-    discovery::CIniReader reader(Write("[Second]\r\nb.dll=1|2|3|4\r\nnoequals\r\n=novalue\r\n"
+    release::CIniReader reader(Write("[Second]\r\nb.dll=1|2|3|4\r\nnoequals\r\n=novalue\r\n"
                                        "a.dll=5|6\r\nB.DLL=other\r\n[First]\r\nz=\"quoted\"\r\n"));
     EXPECT_EQ((base::StringList{"Second", "First"}), reader.GetIniSectionNames());
     // A key standing twice is listed twice and reads its first line's value.
@@ -101,7 +101,7 @@ TEST_F(IniReaderTest, ReadsLongValuesAndLargeSectionsWhole) {
     for (int i = 0; i < 5000; ++i) text += "data\\file" + std::to_string(i) + ".dat=1.0|123456|0123456789abcdef|\r\n";
     text += "last.dat=end\r\n";
     ASSERT_GT(text.size(), 200000u);
-    discovery::CIniReader reader(Write(text));
+    release::CIniReader reader(Write(text));
     const base::StringList& keys = reader.GetIniSectionKeys("Files", "=");
     ASSERT_EQ(5002u, keys.size());
     EXPECT_EQ("last.dat", keys.back());
@@ -113,7 +113,7 @@ TEST_F(IniReaderTest, ReadsLongValuesAndLargeSectionsWhole) {
 TEST_F(IniReaderTest, ManySectionNamesAreAllListed) {
     std::string text;
     for (int i = 0; i < 6000; ++i) text += "[Section with a long name number " + std::to_string(i) + "]\r\nk=v\r\n";
-    discovery::CIniReader reader(Write(text));
+    release::CIniReader reader(Write(text));
     const base::StringList& names = reader.GetIniSectionNames();
     ASSERT_EQ(6000u, names.size());
     EXPECT_EQ("Section with a long name number 5999", names.back());

@@ -6,8 +6,8 @@
 
 namespace {
 
-discovery::ListEntry Pending(int32_t index, const std::string& localPath, uint32_t size) {
-    discovery::ListEntry entry;
+release::ListEntry Pending(int32_t index, const std::string& localPath, uint32_t size) {
+    release::ListEntry entry;
     entry.index = index;
     entry.localPath = localPath;
     entry.remoteName = localPath;
@@ -72,7 +72,7 @@ TEST_F(SelfUpdateTest, WithoutOwnFilesOnlyTheFlagAndRemainingBytesAreReset) {
 TEST_F(SelfUpdateTest, RunningFileCheckAsksAboutFullPathsExceptTheUpdater) {
     Add("bin\\a.dll", 1);
     Add("ARKENFEL_UPDATE.EXE", 1);
-    discovery::ListEntry system = Pending(2, "C:\\windows\\system32\\x.ocx", 1);
+    release::ListEntry system = Pending(2, "C:\\windows\\system32\\x.ocx", 1);
     system.isSystemPath = TRUE;
     state_.m_mapPending[2] = system;
     EXPECT_EQ((base::StringList{"C:\\ARKENFEL\\bin\\a.dll", "C:\\windows\\system32\\x.ocx"}),

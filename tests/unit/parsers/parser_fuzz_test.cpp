@@ -17,10 +17,10 @@
 #include "base/ansi_text.h"
 #include "base/message_box.h"
 #include "base/usable_path.h"
-#include "delta/block_index.h"
-#include "discovery/gateway.h"
-#include "discovery/ini_reader.h"
-#include "discovery/list_entry.h"
+#include "release/block_index.h"
+#include "release/gateway.h"
+#include "release/ini_reader.h"
+#include "release/list_entry.h"
 #include "install/firewall.h"
 #include "install/list_file.h"
 #include "install/script_line.h"
@@ -28,7 +28,7 @@
 #include "integrity/trust_blocks.h"
 #include "tests/support/test_env.h"
 #include "tests/unit/parsers/fuzz_inputs.h"
-#include "transfer/local_files.h"
+#include "base/local_files.h"
 
 namespace {
 
@@ -43,22 +43,22 @@ size_t ParseGatewayText(const std::string& text) {
     std::string value;
     size_t out = 0;
     for (const char* key : {"", "abc"}) {
-        if (discovery::ParseGateway(text, value, key)) out += value.size();
+        if (release::ParseGateway(text, value, key)) out += value.size();
     }
     return out;
 }
 
 // The list as the profile functions hand it over: NUL-separated lines.
 size_t ParseListSection(const std::string& buffer) {
-    const base::StringList lines = discovery::SplitNulList(buffer.data(), buffer.size());
-    const auto values = discovery::ParseSectionValues(lines);
+    const base::StringList lines = release::SplitNulList(buffer.data(), buffer.size());
+    const auto values = release::ParseSectionValues(lines);
     size_t out = 0;
-    for (const std::string& key : discovery::ParseSectionKeys(lines, "=")) {
-        discovery::ListEntry entry;
-        discovery::ParseListKey(key, entry);
+    for (const std::string& key : release::ParseSectionKeys(lines, "=")) {
+        release::ListEntry entry;
+        release::ParseListKey(key, entry);
         const auto value = values.find(base::ToLowerAnsi(base::Trim(key)));
-        if (value != values.end()) discovery::ParseListValue(value->second, entry);
-        base::IsUsablePath(discovery::FullPath(entry, kFolder) + "_");
+        if (value != values.end()) release::ParseListValue(value->second, entry);
+        base::IsUsablePath(release::FullPath(entry, kFolder) + "_");
         // The folder an entry is put in is not the input's doing.
         out += entry.remoteName.size() + (entry.isSystemPath ? 0 : entry.localPath.size()) + entry.version.size() +
                entry.fingerprint.size() + entry.revision.size();
@@ -82,7 +82,7 @@ size_t ParseScript(const std::string& text) {
 
 size_t ParseSetupBat(const std::string& text) {
     base::StringList lines;
-    transfer::SplitLines(text, lines);
+    base::SplitLines(text, lines);
     size_t out = 0;
     for (const std::string& line : lines) {
         const std::string path = install::ListItemPath(kFolder + "setup.bat", line);
@@ -94,7 +94,7 @@ size_t ParseSetupBat(const std::string& text) {
 
 size_t ParseFirewallList(const std::string& text) {
     base::StringList lines;
-    transfer::SplitLines(text, lines);
+    base::SplitLines(text, lines);
     size_t out = 0;
     for (const std::string& line : lines) {
         const install::FirewallLine parsed = install::ParseFirewallLine(kFolder + "firewall.ini", line);
@@ -116,8 +116,8 @@ size_t ParseSignature(const std::string& text) {
 }
 
 size_t ParseBlockIndex(const std::string& bytes) {
-    delta::BlockIndex index;
-    return delta::ParseIndex(bytes, index) ? index.blocks.size() * sizeof(delta::BlockSum) : 0;
+    release::BlockIndex index;
+    return release::ParseIndex(bytes, index) ? index.blocks.size() * sizeof(release::BlockSum) : 0;
 }
 
 // A signature file of three files, signed with made-up bytes: the reader
@@ -135,12 +135,12 @@ std::string SampleSignatureFile() {
 }
 
 std::string SampleBlockIndex() {
-    delta::BlockIndex index;
+    release::BlockIndex index;
     index.blockSize = 512;
     index.fileSize = 512 * 5 + 100;
     index.blocks.resize(6);
     for (size_t i = 0; i < index.blocks.size(); ++i) index.blocks[i].weak = static_cast<uint32_t>(i * 0x01010101u);
-    return delta::SerializeIndex(index);
+    return release::SerializeIndex(index);
 }
 
 size_t SignatureBytes(const integrity::RootSignedBlock& block) {
@@ -303,7 +303,7 @@ TEST_F(ParserFuzz, UpdateListFiles) {
     for (int i = 0; i < 300; ++i) {
         const std::string text = inputs.Next();
         testenv::WriteFileBytes(path, text);
-        discovery::CIniReader reader(path);
+        release::CIniReader reader(path);
         size_t out = 0;
         for (const std::string& section : reader.GetIniSectionNames()) {
             for (const std::string& key : reader.GetIniSectionKeys(section)) out += reader.ReadIniField(section, key, 1).size();
@@ -327,11 +327,11 @@ TEST(ParserRegressions, HostileTextsFound) {
     EXPECT_EQ(line.substr(0, 300) + " ...", base::EchoInBox(line));
     // A list buffer without its closing NULs ends at its last byte.
     const std::string unterminated = "a=1|2";
-    EXPECT_EQ(base::StringList({"a=1|2"}), discovery::SplitNulList(unterminated.data(), unterminated.size()));
+    EXPECT_EQ(base::StringList({"a=1|2"}), release::SplitNulList(unterminated.data(), unterminated.size()));
     // A lone CR does not end a gateway line: it stays in the folder (and the
     // address that holds it is refused before any request).
     std::string folder;
-    EXPECT_TRUE(discovery::ParseGateway("2026a\rabc\r\n", folder, "abc"));
+    EXPECT_TRUE(release::ParseGateway("2026a\rabc\r\n", folder, "abc"));
     EXPECT_EQ("2026a\rabc", folder);
 }
 

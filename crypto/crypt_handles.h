@@ -1,0 +1,29 @@
+// Owners for the CryptoAPI handles of one verification, and the one provider
+// every hash and key of this library lives in.
+#pragma once
+
+#include <windows.h>
+#include <wincrypt.h>
+
+#include "base/unique_handle.h"
+
+namespace crypto {
+
+struct CryptProviderTraits : base::NullWhenAbsent<HCRYPTPROV> { static void close(Handle h) { ::CryptReleaseContext(h, 0); } };
+struct CryptKeyTraits : base::NullWhenAbsent<HCRYPTKEY> { static void close(Handle h) { ::CryptDestroyKey(h); } };
+struct CryptHashTraits : base::NullWhenAbsent<HCRYPTHASH> { static void close(Handle h) { ::CryptDestroyHash(h); } };
+
+using UniqueCryptProvider = base::UniqueHandle<CryptProviderTraits>;
+using UniqueCryptKey = base::UniqueHandle<CryptKeyTraits>;
+using UniqueCryptHash = base::UniqueHandle<CryptHashTraits>;
+
+// A key-less context of the AES provider (the one that offers SHA-256, since
+// XP SP3); keys imported into it live only as long as it does. Empty when
+// the platform has none.
+UniqueCryptProvider AcquireProvider();
+// One such context for the whole process, acquired at its first use, for the
+// public keys that check signatures: acquiring one costs more than a check.
+// Zero when the platform has none.
+HCRYPTPROV SharedProvider();
+
+}  // namespace crypto

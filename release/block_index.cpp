@@ -1,0 +1,109 @@
+#include "release/block_index.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+#include "base/unique_handle.h"
+#include "release/rolling_checksum.h"
+#include "release/strong_hash.h"
+
+namespace release {
+
+const char kIndexSuffix[] = ".blkidx";
+
+namespace {
+
+const char kMagic[8] = {'A', 'R', 'K', 'B', 'L', 'K', 'I', 'X'};
+constexpr uint32_t kFormatVersion = 1;
+constexpr size_t kHeaderSize = 32;
+constexpr size_t kEntrySize = 4 + kStrongBytes;
+constexpr uint64_t kSmallestBlock = 512;
+constexpr uint64_t kLargestBlock = 16 * 1024 * 1024;
+
+void PutLe(std::string& out, uint64_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+uint64_t GetLe(const std::string& in, size_t offset, int bytes) {
+    uint64_t value = 0;
+    for (int i = bytes - 1; i >= 0; --i) value = (value << 8) | static_cast<uint8_t>(in[offset + i]);
+    return value;
+}
+
+uint64_t BlockCount(uint64_t fileSize, uint64_t blockSize) { return (fileSize + blockSize - 1) / blockSize; }
+
+}  // namespace
+
+uint32_t BlockIndex::BlockLength(size_t block) const {
+    const uint64_t rest = fileSize - BlockOffset(block);
+    return static_cast<uint32_t>(rest < blockSize ? rest : blockSize);
+}
+
+bool IsUsableBlockSize(uint64_t blockSize) { return blockSize >= kSmallestBlock && blockSize <= kLargestBlock; }
+
+std::string SerializeIndex(const BlockIndex& index) {
+    std::string out(kMagic, sizeof(kMagic));
+    PutLe(out, kFormatVersion, 4);
+    PutLe(out, index.blockSize, 4);
+    PutLe(out, index.fileSize, 8);
+    PutLe(out, kStrongBytes, 4);
+    PutLe(out, index.blocks.size(), 4);
+    for (const BlockSum& block : index.blocks) {
+        PutLe(out, block.weak, 4);
+        out.append(reinterpret_cast<const char*>(block.strong.data()), block.strong.size());
+    }
+    return out;
+}
+
+bool ParseIndex(const std::string& bytes, BlockIndex& index) {
+    if (bytes.size() < kHeaderSize || std::memcmp(bytes.data(), kMagic, sizeof(kMagic)) != 0) return false;
+    const uint64_t blockSize = GetLe(bytes, 12, 4);
+    const uint64_t fileSize = GetLe(bytes, 16, 8);
+    const uint64_t count = GetLe(bytes, 28, 4);
+    if (GetLe(bytes, 8, 4) != kFormatVersion || !IsUsableBlockSize(blockSize) || fileSize == 0 ||
+        GetLe(bytes, 24, 4) != kStrongBytes || count != BlockCount(fileSize, blockSize) ||
+        bytes.size() != kHeaderSize + count * kEntrySize)
+        return false;
+    index.blockSize = static_cast<uint32_t>(blockSize);
+    index.fileSize = fileSize;
+    index.blocks.assign(static_cast<size_t>(count), BlockSum());
+    for (size_t i = 0; i < index.blocks.size(); ++i) {
+        const size_t at = kHeaderSize + i * kEntrySize;
+        index.blocks[i].weak = static_cast<uint32_t>(GetLe(bytes, at, 4));
+        std::memcpy(index.blocks[i].strong.data(), bytes.data() + at + 4, kStrongBytes);
+    }
+    return true;
+}
+
+bool BuildIndex(const std::string& path, uint32_t blockSize, BlockIndex& index) {
+    if (!IsUsableBlockSize(blockSize)) return false;
+    base::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    const StrongHasher hasher;
+    if (!file || !hasher.ok()) return false;
+    index.blockSize = blockSize;
+    index.fileSize = 0;
+    index.blocks.clear();
+    std::vector<uint8_t> block(blockSize);
+    for (;;) {
+        // A block is read whole (ReadFile may return less than asked).
+        DWORD filled = 0;
+        while (filled < blockSize) {
+            DWORD got = 0;
+            if (!::ReadFile(file.get(), block.data() + filled, blockSize - filled, &got, nullptr)) return false;
+            if (got == 0) break;
+            filled += got;
+        }
+        if (filled == 0) break;
+        BlockSum sum;
+        sum.weak = WeakChecksum(block.data(), filled);
+        if (!hasher.Hash(block.data(), filled, sum.strong)) return false;
+        index.blocks.push_back(sum);
+        index.fileSize += filled;
+        if (filled < blockSize) break;
+    }
+    return index.fileSize > 0;
+}
+
+}  // namespace release
