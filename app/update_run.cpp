@@ -88,6 +88,7 @@ public:
 
 private:
     std::string InFolder(const char* name) const { return installFolder_ + name; }
+    std::string StagedList() const { return release::StagedName(InFolder(release::kListFileName)); }
 
     // What the installation steps may use: the files of the release verified
     // in this run, or everything in a build that checks no release.
@@ -115,7 +116,7 @@ private:
     }
 
     void FinishUpToDate() {
-        ::DeleteFileA(release::StagedName(InFolder(release::kListFileName)).c_str());
+        ::DeleteFileA(StagedList().c_str());
         discovery::StoreReleaseRecord(state_);
         ShowStatus(kTextUpToDate);
         ClearEntryMaps();
@@ -123,7 +124,7 @@ private:
     }
 
     void InstallFetchedFiles() {
-        if (::GetFileAttributesA(release::StagedName(InFolder(release::kListFileName)).c_str()) == INVALID_FILE_ATTRIBUTES)
+        if (::GetFileAttributesA(StagedList().c_str()) == INVALID_FILE_ATTRIBUTES)
             throw RunFailure{kTextListMissing};
         ShowStatus(kTextCopying);
         base::SetBarRange(window_, kFileProgressBar, 0, 100);
@@ -156,7 +157,7 @@ private:
         // without end.
         if (selfUpdatePending_ || state_.m_bSelfUpdate) ::DeleteFileA(InFolder(release::kListFileName).c_str());
         if (selfUpdatePending_) base::WriteInstallPath(nullptr);
-        ::DeleteFileA(release::StagedName(InFolder(release::kListFileName)).c_str());
+        ::DeleteFileA(StagedList().c_str());
         // Only the updater's own files are in place after a hand-off's pass.
         if (!state_.m_bSelfUpdate) discovery::StoreReleaseRecord(state_);
 
@@ -231,7 +232,7 @@ private:
     void ReportFailure(const std::string& text) {
         const std::string fileText = base::Trim(base::GetControlText(window_, kFileNameLabel));
         base::SetControlText(window_, kStatusLabel, text);
-        ::DeleteFileA(release::StagedName(InFolder(release::kListFileName)).c_str());
+        ::DeleteFileA(StagedList().c_str());
         std::string message = text;
         if (!fileText.empty()) message += "\n(" + fileText + ")";
         message += kTextRetryLater;

@@ -78,19 +78,20 @@ void CheckInstallPaths(const std::vector<PlannedFile>& files, base::StringList& 
         }
         owners[identity] = planned.file.remoteName;
     }
-    const std::string reserved[] = {base::ToLowerAnsi(release::kListFileName), base::ToLowerAnsi(release::StagedName(release::kListFileName)),
-                                    base::ToLowerAnsi(release::StagedName(release::kGatewayFileName)),
-                                    base::ToLowerAnsi(release::StagedName(release::kSignatureFileName)),
-                                    base::ToLowerAnsi(release::kRecordSignatureName),
-                                    base::ToLowerAnsi(release::kRecordListName)};
+    using release::StagedName;
+    const std::string reserved[] = {
+        base::ToLowerAnsi(release::kListFileName),        base::ToLowerAnsi(StagedName(release::kListFileName)),
+        base::ToLowerAnsi(StagedName(release::kGatewayFileName)), base::ToLowerAnsi(StagedName(release::kSignatureFileName)),
+        base::ToLowerAnsi(release::kRecordSignatureName), base::ToLowerAnsi(release::kRecordListName)};
     for (const auto& owner : owners) {
         for (const std::string& name : reserved) {
             if (owner.first == name)
                 problems.push_back("\"" + owner.second + "\" would install to " + name +
                                    ", which the updater uses for itself");
         }
-        if (owners.count(release::StagedName(owner.first)))
-            problems.push_back("\"" + owners[release::StagedName(owner.first)] + "\" would install to the name the updater stages \"" +
+        const auto staged = owners.find(StagedName(owner.first));
+        if (staged != owners.end())
+            problems.push_back("\"" + staged->second + "\" would install to the name the updater stages \"" +
                                owner.second + "\" under while downloading it");
     }
 }

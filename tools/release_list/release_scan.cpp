@@ -92,10 +92,9 @@ private:
 }  // namespace
 
 bool IsReservedTopLevelName(const std::string& name) {
-    const std::string signature = release::kSignatureFileName;
-    return base::EqualsNoCase(name, release::kListFileName) || base::EqualsNoCase(name, release::kListFileName + release::kPartialSuffix) ||
-           base::EqualsNoCase(name, signature) || base::EqualsNoCase(name, signature + release::kPartialSuffix) ||
-           base::EqualsNoCase(name, release::kGatewayFileName) || base::EqualsNoCase(name, release::kGatewayFileName + release::kPartialSuffix);
+    for (const char* own : {release::kListFileName, release::kSignatureFileName, release::kGatewayFileName})
+        if (base::EqualsNoCase(name, own) || base::EqualsNoCase(name, own + release::kPartialSuffix)) return true;
+    return false;
 }
 
 bool IsBlockIndexName(const std::string& name) {
