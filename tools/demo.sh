@@ -9,8 +9,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 . "$root/tests/wine/mode.sh"
-arkenfel_choose_arch
-echo "mode: $(arkenfel_describe_arch "$ARKENFEL_ARCH"): $ARKENFEL_ARCH_WHY"
+arkenfel_prepare_arch
 build="$root/build-demo-$ARKENFEL_ARCH"
 "$root/tools/configure-local.sh" "$build"
 # The demo's own release key, made here once and never committed: the demo

@@ -33,5 +33,15 @@ echo "install-deps: installing ${missing[*]}"
 if [ "$ARKENFEL_ARCH" = i686 ]; then
   dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
 fi
-apt-get update -q
-DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+# A mirror caught in a sync fails one index now and then ("File has
+# unexpected size"); the install is tried with the indexes that did come, and
+# the whole is tried again after a pause before the command gives up.
+for attempt in 1 2 3; do
+  apt-get update -q || echo "install-deps: some package indexes did not update (attempt $attempt)" >&2
+  if DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"; then
+    exit 0
+  fi
+  [ "$attempt" -eq 3 ] && exit 1
+  echo "install-deps: apt-get install failed (attempt $attempt); trying again in 30 s" >&2
+  sleep 30
+done

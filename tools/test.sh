@@ -6,8 +6,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 . "$root/tests/wine/mode.sh"
-arkenfel_choose_arch
-echo "mode: $(arkenfel_describe_arch "$ARKENFEL_ARCH"): $ARKENFEL_ARCH_WHY"
+arkenfel_prepare_arch
 build="${1:-$root/build-test-$ARKENFEL_ARCH}"
 "$root/tools/configure-local.sh" "$build"
 cmake --build "$build" -j "$(nproc)"

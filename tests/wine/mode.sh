@@ -50,6 +50,30 @@ arkenfel_choose_arch() {
   export ARKENFEL_ARCH ARKENFEL_ARCH_WHY
 }
 
+# For the two commands: chooses the mode, installs what it needs (apt output
+# in ARKENFEL_INSTALL_LOG) and then prints the mode line. A host that runs
+# 32-bit programs but cannot get 32-bit Wine from its package mirror (a mirror
+# caught mid-sync serves i386 indexes that do not match) runs the x86_64 mode
+# instead, unless a mode was forced; the line says so.
+arkenfel_prepare_arch() {
+  local root
+  root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+  ARKENFEL_INSTALL_LOG="${TMPDIR:-/tmp}/arkenfel-install-deps.log"
+  arkenfel_choose_arch || return 1
+  if ! "$root/tools/install-deps.sh" >"$ARKENFEL_INSTALL_LOG" 2>&1; then
+    if [ "$ARKENFEL_ARCH" != i686 ] || [ -n "${ARKENFEL_TEST_ARCH:-}" ] ||
+       ! ARKENFEL_ARCH=x86_64 "$root/tools/install-deps.sh" >>"$ARKENFEL_INSTALL_LOG" 2>&1; then
+      echo "mode: $(arkenfel_describe_arch "$ARKENFEL_ARCH"): installing what it needs failed:" >&2
+      tail -n 20 "$ARKENFEL_INSTALL_LOG" >&2
+      return 1
+    fi
+    ARKENFEL_ARCH=x86_64
+    ARKENFEL_ARCH_WHY="this host runs 32-bit programs, but 32-bit Wine could not be installed (apt: $ARKENFEL_INSTALL_LOG)"
+  fi
+  export ARKENFEL_ARCH ARKENFEL_ARCH_WHY
+  echo "mode: $(arkenfel_describe_arch "$ARKENFEL_ARCH"): $ARKENFEL_ARCH_WHY"
+}
+
 # The mode of a build folder as its configuration recorded it; nothing for a
 # folder not configured yet.
 arkenfel_arch_of_build() {
