@@ -118,7 +118,7 @@ protected:
         testenv::WriteFileBytes(path, content);
         return path;
     }
-    testenv::ScratchDir dir_{"discovery_fingerprint"};
+    testenv::ScratchDir dir_{"release_fingerprint"};
 };
 
 TEST_F(FingerprintTest, OfAbcIsTheLowNibbleOfEachDigestByte) {
@@ -196,7 +196,7 @@ TEST(ProductVersion, IsReadFromTheVersionResource) {
 }
 
 TEST(ProductVersion, IsEmptyWithoutResourceAndSizeIsZeroForMissingFiles) {
-    testenv::ScratchDir dir("discovery_version");
+    testenv::ScratchDir dir("release_version");
     testenv::WriteFileBytes(dir / "plain.dll", "not a module");
     EXPECT_EQ("", release::GetProductVersionText(dir / "plain.dll"));
     EXPECT_EQ("", release::GetProductVersionText(dir / "missing.dll"));

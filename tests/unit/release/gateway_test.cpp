@@ -1,7 +1,6 @@
-// Choosing the version folder from the gateway text, and the size texts.
+// Choosing the version folder from the gateway text.
 #include <gtest/gtest.h>
 
-#include "discovery/format_size.h"
 #include "release/gateway.h"
 
 namespace {
@@ -45,28 +44,6 @@ TEST(Gateway, NoLineForTheKeyNorTheEmptyKeyLeavesTheValue) {
     std::string text = "2017a\r\n";
     EXPECT_TRUE(release::ParseGateway(text, text, ""));
     EXPECT_EQ("2017a", text);
-}
-
-TEST(FormatSize, IntegerFormsTruncateAndStepOnlyAbove1024) {
-    EXPECT_EQ("0.00B", discovery::FormatSize(uint64_t(0)));
-    EXPECT_EQ("1024.00B", discovery::FormatSize(uint64_t(1024)));
-    EXPECT_EQ("1.00KB", discovery::FormatSize(uint64_t(1025)));
-    EXPECT_EQ("1.49KB", discovery::FormatSize(uint64_t(1535)));
-    EXPECT_EQ("1024.00KB", discovery::FormatSize(uint64_t(1048576)));
-    EXPECT_EQ("1024.00KB", discovery::FormatSize(uint64_t(1048577)));
-    EXPECT_EQ("1.00MB", discovery::FormatSize(uint64_t(1049600)));
-    EXPECT_EQ("2.99GB", discovery::FormatSize(uint64_t(3ull * 1024 * 1024 * 1024 - 1)));
-    EXPECT_EQ("15.99EB", discovery::FormatSize(UINT64_MAX));
-    EXPECT_EQ("1.49KB", discovery::FormatSize(uint32_t(1535)));
-    EXPECT_EQ("3.99GB", discovery::FormatSize(UINT32_MAX));
-}
-
-TEST(FormatSize, FloatingFormRoundsAndStaysAtTheLastUnit) {
-    EXPECT_EQ("1.50KB", discovery::FormatSize(1535.0));
-    EXPECT_EQ("1024.00B", discovery::FormatSize(1024.0));
-    EXPECT_EQ("0.50B", discovery::FormatSize(0.5));
-    EXPECT_EQ("1.00MB", discovery::FormatSize(1048577.0));
-    EXPECT_EQ("2048.00EB", discovery::FormatSize(2048.0 * 1152921504606846976.0));
 }
 
 }  // namespace

@@ -76,7 +76,7 @@ protected:
         testenv::WriteFileBytes(path, text);
         return path;
     }
-    testenv::ScratchDir dir_{"discovery_ini"};
+    testenv::ScratchDir dir_{"release_ini"};
 };
 
 TEST_F(IniReaderTest, ReadsSectionsKeysAndValuesInFileOrder) {

@@ -1,18 +1,9 @@
-// The pieces of the list text and the operator's patterns, checked without
-// a release folder.
-#include <windows.h>
-
+// The operator's patterns, the names a list may carry and the gateway text,
+// checked without a release folder.
 #include <gtest/gtest.h>
 
-#include <vector>
-
-#include "release/file_identity.h"
-#include "release/ini_reader.h"
-#include "release/list_entry.h"
-#include "tests/support/test_env.h"
 #include "tools/release_list/gateway_text.h"
 #include "tools/release_list/list_names.h"
-#include "release/list_text.h"
 #include "tools/release_list/name_pattern.h"
 #include "tools/release_list/release_error.h"
 
@@ -59,41 +50,6 @@ TEST(GatewayText, NewFileAndLinesThatAreKept) {
     // A line starting with "=" is the plain line for the updater too.
     EXPECT_EQ("v\r\n", release_list::UpdateGatewayText("=old\r\n\r\n  \r\n", {""}, "v"));
     EXPECT_THROW(release_list::UpdateGatewayText("a\r\nb\r", {""}, "v"), release_list::ReleaseListError);
-}
-
-// The list's entry for itself must hold for every length of the text before
-// it: wherever it lands relative to the fingerprint's 1024-byte blocks, the
-// updater must find the written list to match its entry.
-TEST(SelfEntry, DescribesTheWrittenListForEveryPrefixLength) {
-    testenv::ScratchDir scratch("release_list_self_entry");
-    // Every position near a block boundary, and a stride through the rest.
-    std::vector<size_t> lengths;
-    for (size_t length = 20; length < 2200; ++length) {
-        const size_t offset = length % 1024;
-        if (offset < 60 || offset > 960 || length % 23 == 0) lengths.push_back(length);
-    }
-    for (size_t length : lengths) {
-        // A new name each time: the profile functions cache files by name.
-        const std::string path = scratch / ("list" + std::to_string(length) + ".ini");
-        const std::string prefix = "[FILES]\r\nx=" + std::string(length - 13, 'v') + "\r\n";
-        release::SelfDescribedList list = release::AppendSelfEntry(prefix);
-        testenv::WriteFileBytes(path, list.text);
-        char fingerprint[17] = {};
-        ASSERT_TRUE(release::ComputeFingerprint(path, fingerprint));
-        release::FillSelfFingerprint(list, fingerprint);
-        testenv::WriteFileBytes(path, list.text);
-
-        release::CIniReader reader(path);
-        const std::string value = reader.ReadIniValue("FILES", "Arkenfel_List.ini");
-        release::ListEntry entry;
-        release::ParseListKey("Arkenfel_List.ini", entry);
-        release::ParseListValue(value, entry);
-        ASSERT_EQ(list.text.size(), entry.size) << "prefix length " << length;
-        ASSERT_EQ(fingerprint, entry.fingerprint) << "prefix length " << length;
-        ASSERT_TRUE(release::MatchesFingerprint(path, entry.fingerprint)) << "prefix length " << length;
-        ASSERT_EQ(2u, reader.GetIniSectionKeys("FILES").size()) << "padding read as an entry";
-        ::DeleteFileA(path.c_str());
-    }
 }
 
 }  // namespace
