@@ -10,33 +10,30 @@ namespace app {
 
 TransferDisplay ApplyTransferProgress(discovery::UpdateState& state, const transfer::TransferProgress& record,
                                       DWORD now) {
-    const uint32_t total32 = static_cast<uint32_t>(record.total);
-    if (state.m_nTotalBytes == 0) {
-        state.m_nTotalBytes = total32;
-        state.m_nRemainingBytes = total32;
-    }
-    state.m_nRemainingBytes -= static_cast<uint32_t>(record.lastChunk);
+    state.m_bytes.Received(static_cast<uint32_t>(record.lastChunk), static_cast<uint32_t>(record.total));
+    const uint32_t total = state.m_bytes.Total();
+    const uint32_t remaining = state.m_bytes.Remaining();
 
     TransferDisplay display;
     if (record.total != 0)
         display.filePosition =
             static_cast<int>(std::trunc(static_cast<double>(record.done) / static_cast<double>(record.total) * 100.0));
 
-    const uint32_t overallDone = state.m_nTotalBytes - state.m_nRemainingBytes;
-    if (state.m_nTotalBytes != 0)
-        display.totalPosition = static_cast<int>(std::trunc(static_cast<double>(overallDone) / state.m_nTotalBytes * 90.0));
+    const uint32_t overallDone = total - remaining;
+    if (total != 0)
+        display.totalPosition = static_cast<int>(std::trunc(static_cast<double>(overallDone) / total * 90.0));
 
     double elapsed = static_cast<uint32_t>(now - state.m_dwStartTick) / 1000.0;
     if (elapsed == 0.0) elapsed = 0.001;
     double rate = overallDone / elapsed;
     if (static_cast<uint32_t>(static_cast<uint64_t>(std::trunc(rate))) == 0) rate = 1.0;
     const uint32_t wholeRate = static_cast<uint32_t>(static_cast<uint64_t>(std::trunc(rate)));
-    const uint64_t secondsLeft = state.m_nRemainingBytes / wholeRate + 1;
+    const uint64_t secondsLeft = remaining / wholeRate + 1;
 
     display.fileInfo = base::FormatText("%s / %s", discovery::FormatSize(record.done).c_str(),
                                         discovery::FormatSize(record.total).c_str());
     display.summary = base::FormatText("%s / %s (%s/s / %llu초 남음)", discovery::FormatSize(overallDone).c_str(),
-                                       discovery::FormatSize(state.m_nTotalBytes).c_str(),
+                                       discovery::FormatSize(total).c_str(),
                                        discovery::FormatSize(rate).c_str(),
                                        static_cast<unsigned long long>(secondsLeft));
     return display;

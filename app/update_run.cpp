@@ -112,7 +112,7 @@ private:
     void ClearEntryMaps() {
         state_.m_mapPending.clear();
         state_.m_mapFetched.clear();
-        state_.m_mapHeldStaged.clear();
+        state_.m_trust.LetGoOfStaged();
     }
 
     void FinishUpToDate() {

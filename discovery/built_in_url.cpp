@@ -1,4 +1,4 @@
-#include "discovery/server_files.h"
+#include "discovery/download_updates.h"
 
 namespace discovery {
 

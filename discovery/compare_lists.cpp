@@ -6,6 +6,7 @@
 #include "base/window_protocol.h"
 #include "release/ini_reader.h"
 #include "discovery/update_rules.h"
+#include "release/entry_on_disk.h"
 #include "release/staging_layout.h"
 
 namespace discovery {
@@ -22,7 +23,7 @@ release::ListEntry ReadEntry(release::CIniReader& list, const std::string& secti
 
 bool NeedsUpdate(const release::ListEntry& server, release::CIniReader* localList, const std::string& section,
                  const std::string& key, const std::string& fullPath) {
-    if (!localList) return NeedsUpdateOnDisk(server, fullPath);
+    if (!localList) return release::NeedsUpdateOnDisk(server, fullPath);
     release::ListEntry local = ReadEntry(*localList, section, key);
     local.localPath = fullPath;
     return NeedsUpdateByList(server, local);
@@ -40,7 +41,7 @@ uint32_t CompareLists(UpdateState& state) {
     const bool hasLocalList = FileExistsInInstallFolder(state, release::kListFileName);
     state.m_mapPending.clear();
     state.m_mapFetched.clear();
-    state.m_mapHeldStaged.clear();
+    state.m_trust.LetGoOfStaged();
     uint32_t count = 0;
     uint32_t total = 0;
 

@@ -7,12 +7,12 @@
 #include "discovery/download_stage.h"
 #include "release/gateway.h"
 #include "discovery/release_check.h"
-#include "discovery/server_files.h"
+#include "fetch/server_files.h"
 #include "install/running_programs.h"
-#include "transfer/internet_session.h"
 #include "base/local_files.h"
-#include "transfer/run_patience.h"
 #include "release/staging_layout.h"
+#include "transfer/internet_session.h"
+#include "transfer/run_patience.h"
 
 namespace discovery {
 namespace {
@@ -27,7 +27,8 @@ void ShowStatus(const UpdateState& state, const char* text) {
 // that named it) is known, else kFailed.
 int SelectVersionFolder(UpdateState& state, const std::string& gatewayKey, integrity::ReleaseWanted& wanted) {
     ShowStatus(state, "최종 버전을 가져오고 있습니다...");
-    if (!FetchServerFile(state, release::kGatewayFileName, kGatewayCap)) {
+    fetch::FetchContext context = state.Fetching();
+    if (!fetch::FetchServerFile(context, release::kGatewayFileName, fetch::kGatewayCap)) {
         ShowStatus(state, "최종 버전을 가져오는 데 실패했습니다!");
         return kFailed;
     }
@@ -60,7 +61,8 @@ int DownloadUpdates(UpdateState& state) {
 
 int DownloadUpdates(UpdateState& state, const std::string& serverUrl, const std::string& gatewayKey) {
     transfer::BeginRunPatience();
-    state.m_nTotalBytes = 0;
+    BeginTrust(state);
+    state.m_bytes.Start(0);
     state.m_strServerUrl = base::Trim(serverUrl);
     if (state.m_strServerUrl.compare(0, 2, "//") == 0) state.m_strServerUrl.clear();
     if (state.m_strServerUrl.empty()) {
@@ -75,16 +77,17 @@ int DownloadUpdates(UpdateState& state, const std::string& serverUrl, const std:
     if (SelectVersionFolder(state, gatewayKey, wanted) != kFetched) return kFailed;
 
     ShowStatus(state, "업데이트 목록을 가져오고 있습니다...");
-    if (!FetchServerFile(state, release::kListFileName, kListCap)) {
+    fetch::FetchContext context = state.Fetching();
+    if (!fetch::FetchServerFile(context, release::kListFileName, fetch::kListCap)) {
         ShowStatus(state, "업데이트 목록을 가져오는 데 실패했습니다!");
         return kFailed;
     }
-    if (ChecksReleases(state) && !VerifyServerRelease(state, wanted)) return kFailed;
+    if (state.m_trust.Checks() && !VerifyServerRelease(state, wanted)) return kFailed;
     ShowStatus(state, "업데이트 대상을 확인하고 있습니다...");
-    state.m_nTotalBytes = state.m_nRemainingBytes = CompareLists(state);
-    if (ChecksReleases(state)) KeepReleaseFiles(state);
+    state.m_bytes.Start(CompareLists(state));
+    if (state.m_trust.Checks()) KeepReleaseFiles(state);
     state.m_nFileCount = static_cast<uint32_t>(state.m_mapPending.size());
-    if (state.m_nTotalBytes == 0 || state.m_nFileCount == 0) return kNothingToFetch;
+    if (state.m_bytes.Total() == 0 || state.m_nFileCount == 0) return kNothingToFetch;
 
     RestrictToSelfFiles(state);
     if (install::WaitForFilesFree(PendingFilePaths(state)) > 0) return kFilesHeld;

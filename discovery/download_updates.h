@@ -17,6 +17,10 @@ enum DownloadResult : int {
     kServerDisabled = -3  // no request was made
 };
 
+// The server URL compiled into the program (begins with "//" in the
+// server-disabled build).
+std::string BuiltInServerUrl();
+
 // The run as the program does it: the built-in server URL and the folder key
 // from the "jisacd:" command-line option.
 int DownloadUpdates(UpdateState& state);

@@ -3,28 +3,19 @@
 #include "base/ansi_text.h"
 #include "base/held_file.h"
 #include "base/machine_settings.h"
-#include "base/message_box.h"
-#include "base/window_protocol.h"
-#include "discovery/compare_lists.h"
-#include "discovery/release_texts.h"
-#include "discovery/server_files.h"
-#include "integrity/trusted_release.h"
 #include "base/local_files.h"
-#include "transfer/resumable_transfer.h"
+#include "base/window_protocol.h"
+#include "fetch/refusal.h"
+#include "fetch/server_files.h"
+#include "integrity/trusted_release.h"
 #include "release/staging_layout.h"
 
 namespace discovery {
-
-const char kTextFileMismatch[] = "[%s] 파일이 업데이트 서명과 일치하지 않습니다.";
-const char kTextFileUnsigned[] = "[%s] 파일이 업데이트 서명에 없습니다.";
-
 namespace {
 
 const char kTextChecking[] = "업데이트 서명을 확인하고 있습니다...";
 const char kTextCheckFailed[] = "업데이트 서명 확인에 실패했습니다!";
-const char kTextNotInstalled[] = "\n서명이 확인되지 않은 업데이트는 설치하지 않습니다.";
 const char kTextMissing[] = "업데이트 서명 파일을 받을 수 없습니다.";
-const char kTextFetchAgain[] = "\n받은 파일을 지웠습니다. 다음 실행 때 다시 받습니다.";
 
 const char* RefusalText(integrity::ReleaseCheck check) {
     switch (check) {
@@ -56,15 +47,9 @@ const char* RefusalText(integrity::ReleaseCheck check) {
     return "";
 }
 
-bool Refuse(const UpdateState& state, const std::string& status, const std::string& message) {
-    base::SetControlText(state.hWnd, kStatusLabel, status);
-    base::ShowErrorBox(message);
-    return false;
-}
-
 bool RefuseRelease(const UpdateState& state, const char* reason) {
     ::DeleteFileA((release::StagedName(state.m_strInstallFolder + release::kListFileName)).c_str());
-    return Refuse(state, kTextCheckFailed, std::string(reason) + kTextNotInstalled);
+    return fetch::Refuse(state.hWnd, kTextCheckFailed, std::string(reason) + fetch::kTextNotInstalled);
 }
 
 // What this machine has accepted before. A stored root digest that is not
@@ -101,12 +86,16 @@ void KeepTrust(const integrity::MachineTrust& stored, const integrity::TrustedRe
 
 }  // namespace
 
+void BeginTrust(UpdateState& state) {
+    state.m_trust = ChecksReleases(state) ? fetch::ReleaseTrust() : fetch::ReleaseTrust::WithoutKey();
+}
+
 bool VerifyServerRelease(UpdateState& state, const integrity::ReleaseWanted& wanted) {
-    state.m_mapSignedFiles.clear();
     base::SetControlText(state.hWnd, kStatusLabel, kTextChecking);
     const std::string copy = release::StagedName(state.m_strInstallFolder + release::kSignatureFileName);
     std::string signature;
-    const bool fetched = FetchServerFile(state, release::kSignatureFileName, kSignatureCap) &&
+    fetch::FetchContext context = state.Fetching();
+    const bool fetched = fetch::FetchServerFile(context, release::kSignatureFileName, fetch::kSignatureCap) &&
                          base::ReadFileToString(copy, signature);
     ::DeleteFileA(copy.c_str());
     if (!fetched) return RefuseRelease(state, kTextMissing);
@@ -125,7 +114,7 @@ bool VerifyServerRelease(UpdateState& state, const integrity::ReleaseWanted& wan
     }
 
     KeepTrust(stored, release);
-    state.m_mapSignedFiles = std::move(release.manifest.files);
+    state.m_trust.Accept(std::move(release.manifest.files));
     state.m_strSignatureFile = std::move(signature);
     state.m_strListFile = std::move(list);
     return true;
@@ -133,35 +122,8 @@ bool VerifyServerRelease(UpdateState& state, const integrity::ReleaseWanted& wan
 
 void KeepReleaseFiles(UpdateState& state) {
     state.m_releaseFiles = ReleaseFiles::FromList(release::StagedName(state.m_strInstallFolder + release::kListFileName),
-                                                  state.m_strInstallFolder, state.m_mapSignedFiles);
+                                                  state.m_strInstallFolder, state.m_trust.SignedFiles());
     state.m_hHeldList.reset();
-}
-
-bool PendingFilesAreSigned(const UpdateState& state) {
-    for (const auto& item : state.m_mapPending) {
-        const release::ListEntry& entry = item.second;
-        if (state.m_mapSignedFiles.count(entry.remoteName)) continue;
-        const std::string text = base::FormatText(kTextFileUnsigned, entry.localPath.c_str());
-        return Refuse(state, text, text + kTextNotInstalled);
-    }
-    return true;
-}
-
-bool HoldIfSigned(UpdateState& state, const release::ListEntry& entry, const std::string& staged) {
-    const auto known = state.m_mapSignedFiles.find(entry.remoteName);
-    if (known == state.m_mapSignedFiles.end()) return false;
-    base::UniqueFile held = base::OpenHeldFile(staged);
-    if (!held || !integrity::OpenFileMatches(held.get(), known->second)) return false;
-    state.m_mapHeldStaged[entry.index] = std::move(held);
-    return true;
-}
-
-bool StagedFileIsSigned(UpdateState& state, const release::ListEntry& entry, const std::string& staged) {
-    if (HoldIfSigned(state, entry, staged)) return true;
-    ::DeleteFileA(staged.c_str());
-    ::DeleteFileA(release::MarkerPath(staged).c_str());
-    const std::string text = base::FormatText(kTextFileMismatch, entry.localPath.c_str());
-    return Refuse(state, text, text + kTextFetchAgain);
 }
 
 }  // namespace discovery

@@ -7,7 +7,7 @@
 #include "base/message_box.h"
 #include "discovery/release_check.h"
 #include "discovery/release_record.h"
-#include "discovery/release_texts.h"
+#include "fetch/refusal.h"
 #include "integrity/release_verification.h"
 
 namespace discovery {
@@ -45,13 +45,13 @@ GateResult ReleaseGate::Check(const std::string& path, base::UniqueFile& held) c
     }
     if (IsMissing(path)) return GateResult::kMissing;
     if (!files_) return Refuse(path, kTextNoRecord, kTextNotUsed);
-    if (!signedFile) return Refuse(path, kTextFileUnsigned, kTextOnlySigned);
+    if (!signedFile) return Refuse(path, fetch::kTextFileUnsigned, kTextOnlySigned);
     held = base::OpenHeldFile(path);
     if (held && integrity::OpenFileMatches(held.get(), *signedFile)) return GateResult::kAdmitted;
     // The next run's comparison finds the file missing and fetches it again.
     held.reset();
     ::DeleteFileA(path.c_str());
-    return Refuse(path, kTextFileMismatch, kTextDeleted);
+    return Refuse(path, fetch::kTextFileMismatch, kTextDeleted);
 }
 
 bool ReleaseGate::InInstallFolder(const std::string& path) const {
@@ -66,7 +66,7 @@ GateResult ReleaseGate::Refuse(const std::string& path, const char* reason, cons
 }
 
 std::unique_ptr<ReleaseGate> GateOfThisRun(const UpdateState& state) {
-    if (!ChecksReleases(state)) return nullptr;
+    if (!state.m_trust.Checks()) return nullptr;
     return std::make_unique<ReleaseGate>(std::make_unique<ReleaseFiles>(state.m_releaseFiles),
                                          state.m_strInstallFolder);
 }

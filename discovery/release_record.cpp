@@ -4,7 +4,6 @@
 
 #include "base/held_file.h"
 #include "base/machine_settings.h"
-#include "discovery/release_check.h"
 #include "crypto/sha256.h"
 #include "integrity/trust_blocks.h"
 #include "base/local_files.h"
@@ -37,7 +36,7 @@ bool HashIs(const std::string& bytes, const crypto::Sha256Digest& expected) {
 
 bool StoreReleaseRecord(const UpdateState& state) {
     crypto::Sha256Digest digest;
-    if (!ChecksReleases(state) || state.m_strSignatureFile.empty() ||
+    if (!state.m_trust.Checks() || state.m_strSignatureFile.empty() ||
         !crypto::HashBytes(state.m_strSignatureFile, digest))
         return false;
     return Replace(state.m_strInstallFolder + release::kRecordListName, state.m_strListFile) &&

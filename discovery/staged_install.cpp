@@ -1,22 +1,20 @@
 #include "discovery/staged_install.h"
 
-#include "discovery/release_check.h"
 #include "base/local_files.h"
 
 namespace discovery {
 
 bool InstallStagedFile(UpdateState& state, const release::ListEntry& entry, const std::string& staged,
                        const std::string& target) {
-    if (!ChecksReleases(state)) {
+    if (!state.m_trust.Checks()) {
         if (!base::CopyFileWithRetry(staged, target)) return false;
         ::DeleteFileA(staged.c_str());
         return true;
     }
-    const auto held = state.m_mapHeldStaged.find(entry.index);
-    if (held == state.m_mapHeldStaged.end() || !base::CopyOpenFileWithRetry(held->second.get(), target))
-        return false;
+    const HANDLE held = state.m_trust.HeldFor(entry.index);
+    if (!held || !base::CopyOpenFileWithRetry(held, target)) return false;
     // The hold denies deletion to this process as well.
-    state.m_mapHeldStaged.erase(held);
+    state.m_trust.LetGo(entry.index);
     ::DeleteFileA(staged.c_str());
     return true;
 }

@@ -1,5 +1,5 @@
 // Putting a staged file in place. For a signed release the copy is made from
-// the handle held since the staged file's check (release_check.h), so the
+// the handle held since the staged file's check (fetch/release_trust.h), so the
 // bytes installed are the bytes that were checked, whatever happens to the
 // staged file's name in between.
 #pragma once

@@ -2,23 +2,15 @@
 
 #include <mbstring.h>
 
+#include "release/entry_on_disk.h"
 #include "release/file_identity.h"
 
 namespace discovery {
 namespace {
 
-// Paths this short cannot name a file below a folder; such entries are not
-// fingerprinted.
-constexpr size_t kShortestCheckedPath = 4;
-
 bool RevisionIsNewer(const std::string& server, const std::string& local) {
     return ::_mbscmp(reinterpret_cast<const unsigned char*>(server.c_str()),
                      reinterpret_cast<const unsigned char*>(local.c_str())) > 0;
-}
-
-bool DiffersFromFingerprint(const std::string& path, const std::string& fingerprint) {
-    if (path.size() <= kShortestCheckedPath) return false;
-    return !release::MatchesFingerprint(path, fingerprint);
 }
 
 }  // namespace
@@ -32,13 +24,7 @@ bool NeedsUpdateByList(const release::ListEntry& server, const release::ListEntr
     if (server.size != local.size) return true;
     if (server.fingerprint != local.fingerprint) return true;
     if (!release::SameVersionText(server.version, local.version)) return true;
-    return DiffersFromFingerprint(path, server.fingerprint);
-}
-
-bool NeedsUpdateOnDisk(const release::ListEntry& entry, const std::string& path) {
-    if (release::GetFileSize64(path) != entry.size) return true;
-    if (!release::SameVersionText(release::GetProductVersionText(path), entry.version)) return true;
-    return DiffersFromFingerprint(path, entry.fingerprint);
+    return release::DiffersFromFingerprint(path, server.fingerprint);
 }
 
 }  // namespace discovery

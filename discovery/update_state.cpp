@@ -1,6 +1,7 @@
 #include "discovery/update_state.h"
 
 #include "base/module_path.h"
+#include "discovery/release_check.h"
 #include "integrity/built_in_roots.h"
 #include "integrity/root_keys.h"
 
@@ -14,6 +15,7 @@ UpdateState::UpdateState()
     // release is refused rather than taken unsigned.
     const integrity::BuiltInRootFiles roots = integrity::BuiltInRoots();
     integrity::RootSetFromKeyFiles(roots.keyFiles, roots.threshold, roots.version, m_builtInRoots);
+    BeginTrust(*this);
 }
 
 }  // namespace discovery

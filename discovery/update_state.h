@@ -11,11 +11,13 @@
 #include <string>
 
 #include "base/unique_handle.h"
-#include "release/list_entry.h"
 #include "discovery/release_files.h"
+#include "fetch/byte_ledger.h"
+#include "fetch/fetch_context.h"
+#include "fetch/release_trust.h"
 #include "integrity/built_in_roots.h"
-#include "integrity/release_signature.h"
 #include "integrity/trust_blocks.h"
+#include "release/list_entry.h"
 
 namespace discovery {
 
@@ -32,8 +34,7 @@ struct UpdateState {
     release::EntryMap m_mapFetched;           // files fetched in this run, by index
     std::map<std::string, std::string> m_mapUpdatedFiles;  // localPath -> localPath of every fetched file
     uint32_t m_nFileCount = 0;
-    uint32_t m_nTotalBytes = 0;
-    uint32_t m_nRemainingBytes = 0;  // counted down by the window's progress handler
+    fetch::ByteLedger m_bytes;       // counted down by the window's progress handler
     DWORD m_dwStartTick = 0;         // GetTickCount when the downloads begin
     BOOL m_bSelfUpdate = FALSE;      // this run fetches only the updater's own files
     HWND hWnd = nullptr;             // the main window, or null (no labels, bars or reports)
@@ -42,8 +43,10 @@ struct UpdateState {
     integrity::RootSet m_builtInRoots;
     // No release below these serials is accepted, whatever the machine has seen.
     integrity::TrustFloor m_trustFloor;
-    // Remote name -> size and SHA-256, of the release whose signature held.
-    std::map<std::string, integrity::SignedFile> m_mapSignedFiles;
+    // What this run trusts: set when discovery begins (no key, or no release
+    // verified yet), given the release once its signature held; it holds
+    // the staged files from their check until their copy.
+    fetch::ReleaseTrust m_trust;
     // That release's signature file and update list, byte for byte, and its
     // files by where they are installed.
     std::string m_strSignatureFile;
@@ -51,8 +54,9 @@ struct UpdateState {
     ReleaseFiles m_releaseFiles;
     // The fetched list, held from its check until it has been read.
     base::UniqueFile m_hHeldList;
-    // Staged files held from their check until their copy, by index.
-    std::map<int32_t, base::UniqueFile> m_mapHeldStaged;
+
+    // What the fetches of this run need of it.
+    fetch::FetchContext Fetching() { return {m_strServerUrl, m_strInstallFolder, hWnd, m_bytes, m_trust}; }
 };
 
 }  // namespace discovery

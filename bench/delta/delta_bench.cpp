@@ -18,7 +18,7 @@
 #include "release/block_index.h"
 #include "delta/block_matcher.h"
 #include "release/strong_hash.h"
-#include "discovery/delta_fetch.h"
+#include "fetch/delta_fetch.h"
 #include "release/file_identity.h"
 #include "base/local_files.h"
 #include "transfer/resumable_transfer.h"
@@ -98,10 +98,6 @@ int main(int argc, char** argv) {
     std::printf("whole download: %.2f s, %.1f MiB/s\n", wholeSeconds, MiBs(index.fileSize, wholeSeconds));
     ::DeleteFileA(wholeTarget.c_str());
 
-    discovery::UpdateState state;
-    state.m_strServerUrl = baseUrl + "/new";
-    state.m_strInstallFolder = folder + "old\\";
-    state.m_builtInRoots = integrity::RootSet();
     release::ListEntry entry;
     entry.remoteName = entry.localPath = "world.pak";
     entry.size = static_cast<uint32_t>(index.fileSize);
@@ -109,23 +105,25 @@ int main(int argc, char** argv) {
     char fingerprint[17] = {};
     if (!release::ComputeFingerprint(newPath, fingerprint)) return Fail("fingerprint");
     entry.fingerprint = fingerprint;
-    state.m_nTotalBytes = state.m_nRemainingBytes = entry.size;
+    fetch::ByteLedger bytes;
+    bytes.Start(entry.size);
+    fetch::ReleaseTrust trust = fetch::ReleaseTrust::WithoutKey();
+    fetch::FetchContext context{baseUrl + "/new", folder + "old\\", nullptr, bytes, trust};
     const std::string staged = folder + "old\\world.pak_";
     ::DeleteFileA(staged.c_str());
     transfer::TransferProgress progress;
     progress.total = progress.remaining = entry.size;
     start = Seconds();
-    if (discovery::FetchByBlocks(state, entry, staged, entry.fingerprint, progress, buffer) !=
-        discovery::DeltaFetch::kStaged)
+    if (fetch::FetchByBlocks(context, entry, staged, entry.fingerprint, progress, buffer) != fetch::DeltaFetch::kStaged)
         return Fail("update by blocks");
     const double deltaSeconds = Seconds() - start;
     std::printf("update by blocks (index fetch, search, assembly, fingerprint check): %.2f s (x%.3f of the whole "
                 "download)\n",
                 deltaSeconds, deltaSeconds / wholeSeconds);
-    std::printf("bytes fetched: %u of %llu (index %u + ranges %llu)\n", static_cast<unsigned>(state.m_nTotalBytes),
+    std::printf("bytes fetched: %u of %llu (index %u + ranges %llu)\n", static_cast<unsigned>(bytes.Total()),
                 static_cast<unsigned long long>(index.fileSize), static_cast<unsigned>(indexBytes.size()),
                 static_cast<unsigned long long>(plan.fetchBytes));
-    std::printf("RESULT fetched=%u index=%u scan_ratio=%.3f update_ratio=%.3f\n", static_cast<unsigned>(state.m_nTotalBytes),
+    std::printf("RESULT fetched=%u index=%u scan_ratio=%.3f update_ratio=%.3f\n", static_cast<unsigned>(bytes.Total()),
                 static_cast<unsigned>(indexBytes.size()), readSeconds / scanSeconds, deltaSeconds / wholeSeconds);
     return 0;
 }

@@ -18,6 +18,7 @@
 #include "bench/bench_support.h"
 #include "discovery/compare_lists.h"
 #include "discovery/release_check.h"
+#include "fetch/planned_files.h"
 #include "integrity/root_keys.h"
 #include "integrity/trusted_release.h"
 #include "tools/release_list/release_signing.h"
@@ -58,12 +59,13 @@ double TimeUpdaterSide(const std::string& folder, const std::string& signature, 
     discovery::UpdateState state;
     state.m_strInstallFolder = folder;
     state.m_builtInRoots = roots;
+    discovery::BeginTrust(state);
     if (integrity::VerifyTrustedRelease(signature, trust, {"2026.12a", ""}, list, release) !=
         integrity::ReleaseCheck::kVerified)
         std::exit(2);
-    state.m_mapSignedFiles = std::move(release.manifest.files);
+    state.m_trust.Accept(std::move(release.manifest.files));
     discovery::CompareLists(state);
-    if (!discovery::PendingFilesAreSigned(state)) std::exit(2);
+    if (!fetch::PlanIsSigned(state.Fetching(), state.m_mapPending)) std::exit(2);
     pending = state.m_mapPending.size();
     return Seconds() - start;
 }

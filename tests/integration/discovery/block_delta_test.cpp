@@ -118,7 +118,7 @@ TEST_F(BlockDeltaTest, ChangedArchiveCostsItsChangedBlocksAndTheWindowCountsOnly
     EXPECT_EQ((std::vector<std::string>{"whole ", "range bytes=0-2999"}), Kinds("v/small.dat"));
 
     // Totals and rate count the index and the ranges; reused bytes only move the file bar.
-    EXPECT_EQ(3000u + 100000u + indexSize + plan.fetchBytes, state_.m_nTotalBytes);
+    EXPECT_EQ(3000u + 100000u + indexSize + plan.fetchBytes, state_.m_bytes.Total());
     uint64_t counted = 0, lastDone = 0;
     for (const auto& report : window_.reports) {
         counted += report.lastChunk;
@@ -209,7 +209,7 @@ TEST_F(BlockDeltaTest, SignedReleaseCoversTheIndexAndATamperedIndexIsNotUsed) {
 
     // Same release, an index changed on the server: the whole file instead.
     // (The update run lets go of the checked staged file once it is copied.)
-    state_.m_mapHeldStaged.clear();
+    state_.m_trust.LetGoOfStaged();
     ASSERT_TRUE(::DeleteFileA((install_ / "data\\world.pak_").c_str()));
     std::string index = testenv::ReadFileBytes(site_.ServedPath("v/data/world.pak.blkidx"));
     index[40] ^= 1;

@@ -42,7 +42,7 @@ TEST_F(DownloadUpdatesTest, FetchesGatewayListAndFilesInListOrderBelowTheVersion
     EXPECT_FALSE(testenv::FileExists(install_ / "zeta.$ver$"));
 
     EXPECT_EQ(3u, state_.m_nFileCount);
-    EXPECT_EQ(73010u, state_.m_nTotalBytes);
+    EXPECT_EQ(73010u, state_.m_bytes.Total());
     EXPECT_FALSE(state_.m_bSelfUpdate);
     ASSERT_EQ(3u, state_.m_mapFetched.size());
     EXPECT_EQ("bin\\alpha.dll", state_.m_mapFetched[1].localPath);
@@ -111,7 +111,7 @@ TEST_F(DownloadUpdatesTest, SkinFileAmongTenOthersIsFetchedAlone) {
     ASSERT_EQ(discovery::kFetched, Run());
     EXPECT_TRUE(state_.m_bSelfUpdate);
     EXPECT_EQ(1u, state_.m_nFileCount);
-    EXPECT_EQ(4000u, state_.m_nTotalBytes);
+    EXPECT_EQ(4000u, state_.m_bytes.Total());
     EXPECT_EQ((std::vector<std::string>{"gateway.ini", "v/Arkenfel_List.ini", "v/styles/Vantero.cjstyles"}),
               RequestedFiles());
     ASSERT_EQ(1u, state_.m_mapFetched.size());
@@ -145,7 +145,7 @@ TEST_F(DownloadUpdatesTest, MissingStagedFileIsFetchedEvenWhenTheListGivesNoSize
     ASSERT_EQ(discovery::kFetched, Run());
     EXPECT_EQ((std::vector<std::string>{"gateway.ini", "v/Arkenfel_List.ini", "v/notes.txt"}), RequestedFiles());
     EXPECT_EQ("new notes", testenv::ReadFileBytes(install_ / "notes.txt_"));
-    EXPECT_EQ(1u, state_.m_nTotalBytes);
+    EXPECT_EQ(1u, state_.m_bytes.Total());
 }
 
 TEST_F(DownloadUpdatesTest, ThirdOfFiveTransfersFailingStopsTheRun) {
@@ -274,7 +274,7 @@ TEST_F(SignedReleaseTest, FilesComeWithOneRangedRequestFromTheSignedSizeAndAFail
     const std::string value = ListValue(content);
     const std::string fingerprint = value.substr(value.find('|', 1) + 1, 16);
     const auto leavePartial = [&](const std::string& head) {
-        state_.m_mapHeldStaged.clear();  // the last run's process has ended and let go of its checked files
+        state_.m_trust.LetGoOfStaged();  // the last run's process has ended and let go of its checked files
         testenv::WriteFileBytes(install_ / "a.dat_", head);
         testenv::WriteFileBytes(install_ / "a.$ver$", fingerprint);
         ::DeleteFileA((install_ / "b.dat_").c_str());

@@ -8,6 +8,7 @@
 #include "release/file_identity.h"
 #include "release/gateway.h"
 #include "discovery/update_rules.h"
+#include "release/entry_on_disk.h"
 #include "integrity/release_verification.h"
 #include "integrity/root_keys.h"
 #include "integrity/trusted_release.h"
@@ -81,7 +82,7 @@ TEST(PublishRelease, ListSaysEveryInstalledFileIsUpToDateAndAChangedOneIsFetched
     const std::string install = InstallAll(folder, entries, installDir.path());
     for (const ReadEntry& read : entries) {
         const std::string path = InstalledPath(folder, read, install);
-        EXPECT_FALSE(discovery::NeedsUpdateOnDisk(read.entry, path)) << read.key;
+        EXPECT_FALSE(release::NeedsUpdateOnDisk(read.entry, path)) << read.key;
         release::ListEntry local = read.entry;
         local.localPath = path;
         EXPECT_FALSE(discovery::NeedsUpdateByList(read.entry, local)) << read.key;
@@ -91,9 +92,9 @@ TEST(PublishRelease, ListSaysEveryInstalledFileIsUpToDateAndAChangedOneIsFetched
     std::string blob = testenv::ReadFileBytes(install + "data\\blob.bin");
     blob[2048] ^= 0x5A;
     testenv::WriteFileBytes(install + "data\\blob.bin", blob);
-    EXPECT_TRUE(discovery::NeedsUpdateOnDisk(entries[0].entry, install + "data\\blob.bin"));
+    EXPECT_TRUE(release::NeedsUpdateOnDisk(entries[0].entry, install + "data\\blob.bin"));
     testenv::WriteFileBytes(install + "docs\\readme.txt", "short");
-    EXPECT_TRUE(discovery::NeedsUpdateOnDisk(entries[2].entry, install + "docs\\readme.txt"));
+    EXPECT_TRUE(release::NeedsUpdateOnDisk(entries[2].entry, install + "docs\\readme.txt"));
 }
 
 TEST(PublishRelease, IncludedListDescribesItselfSoTheUpdaterKeepsItAsItsLocalList) {
@@ -109,7 +110,7 @@ TEST(PublishRelease, IncludedListDescribesItselfSoTheUpdaterKeepsItAsItsLocalLis
     EXPECT_EQ(release::GetFileSize64(folder.ListPath()), self.entry.size);
     // The server copy, fetched as "Arkenfel_List.ini_", already matches its
     // entry, so the updater installs it without asking the server again.
-    EXPECT_FALSE(discovery::NeedsUpdateOnDisk(self.entry, folder.ListPath()));
+    EXPECT_FALSE(release::NeedsUpdateOnDisk(self.entry, folder.ListPath()));
 
     // Installed as the local list, the same release is up to date ...
     testenv::ScratchDir installDir("release_list_self_install");
@@ -124,7 +125,7 @@ TEST(PublishRelease, IncludedListDescribesItselfSoTheUpdaterKeepsItAsItsLocalLis
     release_list::PublishRelease(options);
     const std::vector<ReadEntry> second = release_test::ReadList(folder.ListPath());
     ASSERT_EQ(5u, second.size());
-    EXPECT_FALSE(discovery::NeedsUpdateOnDisk(second.back().entry, folder.ListPath()));
+    EXPECT_FALSE(release::NeedsUpdateOnDisk(second.back().entry, folder.ListPath()));
     EXPECT_TRUE(discovery::NeedsUpdateByList(second.back().entry, local));
 }
 

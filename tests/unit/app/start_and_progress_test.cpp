@@ -45,8 +45,8 @@ transfer::TransferProgress Record(uint64_t chunk, uint64_t done, uint64_t total)
 TEST(TransferProgressDisplay, FirstReportMakesTheFileSizeTheOverallTotal) {
     discovery::UpdateState state = FreshState(1000);
     const app::TransferDisplay display = app::ApplyTransferProgress(state, Record(512, 512, 2048), 3000);
-    EXPECT_EQ(2048u, state.m_nTotalBytes);
-    EXPECT_EQ(1536u, state.m_nRemainingBytes);
+    EXPECT_EQ(2048u, state.m_bytes.Total());
+    EXPECT_EQ(1536u, state.m_bytes.Remaining());
     EXPECT_EQ(25, display.filePosition.value());
     EXPECT_EQ(22, display.totalPosition.value());  // trunc(512 / 2048 * 90)
     EXPECT_EQ("512.00B / 2.00KB", display.fileInfo);
@@ -56,18 +56,18 @@ TEST(TransferProgressDisplay, FirstReportMakesTheFileSizeTheOverallTotal) {
 
 TEST(TransferProgressDisplay, GuardsElapsedZeroSlowRatesAndTheLastBlock) {
     discovery::UpdateState instant = FreshState(5000);
-    instant.m_nTotalBytes = instant.m_nRemainingBytes = 4096;
+    instant.m_bytes.Start(4096);
     EXPECT_NE(std::string::npos,
               app::ApplyTransferProgress(instant, Record(1024, 1024, 4096), 5000).summary.find("1000.00KB/s"));
 
     discovery::UpdateState slow = FreshState(0);
-    slow.m_nTotalBytes = slow.m_nRemainingBytes = 100;
+    slow.m_bytes.Start(100);
     // 0 bytes done after 10 s: the rate counts as 1 B/s, so 100 + 1 seconds are left
     EXPECT_EQ("0.00B / 100.00B (1.00B/s / 101초 남음)",
               app::ApplyTransferProgress(slow, Record(0, 0, 100), 10000).summary);
 
     discovery::UpdateState last = FreshState(0);
-    last.m_nTotalBytes = last.m_nRemainingBytes = 100;
+    last.m_bytes.Start(100);
     const app::TransferDisplay done = app::ApplyTransferProgress(last, Record(100, 100, 100), 1000);
     EXPECT_EQ(100, done.filePosition.value());
     EXPECT_EQ(90, done.totalPosition.value());

@@ -8,6 +8,7 @@
 #include "discovery/compare_lists.h"
 #include "release/file_identity.h"
 #include "discovery/update_rules.h"
+#include "release/entry_on_disk.h"
 #include "tests/support/test_env.h"
 #include "tests/unit/discovery/recording_window.h"
 
@@ -73,19 +74,19 @@ TEST_F(RulesTest, WithoutRevisionListsMustAgreeAndTheFileMustMatch) {
 }
 
 TEST_F(RulesTest, OnDiskComparesSizeProductVersionAndFingerprint) {
-    EXPECT_FALSE(discovery::NeedsUpdateOnDisk(Entry("", 10, fingerprint_, ""), path_));
-    EXPECT_TRUE(discovery::NeedsUpdateOnDisk(Entry("", 11, fingerprint_, ""), path_));
-    EXPECT_TRUE(discovery::NeedsUpdateOnDisk(Entry("1.0", 10, fingerprint_, ""), path_));
-    EXPECT_TRUE(discovery::NeedsUpdateOnDisk(Entry("", 10, "0000000000000000", ""), path_));
-    EXPECT_TRUE(discovery::NeedsUpdateOnDisk(Entry("", 0, "", ""), dir_ / "missing.pak") == false);
-    EXPECT_TRUE(discovery::NeedsUpdateOnDisk(Entry("", 0, "0000000000000000", ""), dir_ / "missing.pak"));
+    EXPECT_FALSE(release::NeedsUpdateOnDisk(Entry("", 10, fingerprint_, ""), path_));
+    EXPECT_TRUE(release::NeedsUpdateOnDisk(Entry("", 11, fingerprint_, ""), path_));
+    EXPECT_TRUE(release::NeedsUpdateOnDisk(Entry("1.0", 10, fingerprint_, ""), path_));
+    EXPECT_TRUE(release::NeedsUpdateOnDisk(Entry("", 10, "0000000000000000", ""), path_));
+    EXPECT_TRUE(release::NeedsUpdateOnDisk(Entry("", 0, "", ""), dir_ / "missing.pak") == false);
+    EXPECT_TRUE(release::NeedsUpdateOnDisk(Entry("", 0, "0000000000000000", ""), dir_ / "missing.pak"));
 
     const std::string dll = dir_ / "module.dll";
     ASSERT_TRUE(::CopyFileA((testenv::BinDir() + "discovery_version_1005.dll").c_str(), dll.c_str(), FALSE));
     const uint32_t size = static_cast<uint32_t>(release::GetFileSize64(dll));
-    EXPECT_FALSE(discovery::NeedsUpdateOnDisk(Entry("1, 0, 0, 5", size, FingerprintOf(dll), ""), dll));
-    EXPECT_TRUE(discovery::NeedsUpdateOnDisk(Entry("1, 0, 0, 6", size, FingerprintOf(dll), ""), dll));
-    EXPECT_TRUE(discovery::NeedsUpdateOnDisk(Entry("", size, FingerprintOf(dll), ""), dll));
+    EXPECT_FALSE(release::NeedsUpdateOnDisk(Entry("1, 0, 0, 5", size, FingerprintOf(dll), ""), dll));
+    EXPECT_TRUE(release::NeedsUpdateOnDisk(Entry("1, 0, 0, 6", size, FingerprintOf(dll), ""), dll));
+    EXPECT_TRUE(release::NeedsUpdateOnDisk(Entry("", size, FingerprintOf(dll), ""), dll));
 }
 
 class CompareListsTest : public ::testing::Test {

@@ -24,7 +24,7 @@ protected:
     void Add(const std::string& localPath, uint32_t size) {
         const int32_t index = static_cast<int32_t>(state_.m_mapPending.size());
         state_.m_mapPending[index] = Pending(index, localPath, size);
-        state_.m_nTotalBytes += size;
+        state_.m_bytes.Start(state_.m_bytes.Total() + size);
         state_.m_nFileCount++;
     }
     discovery::UpdateState state_;
@@ -37,8 +37,8 @@ TEST_F(SelfUpdateTest, SkinFileAmongTenOthersIsFetchedAlone) {
     discovery::RestrictToSelfFiles(state_);
     EXPECT_TRUE(state_.m_bSelfUpdate);
     EXPECT_EQ(1u, state_.m_nFileCount);
-    EXPECT_EQ(7u, state_.m_nTotalBytes);
-    EXPECT_EQ(7u, state_.m_nRemainingBytes);
+    EXPECT_EQ(7u, state_.m_bytes.Total());
+    EXPECT_EQ(7u, state_.m_bytes.Remaining());
     ASSERT_EQ(1u, state_.m_mapPending.size());
     EXPECT_EQ(5, state_.m_mapPending.begin()->first);
     EXPECT_EQ("STYLES\\vantero.CJSTYLES", state_.m_mapPending.begin()->second.localPath);
@@ -52,7 +52,7 @@ TEST_F(SelfUpdateTest, OwnExecutableCountsOnlyAtTheTopOfTheInstallFolder) {
     discovery::RestrictToSelfFiles(state_);
     EXPECT_TRUE(state_.m_bSelfUpdate);
     EXPECT_EQ(2u, state_.m_nFileCount);
-    EXPECT_EQ(5u, state_.m_nTotalBytes);  // a size of 0 adds nothing here
+    EXPECT_EQ(5u, state_.m_bytes.Total());  // a size of 0 adds nothing here
     EXPECT_EQ((std::vector<int32_t>{1, 2}),
               (std::vector<int32_t>{state_.m_mapPending.begin()->first, state_.m_mapPending.rbegin()->first}));
 }
@@ -61,12 +61,12 @@ TEST_F(SelfUpdateTest, WithoutOwnFilesOnlyTheFlagAndRemainingBytesAreReset) {
     state_.m_bSelfUpdate = TRUE;
     Add("a.dll", 3);
     Add("b.dll", 4);
-    state_.m_nRemainingBytes = 1;
+    state_.m_bytes.Received(6, 0);  // the window has counted 6 of the 7 bytes down
     discovery::RestrictToSelfFiles(state_);
     EXPECT_FALSE(state_.m_bSelfUpdate);
     EXPECT_EQ(2u, state_.m_mapPending.size());
     EXPECT_EQ(2u, state_.m_nFileCount);
-    EXPECT_EQ(7u, state_.m_nRemainingBytes);
+    EXPECT_EQ(7u, state_.m_bytes.Remaining());
 }
 
 TEST_F(SelfUpdateTest, RunningFileCheckAsksAboutFullPathsExceptTheUpdater) {

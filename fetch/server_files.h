@@ -1,22 +1,19 @@
-// Names on the update server: the built-in address, URLs below it, and the
-// fetch of the small control files into the install folder.
+// Names on the update server, and the fetch of the small control files of a
+// release into the install folder.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-#include "discovery/update_state.h"
+#include "fetch/fetch_context.h"
 
-namespace discovery {
+namespace fetch {
 
 // Every transfer of a run reads through one block of this size and is tried
 // this many times.
 constexpr int32_t kWorkBufferSize = 0x8000;
 constexpr int kTransferAttempts = 10;
 
-// The server URL compiled into the program (begins with "//" in the
-// server-disabled build).
-std::string BuiltInServerUrl();
 // The most each text that steers a run may hold. A real release needs far
 // less (a release of 20,000 files has a list and a signature file of about
 // 2 MB each, a gateway a few lines); an answer over its cap is refused
@@ -25,11 +22,11 @@ constexpr uint64_t kGatewayCap = 64 * 1024;
 constexpr uint64_t kListCap = 16 * 1024 * 1024;
 constexpr uint64_t kSignatureCap = 16 * 1024 * 1024;
 
-// m_strServerUrl + "/" + name, unescaped.
-std::string MakeServerUrl(const UpdateState& state, const std::string& name);
+// serverUrl + "/" + name, unescaped.
+std::string ServerUrl(const FetchContext& context, const std::string& name);
 // Fetches the named file, of at most `cap` bytes, into install folder + name
-// + "_" without progress reports; resets the byte counters first. True when
-// the copy is complete.
-bool FetchServerFile(UpdateState& state, const std::string& name, uint64_t cap);
+// + "_" without progress reports; the byte counters start over at 0 first.
+// True when the copy is complete.
+bool FetchServerFile(FetchContext& context, const std::string& name, uint64_t cap);
 
-}  // namespace discovery
+}  // namespace fetch

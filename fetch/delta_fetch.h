@@ -10,10 +10,11 @@
 
 #include <string>
 
-#include "discovery/update_state.h"
+#include "fetch/fetch_context.h"
+#include "release/list_entry.h"
 #include "transfer/transfer_records.h"
 
-namespace discovery {
+namespace fetch {
 
 enum class DeltaFetch {
     kStaged,  // the staged file is complete and matched the entry (and the signed release)
@@ -23,8 +24,8 @@ enum class DeltaFetch {
 
 // Keeps the run's byte counters to the bytes really fetched: the index and
 // the fetched ranges count, reused blocks only move the file bar.
-DeltaFetch FetchByBlocks(UpdateState& state, const release::ListEntry& entry, const std::string& staged,
+DeltaFetch FetchByBlocks(FetchContext& context, const release::ListEntry& entry, const std::string& staged,
                          const std::string& markerText, transfer::TransferProgress& progress,
                          transfer::TransferBuffer& buffer);
 
-}  // namespace discovery
+}  // namespace fetch

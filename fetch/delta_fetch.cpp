@@ -1,41 +1,37 @@
-#include "discovery/delta_fetch.h"
+#include "fetch/delta_fetch.h"
 
 #include <windows.h>
 
+#include "base/local_files.h"
 #include "delta/assembly_plan.h"
-#include "release/block_index.h"
 #include "delta/block_matcher.h"
 #include "delta/staged_assembly.h"
+#include "fetch/server_files.h"
+#include "release/block_index.h"
+#include "release/entry_on_disk.h"
 #include "release/file_identity.h"
-#include "discovery/release_check.h"
-#include "discovery/server_files.h"
-#include "discovery/update_rules.h"
-#include "crypto/sha256.h"
+#include "release/staging_layout.h"
 #include "transfer/http_transfer.h"
-#include "base/local_files.h"
 #include "transfer/resumable_transfer.h"
 #include "transfer/transfer_errors.h"
-#include "release/staging_layout.h"
 
-namespace discovery {
+namespace fetch {
 namespace {
 
 // The index as the list announced it (and, with a release key, as signed),
 // fetched with one plain GET of exactly the announced size, within the
 // index cap, into a copy beside the file that goes away again. False,
 // silently, for anything else.
-bool FetchIndex(const UpdateState& state, const release::ListEntry& entry, transfer::TransferBuffer& buffer,
+bool FetchIndex(const FetchContext& context, const release::ListEntry& entry, transfer::TransferBuffer& buffer,
                 release::BlockIndex& index, uint32_t& indexSize) {
     const std::string name = entry.remoteName + release::kIndexSuffix;
-    const auto known = state.m_mapSignedFiles.find(name);
-    if (ChecksReleases(state) && (known == state.m_mapSignedFiles.end() || known->second.size != entry.blockIndexSize))
-        return false;
+    if (!context.trust.AllowsAnnounced(name, entry.blockIndexSize)) return false;
     if (entry.blockIndexSize > release::kMaxIndexBytes) return false;
-    const std::string copy = release::StagedName(release::FullPath(entry, state.m_strInstallFolder) + release::kIndexSuffix);
+    const std::string copy = release::StagedName(release::FullPath(entry, context.installFolder) + release::kIndexSuffix);
     std::string bytes;
     try {
         const bool fetched =
-            transfer::HttpGetFile(nullptr, nullptr, buffer, MakeServerUrl(state, name), copy, false,
+            transfer::HttpGetFile(nullptr, nullptr, buffer, ServerUrl(context, name), copy, false,
                                   transfer::ExpectedLength::Exactly(entry.blockIndexSize)) &&
             base::ReadFileToString(copy, bytes);
         ::DeleteFileA(copy.c_str());
@@ -44,28 +40,22 @@ bool FetchIndex(const UpdateState& state, const release::ListEntry& entry, trans
         ::DeleteFileA(copy.c_str());
         return false;
     }
-    if (bytes.size() != entry.blockIndexSize) return false;
-    if (ChecksReleases(state)) {
-        crypto::Sha256Digest digest;
-        if (!crypto::HashBytes(bytes, digest) || digest != known->second.sha256) return false;
-    }
+    if (bytes.size() != entry.blockIndexSize || !context.trust.BytesMatch(name, bytes)) return false;
     indexSize = static_cast<uint32_t>(bytes.size());
     return release::ParseIndex(bytes, index) && index.fileSize == entry.size;
 }
 
 // The staged file as the entry (and the signed release, which then holds it
 // until its copy) describe it.
-bool AssembledFileMatches(UpdateState& state, const release::ListEntry& entry, const std::string& staged) {
-    if (NeedsUpdateOnDisk(entry, staged)) return false;
-    return !ChecksReleases(state) || HoldIfSigned(state, entry, staged);
+bool AssembledFileMatches(FetchContext& context, const release::ListEntry& entry, const std::string& staged) {
+    return !release::NeedsUpdateOnDisk(entry, staged) && context.trust.Admits(entry, staged);
 }
 
 // Back to a whole download: the file counts whole again, less the planned
 // bytes that were never fetched; the file bar starts over.
-DeltaFetch FetchWhole(UpdateState& state, const release::ListEntry& entry, uint64_t unfetched,
+DeltaFetch FetchWhole(FetchContext& context, const release::ListEntry& entry, uint64_t unfetched,
                       transfer::TransferProgress& progress) {
-    state.m_nTotalBytes += entry.size - static_cast<uint32_t>(unfetched);
-    state.m_nRemainingBytes += entry.size - static_cast<uint32_t>(unfetched);
+    context.bytes.CountAgain(entry.size - static_cast<uint32_t>(unfetched));
     progress.lastChunk = progress.done = 0;
     progress.remaining = progress.total = entry.size;
     return DeltaFetch::kWhole;
@@ -73,39 +63,37 @@ DeltaFetch FetchWhole(UpdateState& state, const release::ListEntry& entry, uint6
 
 }  // namespace
 
-DeltaFetch FetchByBlocks(UpdateState& state, const release::ListEntry& entry, const std::string& staged,
+DeltaFetch FetchByBlocks(FetchContext& context, const release::ListEntry& entry, const std::string& staged,
                          const std::string& markerText, transfer::TransferProgress& progress,
                          transfer::TransferBuffer& buffer) {
-    const std::string oldPath = release::FullPath(entry, state.m_strInstallFolder);
+    const std::string oldPath = release::FullPath(entry, context.installFolder);
     if (entry.blockIndexSize == 0 || release::GetFileSize64(oldPath) == 0 ||
         transfer::LeftUnderMarker(staged, markerText))  // a whole download goes on as it was
         return DeltaFetch::kWhole;
     release::BlockIndex index;
     uint32_t indexSize = 0;
     delta::BlockMatch match;
-    if (!FetchIndex(state, entry, buffer, index, indexSize) || !delta::MatchBlocks(index, oldPath, match))
+    if (!FetchIndex(context, entry, buffer, index, indexSize) || !delta::MatchBlocks(index, oldPath, match))
         return DeltaFetch::kWhole;
     const delta::AssemblyPlan plan = delta::PlanAssembly(index, match);
 
     // From here the run counts the index and the ranges instead of the file.
-    const uint32_t planned = static_cast<uint32_t>(plan.fetchBytes);
-    state.m_nTotalBytes = state.m_nTotalBytes - entry.size + indexSize + planned;
-    state.m_nRemainingBytes = state.m_nRemainingBytes - entry.size + planned;
+    context.bytes.FetchInstead(entry.size, indexSize, static_cast<uint32_t>(plan.fetchBytes));
 
-    const delta::AssemblySource source{MakeServerUrl(state, entry.remoteName), oldPath, staged, markerText};
+    const delta::AssemblySource source{ServerUrl(context, entry.remoteName), oldPath, staged, markerText};
     uint64_t counted = 0;
     switch (delta::AssembleStagedFile(progress, buffer, source, plan, kTransferAttempts, counted)) {
     case delta::AssemblyResult::kFailed:
         return DeltaFetch::kFailed;
     case delta::AssemblyResult::kUnusable:
-        return FetchWhole(state, entry, plan.fetchBytes - counted, progress);
+        return FetchWhole(context, entry, plan.fetchBytes - counted, progress);
     case delta::AssemblyResult::kAssembled:
         break;
     }
-    if (AssembledFileMatches(state, entry, staged)) return DeltaFetch::kStaged;
+    if (AssembledFileMatches(context, entry, staged)) return DeltaFetch::kStaged;
     ::DeleteFileA(staged.c_str());
     ::DeleteFileA(release::MarkerPath(staged).c_str());
-    return FetchWhole(state, entry, 0, progress);
+    return FetchWhole(context, entry, 0, progress);
 }
 
-}  // namespace discovery
+}  // namespace fetch

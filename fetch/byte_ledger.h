@@ -1,0 +1,35 @@
+// The run's byte counters, which the window reads for its overall bar, the
+// rate and the time left. The worker changes them as the plan changes (a
+// file fetched by its blocks, a file that comes again) and the window's
+// progress handler counts received bytes down; nothing else writes them.
+#pragma once
+
+#include <cstdint>
+
+namespace fetch {
+
+class ByteLedger {
+public:
+    // A new count: `total` bytes to come, none received.
+    void Start(uint32_t total);
+    // A file's bytes come again after they were counted once.
+    void CountAgain(uint32_t bytes);
+    // A file of `wholeSize` is fetched by its blocks instead: the run counts
+    // `indexSize` + `planned` bytes for it, of which `planned` are still to come.
+    void FetchInstead(uint32_t wholeSize, uint32_t indexSize, uint32_t planned);
+    // Received bytes, as the window's progress handler counts them. A report
+    // with nothing counted yet takes `fileTotal` as the overall total.
+    void Received(uint32_t chunk, uint32_t fileTotal);
+
+    uint32_t Total() const { return total_; }
+    uint32_t Remaining() const { return remaining_; }
+    uint32_t Done() const { return Total() - Remaining(); }
+
+private:
+    // Counted modulo 2^32. The two threads never write at once: the window
+    // counts down while the worker waits in SendMessage.
+    uint32_t total_ = 0;
+    uint32_t remaining_ = 0;
+};
+
+}  // namespace fetch

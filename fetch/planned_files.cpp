@@ -1,0 +1,145 @@
+#include "fetch/planned_files.h"
+
+#include "base/ansi_text.h"
+#include "base/usable_path.h"
+#include "base/window_protocol.h"
+#include "fetch/delta_fetch.h"
+#include "fetch/refusal.h"
+#include "fetch/server_files.h"
+#include "release/entry_on_disk.h"
+#include "release/staging_layout.h"
+#include "transfer/directories.h"
+#include "transfer/resumable_transfer.h"
+
+namespace fetch {
+namespace {
+
+const char kTextFetchAgain[] = "\n받은 파일을 지웠습니다. 다음 실행 때 다시 받습니다.";
+
+void CreateFolderOf(const FetchContext& context, const release::ListEntry& entry) {
+    const size_t slash = entry.localPath.rfind('\\');
+    if (slash == std::string::npos) return;
+    const std::string folder = entry.localPath.substr(0, slash);
+    transfer::CreateDirectories(entry.isSystemPath ? folder : context.installFolder + folder);
+}
+
+// A staged copy left by an earlier run is reused when it is complete and
+// current. It must exist: an entry with size 0 and no fingerprint would
+// otherwise pass the disk check for a file that was never fetched.
+bool NeedsFetch(const release::ListEntry& entry, const std::string& staged) {
+    return ::GetFileAttributesA(staged.c_str()) == INVALID_FILE_ATTRIBUTES ||
+           release::NeedsUpdateOnDisk(entry, staged);
+}
+
+// The size the entry's download may have without a release key: the list's
+// size for an entry compared by size. An entry steered by its revision text
+// is compared without it and takes the size answered.
+transfer::ExpectedLength ExpectedLengthOf(const release::ListEntry& entry) {
+    if (entry.revision.empty()) return transfer::ExpectedLength::Exactly(entry.size);
+    return transfer::ExpectedLength::AsAnswered();
+}
+
+// The signature gives the file's size and SHA-256, so the file comes with
+// one ranged request from its signed size and the hash decides. A partial
+// file an earlier run left, continued here, starts over from byte 0 once
+// when the whole does not match; a file fetched from its first byte that
+// does not match is refused. True when the staged file matched.
+bool FetchSignedFile(FetchContext& context, const release::ListEntry& entry, const std::string& url,
+                     const std::string& staged, const std::string& marker, transfer::TransferProgress& progress,
+                     transfer::TransferBuffer& buffer) {
+    const uint32_t signedSize = context.trust.Find(entry.remoteName)->size;  // PlanIsSigned held
+    const auto fetch = [&] {
+        return transfer::DownloadFileOfKnownSize(&progress, buffer, url, staged, marker.c_str(), kTransferAttempts,
+                                                 signedSize) == 1;
+    };
+    const bool continued = transfer::LeftUnderMarker(staged, marker);
+    if (!fetch()) return false;
+    if (!continued) return AdmitStagedFile(context, entry, staged);
+    if (context.trust.Admits(entry, staged)) return true;
+
+    ::DeleteFileA(staged.c_str());
+    // The window has counted the file's bytes once; they come again.
+    context.bytes.CountAgain(signedSize);
+    progress.lastChunk = progress.done = 0;
+    progress.remaining = progress.total = entry.size;
+    return fetch() && AdmitStagedFile(context, entry, staged);
+}
+
+// Fetches the entry into its staged name, by its blocks where it can, else
+// whole. The staged file has been admitted when this returns true.
+bool FetchFile(FetchContext& context, const release::ListEntry& entry, const std::string& staged,
+               transfer::TransferProgress& progress, transfer::TransferBuffer& buffer) {
+    const std::string& marker = entry.revision.empty() ? entry.fingerprint : entry.revision;
+    switch (FetchByBlocks(context, entry, staged, marker, progress, buffer)) {
+    case DeltaFetch::kFailed:
+        return false;
+    case DeltaFetch::kStaged:  // admitted already
+        return true;
+    case DeltaFetch::kWhole:
+        break;
+    }
+    const std::string url = ServerUrl(context, entry.remoteName);
+    if (context.trust.Checks()) return FetchSignedFile(context, entry, url, staged, marker, progress, buffer);
+    return transfer::DownloadFileResumable(&progress, buffer, url, staged, marker.c_str(), kTransferAttempts,
+                                           ExpectedLengthOf(entry)) == 1;
+}
+
+// A staged file already complete and current: report it as fully received.
+void ReportStagedFile(transfer::TransferProgress& progress, uint32_t size) {
+    progress.lastChunk = size;
+    progress.done = size;
+    progress.remaining = 0;
+    transfer::ReportProgress(progress);
+}
+
+}  // namespace
+
+bool PlanIsSigned(const FetchContext& context, const release::EntryMap& plan) {
+    for (const auto& item : plan) {
+        const release::ListEntry& entry = item.second;
+        if (context.trust.Covers(entry)) continue;
+        const std::string text = base::FormatText(kTextFileUnsigned, entry.localPath.c_str());
+        return Refuse(context.window, text, text + kTextNotInstalled);
+    }
+    return true;
+}
+
+bool AdmitStagedFile(FetchContext& context, const release::ListEntry& entry, const std::string& staged) {
+    if (context.trust.Admits(entry, staged)) return true;
+    ::DeleteFileA(staged.c_str());
+    ::DeleteFileA(release::MarkerPath(staged).c_str());
+    const std::string text = base::FormatText(kTextFileMismatch, entry.localPath.c_str());
+    return Refuse(context.window, text, text + kTextFetchAgain);
+}
+
+bool FetchPlannedFiles(FetchContext& context, const release::EntryMap& plan, release::EntryMap& staged) {
+    if (!PlanIsSigned(context, plan)) return false;
+    transfer::TransferBuffer buffer(kWorkBufferSize);
+    transfer::TransferProgress progress;
+    progress.hWnd = context.window;
+    for (const auto& item : plan) {
+        const release::ListEntry& entry = item.second;
+        const std::string stagedName = release::StagedName(release::FullPath(entry, context.installFolder));
+        // An entry whose name cannot be a file, or that would leave its
+        // folder, fails the run before any of its folders is made or any
+        // request is sent.
+        if (!base::IsUsablePath(stagedName) || !release::StaysInItsFolder(entry)) return false;
+        CreateFolderOf(context, entry);
+        base::SetControlText(context.window, kFileNameLabel, base::FileNamePart(entry.localPath));
+        base::SetControlText(context.window, kStatusLabel, "파일 수신 중...");
+
+        progress.lastChunk = 0;
+        progress.done = 0;
+        progress.remaining = progress.total = entry.size;
+        if (NeedsFetch(entry, stagedName)) {
+            if (!FetchFile(context, entry, stagedName, progress, buffer)) return false;
+        } else {
+            ReportStagedFile(progress, entry.size);
+            if (!AdmitStagedFile(context, entry, stagedName)) return false;
+        }
+        staged[item.first] = entry;
+    }
+    return true;
+}
+
+}  // namespace fetch

@@ -1,0 +1,24 @@
+// The fetch of the files a comparison planned: each into its staged name
+// (the target's path + "_"), by its blocks where it can, else whole and
+// resumably, reusing a staged file that is already complete and current.
+// Every staged file, fetched or reused, must be admitted by the run's trust
+// before it counts as staged.
+#pragma once
+
+#include "fetch/fetch_context.h"
+#include "release/list_entry.h"
+
+namespace fetch {
+
+// Every planned file is part of the trusted release; the first that is not
+// is refused (status label and box).
+bool PlanIsSigned(const FetchContext& context, const release::EntryMap& plan);
+// The trust admits the staged file, or it and its marker are deleted so that
+// the next run fetches it again, with a refusal.
+bool AdmitStagedFile(FetchContext& context, const release::ListEntry& entry, const std::string& staged);
+// PlanIsSigned, then every planned file in index order; `staged` gains each
+// file as it is staged. False at the first file that cannot be staged (the
+// files staged before it stay in `staged`).
+bool FetchPlannedFiles(FetchContext& context, const release::EntryMap& plan, release::EntryMap& staged);
+
+}  // namespace fetch

@@ -1,0 +1,23 @@
+#include "fetch/server_files.h"
+
+#include "base/ansi_text.h"
+#include "release/staging_layout.h"
+#include "transfer/resumable_transfer.h"
+
+namespace fetch {
+
+std::string ServerUrl(const FetchContext& context, const std::string& name) {
+    return base::FormatText("%s/%s", context.serverUrl.c_str(), name.c_str());
+}
+
+bool FetchServerFile(FetchContext& context, const std::string& name, uint64_t cap) {
+    const std::string url = ServerUrl(context, name);
+    const std::string target = release::StagedName(context.installFolder + name);
+    context.bytes.Start(0);
+    transfer::TransferBuffer buffer(kWorkBufferSize);
+    transfer::TransferProgress progress;  // no window: these fetches report nothing
+    return transfer::DownloadFileResumable(&progress, buffer, url, target, nullptr, kTransferAttempts,
+                                           transfer::ExpectedLength::AtMost(cap)) == 1;
+}
+
+}  // namespace fetch
