@@ -84,7 +84,8 @@ BOOL CMainDlg::OnInitDialog() {
     Show();
     base::SetBarRange(hwnd(), kFileProgressBar, 0, 100);
     ::PostMessageA(hwnd(), UM_START_RUN, 0, 0);
-    m_state.hWnd = hwnd();
+    m_report.Attach(hwnd());
+    m_state.report = &m_report;
     return TRUE;
 }
 

@@ -52,7 +52,7 @@ public:
           window_(window),
           installFolder_(state.m_strInstallFolder),
           ownName_(state.m_strSelfFileName) {
-        progress_.hWnd = window;
+        progress_.report = state.report;
         std::string installPath;
         sameFolder_ = base::ReadInstallPath(installPath) && !installPath.empty() &&
                       base::EqualsNoCase(installPath, installFolder_);

@@ -31,14 +31,6 @@ enum WindowPart : int {
     kWindowPartCount
 };
 
-// The registration progress context: the window, the current item and the
-// item count. Registration and the firewall step keep the counters current.
-struct RegisterProgress {
-    HWND hWnd = nullptr;
-    int32_t current = 0;
-    int32_t count = 0;
-};
-
 namespace base {
 
 // The window says which of its controls is `part` (a window property, read
