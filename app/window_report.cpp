@@ -1,14 +1,14 @@
 #include "app/window_report.h"
 
-#include "base/window_protocol.h"
+#include "app/window_parts.h"
 
 namespace app {
 
-void WindowReport::SetText(WindowPart label, const std::string& text) { base::SetControlText(window_, label, text); }
+void WindowReport::SetText(WindowPart label, const std::string& text) { app::SetControlText(window_, label, text); }
 
-void WindowReport::SetBarRange(WindowPart bar, int lower, int upper) { base::SetBarRange(window_, bar, lower, upper); }
+void WindowReport::SetBarRange(WindowPart bar, int lower, int upper) { app::SetBarRange(window_, bar, lower, upper); }
 
-void WindowReport::SetBarPos(WindowPart bar, int position) { base::SetBarPos(window_, bar, position); }
+void WindowReport::SetBarPos(WindowPart bar, int position) { app::SetBarPos(window_, bar, position); }
 
 void WindowReport::Transferred(base::TransferProgress& progress) {
     if (window_) ::SendMessageA(window_, UM_TRANSFER_PROGRESS, 0, reinterpret_cast<LPARAM>(&progress));
