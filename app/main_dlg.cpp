@@ -6,7 +6,7 @@
 #include "base/gdi_guards.h"
 #include "base/message_box.h"
 #include "base/module_path.h"
-#include "base/window_protocol.h"
+#include "app/window_parts.h"
 #include "res/resource.h"
 
 namespace app {
@@ -56,7 +56,7 @@ void CMainDlg::AttachControls() {
     SubclassControl(IDC_FILE_PROGRESS, m_fileBar);
     SubclassControl(IDC_TOTAL_PROGRESS, m_totalBar);
     for (const PartControl& entry : kPartControls)
-        base::NameWindowPart(hwnd(), entry.part, ::GetDlgItem(hwnd(), entry.id));
+        app::NameWindowPart(hwnd(), entry.part, ::GetDlgItem(hwnd(), entry.id));
 }
 
 void CMainDlg::ApplyRoundedRegion() {
@@ -82,9 +82,10 @@ BOOL CMainDlg::OnInitDialog() {
     LoadResourceImage(m_imgBackground);
     base::SetMainWindow(hwnd());
     Show();
-    base::SetBarRange(hwnd(), kFileProgressBar, 0, 100);
+    app::SetBarRange(hwnd(), kFileProgressBar, 0, 100);
     ::PostMessageA(hwnd(), UM_START_RUN, 0, 0);
-    m_state.hWnd = hwnd();
+    m_report.Attach(hwnd());
+    m_state.report = &m_report;
     return TRUE;
 }
 
@@ -211,7 +212,7 @@ INT_PTR CMainDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
         m_imgBackground.reset();
         base::SetMainWindow(nullptr);
-        base::ForgetWindowParts(hwnd());
+        app::ForgetWindowParts(hwnd());
         return kNotHandled;
     case WM_CTLCOLORSTATIC:
         return OnCtlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));

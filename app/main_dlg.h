@@ -12,6 +12,7 @@
 #include "app/text_progress_ctrl.h"
 #include "app/transparent_static.h"
 #include "app/vn_picture.h"
+#include "app/window_report.h"
 #include "base/dialog.h"
 #include "base/unique_handle.h"
 #include "discovery/update_state.h"
@@ -45,6 +46,7 @@ private:
     void PaintMinimisedIcon();
     void OpenAboutBox();
 
+    WindowReport m_report;  // what the run reports, shown here
     discovery::UpdateState m_state;
     base::UniqueKernelHandle m_pWorker;
     HICON m_hIcon = nullptr;

@@ -9,7 +9,7 @@
 #include "base/message_box.h"
 #include "base/module_path.h"
 #include "base/updater_settings.h"
-#include "base/window_protocol.h"
+#include "app/window_parts.h"
 #include "discovery/download_updates.h"
 #include "discovery/release_gate.h"
 #include "discovery/release_record.h"
@@ -52,7 +52,7 @@ public:
           window_(window),
           installFolder_(state.m_strInstallFolder),
           ownName_(state.m_strSelfFileName) {
-        progress_.hWnd = window;
+        progress_.report = state.report;
         std::string installPath;
         sameFolder_ = base::ReadInstallPath(installPath) && !installPath.empty() &&
                       base::EqualsNoCase(installPath, installFolder_);
@@ -105,7 +105,7 @@ private:
         const WindowPart parts[] = {kFileNameLabel, kFileInfoLabel, kStatusLabel, kSummaryLabel};
         const char* texts[] = {fileName, fileInfo, status, summary};
         for (int i = 0; i < 4; ++i)
-            if (texts[i]) base::SetControlText(window_, parts[i], texts[i]);
+            if (texts[i]) app::SetControlText(window_, parts[i], texts[i]);
     }
     void ShowStatus(const char* text) { SetLabels("", "", text, ""); }
 
@@ -127,7 +127,7 @@ private:
         if (::GetFileAttributesA(StagedList().c_str()) == INVALID_FILE_ATTRIBUTES)
             throw RunFailure{kTextListMissing};
         ShowStatus(kTextCopying);
-        base::SetBarRange(window_, kFileProgressBar, 0, 100);
+        app::SetBarRange(window_, kFileProgressBar, 0, 100);
 
         uint32_t counter = 1;
         for (const auto& item : state_.m_mapFetched) {
@@ -135,7 +135,7 @@ private:
             const std::string& name = entry.localPath;
             lastTarget_ = release::FullPath(entry, installFolder_);
             lastStaged_ = release::StagedName(lastTarget_);
-            base::SetControlText(window_, kFileNameLabel, name);
+            app::SetControlText(window_, kFileNameLabel, name);
             ::Sleep(50);
             ::SetFileAttributesA(lastTarget_.c_str(), FILE_ATTRIBUTE_NORMAL);
             lastWasSelf_ = base::EqualsNoCase(name, ownName_);
@@ -146,7 +146,7 @@ private:
             } else if (!discovery::InstallStagedFile(state_, entry, lastStaged_, lastTarget_)) {
                 throw RunFailure{base::FormatText(kTextCopyFailed, lastTarget_.c_str())};
             }
-            base::SetBarPos(window_, kTotalProgressBar, CopyPhasePosition(counter, state_.m_nFileCount));
+            app::SetBarPos(window_, kTotalProgressBar, CopyPhasePosition(counter, state_.m_nFileCount));
             ++counter;
         }
 
@@ -161,8 +161,8 @@ private:
         // Only the updater's own files are in place after a hand-off's pass.
         if (!state_.m_bSelfUpdate) discovery::StoreReleaseRecord(state_);
 
-        base::SetBarPos(window_, kFileProgressBar, 100);
-        base::SetBarPos(window_, kTotalProgressBar, base::GetBarUpper(window_, kTotalProgressBar));
+        app::SetBarPos(window_, kFileProgressBar, 100);
+        app::SetBarPos(window_, kTotalProgressBar, app::GetBarUpper(window_, kTotalProgressBar));
         ShowStatus(kTextDone);
         ClearEntryMaps();
     }
@@ -230,8 +230,8 @@ private:
     }
 
     void ReportFailure(const std::string& text) {
-        const std::string fileText = base::Trim(base::GetControlText(window_, kFileNameLabel));
-        base::SetControlText(window_, kStatusLabel, text);
+        const std::string fileText = base::Trim(app::GetControlText(window_, kFileNameLabel));
+        app::SetControlText(window_, kStatusLabel, text);
         ::DeleteFileA(StagedList().c_str());
         std::string message = text;
         if (!fileText.empty()) message += "\n(" + fileText + ")";

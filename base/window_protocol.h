@@ -1,15 +1,9 @@
-// The messages between the update run and the main window, and the calls the
-// worker side uses to change the window. Everything here goes through the
-// window handle only, so the parts that report progress never need the
-// window's C++ objects; a null window makes every call a no-op, which is how
-// those parts run without a window (in tests, or for fetches that report nothing).
-// The window names its parts on itself, so this side knows no control ids.
+// The messages between the update run and the main window, and the names of
+// the window's parts that a stage reports to (base/run_report.h). No control
+// ids: only the window knows which control is which part.
 #pragma once
 
 #include <windows.h>
-
-#include <cstdint>
-#include <string>
 
 // Posted by the window to itself at the end of initialisation: start the worker.
 constexpr UINT UM_START_RUN = 0x502;
@@ -30,28 +24,3 @@ enum WindowPart : int {
     kSummaryLabel,
     kWindowPartCount
 };
-
-// The registration progress context: the window, the current item and the
-// item count. Registration and the firewall step keep the counters current.
-struct RegisterProgress {
-    HWND hWnd = nullptr;
-    int32_t current = 0;
-    int32_t count = 0;
-};
-
-namespace base {
-
-// The window says which of its controls is `part` (a window property, read
-// without a message); it forgets them all before it is destroyed.
-void NameWindowPart(HWND window, WindowPart part, HWND control);
-void ForgetWindowParts(HWND window);
-
-void SetControlText(HWND dialog, WindowPart part, const std::string& text);
-std::string GetControlText(HWND dialog, WindowPart part);
-// Progress bars: the skinned bar keeps its own range and position and takes
-// them from these messages (PBM_SETRANGE32, PBM_SETPOS, PBM_GETRANGE).
-void SetBarRange(HWND dialog, WindowPart part, int lower, int upper);
-void SetBarPos(HWND dialog, WindowPart part, int position);
-int GetBarUpper(HWND dialog, WindowPart part);
-
-}  // namespace base

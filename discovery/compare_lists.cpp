@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "base/unique_handle.h"
-#include "base/window_protocol.h"
+#include "base/run_report.h"
 #include "release/ini_reader.h"
 #include "discovery/update_rules.h"
 #include "release/entry_on_disk.h"
@@ -52,8 +52,8 @@ uint32_t CompareLists(UpdateState& state) {
     const base::StringList sections = serverList.GetIniSectionNames();
     for (const std::string& section : sections) {
         const base::StringList keys = serverList.GetIniSectionKeys(section, "=");
-        base::SetBarRange(state.hWnd, kFileProgressBar, 0, static_cast<int>(keys.size()));
-        base::SetBarPos(state.hWnd, kFileProgressBar, 0);
+        state.report->SetBarRange(kFileProgressBar, 0, static_cast<int>(keys.size()));
+        state.report->SetBarPos(kFileProgressBar, 0);
         int step = 0;
         for (const std::string& key : keys) {
             release::ListEntry entry = ReadEntry(serverList, section, key);
@@ -64,11 +64,11 @@ uint32_t CompareLists(UpdateState& state) {
                 total += entry.size == 0 ? 1 : entry.size;
                 ++count;
             }
-            base::SetBarPos(state.hWnd, kFileProgressBar, ++step);
+            state.report->SetBarPos(kFileProgressBar, ++step);
         }
     }
-    base::SetBarRange(state.hWnd, kFileProgressBar, 0, 100);
-    base::SetBarPos(state.hWnd, kFileProgressBar, 100);
+    state.report->SetBarRange(kFileProgressBar, 0, 100);
+    state.report->SetBarPos(kFileProgressBar, 100);
     return total;
 }
 

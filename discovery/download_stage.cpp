@@ -1,7 +1,7 @@
 #include "discovery/download_stage.h"
 
 #include "base/ansi_text.h"
-#include "base/window_protocol.h"
+#include "base/run_report.h"
 #include "discovery/download_updates.h"
 #include "fetch/planned_files.h"
 #include "release/staging_layout.h"
@@ -48,8 +48,8 @@ base::StringList PendingFilePaths(const UpdateState& state) {
 }
 
 int DownloadPendingFiles(UpdateState& state) {
-    base::SetBarRange(state.hWnd, kTotalProgressBar, 0, 100);
-    base::SetBarPos(state.hWnd, kTotalProgressBar, 0);
+    state.report->SetBarRange(kTotalProgressBar, 0, 100);
+    state.report->SetBarPos(kTotalProgressBar, 0);
     state.m_dwStartTick = ::GetTickCount();
     fetch::FetchContext context = state.Fetching();
     const bool staged = fetch::FetchPlannedFiles(context, state.m_mapPending, state.m_mapFetched);

@@ -2,7 +2,7 @@
 
 #include "base/ansi_text.h"
 #include "base/command_line.h"
-#include "base/window_protocol.h"
+#include "base/run_report.h"
 #include "discovery/compare_lists.h"
 #include "discovery/download_stage.h"
 #include "release/gateway.h"
@@ -19,7 +19,7 @@ namespace {
 
 
 void ShowStatus(const UpdateState& state, const char* text) {
-    base::SetControlText(state.hWnd, kStatusLabel, text);
+    state.report->SetText(kStatusLabel, text);
 }
 
 // Fetches the gateway file and appends "/" + the chosen version folder to
@@ -36,7 +36,7 @@ int SelectVersionFolder(UpdateState& state, const std::string& gatewayKey, integ
     ShowStatus(state, "최종 버전을 확인하고 있습니다...");
     std::string text;
     if (!base::ReadFileToString(copy, text)) {
-        base::SetControlText(state.hWnd, kFileNameLabel, copy);
+        state.report->SetText(kFileNameLabel, copy);
         ShowStatus(state, "최종 버전 확인에 실패했습니다!");
         return kFailed;
     }
@@ -66,7 +66,7 @@ int DownloadUpdates(UpdateState& state, const std::string& serverUrl, const std:
     state.m_strServerUrl = base::Trim(serverUrl);
     if (state.m_strServerUrl.compare(0, 2, "//") == 0) state.m_strServerUrl.clear();
     if (state.m_strServerUrl.empty()) {
-        base::SetControlText(state.hWnd, kFileNameLabel, "서버 점검 중!");
+        state.report->SetText(kFileNameLabel, "서버 점검 중!");
         ShowStatus(state, "서버 점검으로 스킵합니다!");
         return kServerDisabled;
     }

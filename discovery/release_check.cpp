@@ -4,7 +4,7 @@
 #include "base/held_file.h"
 #include "base/machine_settings.h"
 #include "base/local_files.h"
-#include "base/window_protocol.h"
+#include "base/run_report.h"
 #include "fetch/refusal.h"
 #include "fetch/server_files.h"
 #include "integrity/trusted_release.h"
@@ -49,7 +49,7 @@ const char* RefusalText(integrity::ReleaseCheck check) {
 
 bool RefuseRelease(const UpdateState& state, const char* reason) {
     ::DeleteFileA((release::StagedName(state.m_strInstallFolder + release::kListFileName)).c_str());
-    return fetch::Refuse(state.hWnd, kTextCheckFailed, std::string(reason) + fetch::kTextNotInstalled);
+    return fetch::Refuse(*state.report, kTextCheckFailed, std::string(reason) + fetch::kTextNotInstalled);
 }
 
 // What this machine has accepted before. A stored root digest that is not
@@ -91,7 +91,7 @@ void BeginTrust(UpdateState& state) {
 }
 
 bool VerifyServerRelease(UpdateState& state, const integrity::ReleaseWanted& wanted) {
-    base::SetControlText(state.hWnd, kStatusLabel, kTextChecking);
+    state.report->SetText(kStatusLabel, kTextChecking);
     const std::string copy = release::StagedName(state.m_strInstallFolder + release::kSignatureFileName);
     std::string signature;
     fetch::FetchContext context = state.Fetching();

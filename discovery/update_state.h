@@ -1,7 +1,7 @@
 // The state of one update run that discovery fills and the main window and
-// the update run read. The main window owns exactly one; discovery reaches the
-// window only through `hWnd` and the documented messages, so it also runs
-// (and is tested) with no window at all.
+// the update run read. The main window owns exactly one; discovery shows what
+// it does only through `report`, so it also runs (and is tested) with no
+// window at all.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +10,7 @@
 #include <map>
 #include <string>
 
+#include "base/run_report.h"
 #include "base/unique_handle.h"
 #include "discovery/release_files.h"
 #include "fetch/byte_ledger.h"
@@ -37,7 +38,7 @@ struct UpdateState {
     fetch::ByteLedger m_bytes;       // counted down by the window's progress handler
     DWORD m_dwStartTick = 0;         // GetTickCount when the downloads begin
     BOOL m_bSelfUpdate = FALSE;      // this run fetches only the updater's own files
-    HWND hWnd = nullptr;             // the main window, or null (no labels, bars or reports)
+    base::RunReport* report = &base::SilentReport();  // what the run shows; never null
     // The root keys compiled into the program; threshold 0: no release is
     // checked and no signature file is asked for.
     integrity::RootSet m_builtInRoots;
@@ -56,7 +57,7 @@ struct UpdateState {
     base::UniqueFile m_hHeldList;
 
     // What the fetches of this run need of it.
-    fetch::FetchContext Fetching() { return {m_strServerUrl, m_strInstallFolder, hWnd, m_bytes, m_trust}; }
+    fetch::FetchContext Fetching() { return {m_strServerUrl, m_strInstallFolder, *report, m_bytes, m_trust}; }
 };
 
 }  // namespace discovery

@@ -2,7 +2,6 @@
 
 #include "base/ansi_text.h"
 #include "base/usable_path.h"
-#include "base/window_protocol.h"
 #include "fetch/delta_fetch.h"
 #include "fetch/refusal.h"
 #include "fetch/server_files.h"
@@ -99,7 +98,7 @@ bool PlanIsSigned(const FetchContext& context, const release::EntryMap& plan) {
         const release::ListEntry& entry = item.second;
         if (context.trust.Covers(entry)) continue;
         const std::string text = base::FormatText(kTextFileUnsigned, entry.localPath.c_str());
-        return Refuse(context.window, text, text + kTextNotInstalled);
+        return Refuse(context.report, text, text + kTextNotInstalled);
     }
     return true;
 }
@@ -109,14 +108,14 @@ bool AdmitStagedFile(FetchContext& context, const release::ListEntry& entry, con
     ::DeleteFileA(staged.c_str());
     ::DeleteFileA(release::MarkerPath(staged).c_str());
     const std::string text = base::FormatText(kTextFileMismatch, entry.localPath.c_str());
-    return Refuse(context.window, text, text + kTextFetchAgain);
+    return Refuse(context.report, text, text + kTextFetchAgain);
 }
 
 bool FetchPlannedFiles(FetchContext& context, const release::EntryMap& plan, release::EntryMap& staged) {
     if (!PlanIsSigned(context, plan)) return false;
     transfer::TransferBuffer buffer(kWorkBufferSize);
     transfer::TransferProgress progress;
-    progress.hWnd = context.window;
+    progress.report = &context.report;
     for (const auto& item : plan) {
         const release::ListEntry& entry = item.second;
         const std::string stagedName = release::StagedName(release::FullPath(entry, context.installFolder));
@@ -125,8 +124,8 @@ bool FetchPlannedFiles(FetchContext& context, const release::EntryMap& plan, rel
         // request is sent.
         if (!base::IsUsablePath(stagedName) || !release::StaysInItsFolder(entry)) return false;
         CreateFolderOf(context, entry);
-        base::SetControlText(context.window, kFileNameLabel, base::FileNamePart(entry.localPath));
-        base::SetControlText(context.window, kStatusLabel, "파일 수신 중...");
+        context.report.SetText(kFileNameLabel, base::FileNamePart(entry.localPath));
+        context.report.SetText(kStatusLabel, "파일 수신 중...");
 
         progress.lastChunk = 0;
         progress.done = 0;

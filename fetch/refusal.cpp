@@ -1,7 +1,6 @@
 #include "fetch/refusal.h"
 
 #include "base/message_box.h"
-#include "base/window_protocol.h"
 
 namespace fetch {
 
@@ -9,8 +8,8 @@ const char kTextFileMismatch[] = "[%s] 파일이 업데이트 서명과 일치�
 const char kTextFileUnsigned[] = "[%s] 파일이 업데이트 서명에 없습니다.";
 const char kTextNotInstalled[] = "\n서명이 확인되지 않은 업데이트는 설치하지 않습니다.";
 
-bool Refuse(HWND window, const std::string& status, const std::string& message) {
-    base::SetControlText(window, kStatusLabel, status);
+bool Refuse(base::RunReport& report, const std::string& status, const std::string& message) {
+    report.SetText(kStatusLabel, status);
     base::ShowErrorBox(message);
     return false;
 }

@@ -2,9 +2,9 @@
 // says what happened and an error box says what the player may expect.
 #pragma once
 
-#include <windows.h>
-
 #include <string>
+
+#include "base/run_report.h"
 
 namespace fetch {
 
@@ -12,8 +12,8 @@ extern const char kTextFileMismatch[];   // "[%s] ...": the file differs from th
 extern const char kTextFileUnsigned[];   // "[%s] ...": the file is not part of the signed release
 extern const char kTextNotInstalled[];   // "\n...": nothing unverified is installed
 
-// Sets the status label of `window`, shows `message` in an error box and
+// Reports `status` as the status text, shows `message` in an error box and
 // gives false, for the caller to return.
-bool Refuse(HWND window, const std::string& status, const std::string& message);
+bool Refuse(base::RunReport& report, const std::string& status, const std::string& message);
 
 }  // namespace fetch

@@ -7,7 +7,7 @@
 #include <map>
 #include <string>
 
-#include "base/window_protocol.h"
+#include "base/run_report.h"
 #include "install/file_gate.h"
 
 namespace install {

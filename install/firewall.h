@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "base/window_protocol.h"
+#include "base/run_report.h"
 
 namespace install {
 

@@ -3,20 +3,20 @@
 namespace install {
 namespace {
 
-bool HasWindow(const RegisterProgress* progress) { return progress && progress->hWnd; }
+bool Reports(const RegisterProgress* progress) { return progress && progress->report; }
 
 }  // namespace
 
 void BeginProgress(RegisterProgress* progress, size_t count) {
-    if (!HasWindow(progress)) return;
+    if (!Reports(progress)) return;
     progress->current = 0;
     progress->count = static_cast<int32_t>(count);
 }
 
 void AdvanceProgress(RegisterProgress* progress) {
-    if (!HasWindow(progress)) return;
+    if (!Reports(progress)) return;
     ++progress->current;
-    ::SendMessageA(progress->hWnd, UM_REGISTER_PROGRESS, 0, reinterpret_cast<LPARAM>(progress));
+    progress->report->Registered(*progress);
 }
 
 }  // namespace install

@@ -1,17 +1,16 @@
 // Keeps the registration progress context current for the registration and
-// firewall steps, and tells the main window after every item.
+// firewall steps, and reports every item.
 #pragma once
 
 #include <cstdint>
 
-#include "base/window_protocol.h"
+#include "base/run_report.h"
 
 namespace install {
 
-// Counters start at 0 of `count`; nothing happens without a window.
+// Counters start at 0 of `count`; nothing happens without a report.
 void BeginProgress(RegisterProgress* progress, size_t count);
-// One more item done; sends UM_REGISTER_PROGRESS (lParam = the context) so
-// the window shows it before the next item starts.
+// One more item done, reported before the next item starts.
 void AdvanceProgress(RegisterProgress* progress);
 
 }  // namespace install

@@ -68,7 +68,7 @@ FileResult GetFile(TransferProgress* progress, TransferBuffer& buffer, const std
         if (n == 0) break;
         received += n;
         file.Write(buffer.data.get(), n);
-        if (progress && progress->hWnd) {
+        if (progress && progress->report) {
             progress->remaining -= n;
             progress->lastChunk = n;
             ReportProgress(*progress);

@@ -135,7 +135,7 @@ int HttpGetRangeRetry(TransferProgress* progress, TransferBuffer& buffer, const 
                       TransferSink& sink, uint64_t fileSize, uint64_t& received, uint64_t first,
                       uint64_t last, int attempts) {
     TransferProgress record;
-    record.hWnd = progress ? progress->hWnd : nullptr;
+    record.report = progress ? progress->report : nullptr;
     uint64_t start = first;
     std::string message;
     for (int made = 0; made < attempts; ++made) {
@@ -219,7 +219,7 @@ int FetchIntoTarget(TransferProgress* progress, TransferBuffer& buffer, const st
     }
 
     TransferProgress record;
-    record.hWnd = progress ? progress->hWnd : nullptr;
+    record.report = progress ? progress->report : nullptr;
     record.total = remoteSize;
     record.remaining = static_cast<uint64_t>(missing);
     record.done = offset;

@@ -1,6 +1,6 @@
 #include "transfer/transfer_records.h"
 
-#include "base/window_protocol.h"
+#include "base/run_report.h"
 
 namespace transfer {
 
@@ -9,8 +9,7 @@ TransferBuffer::TransferBuffer(int32_t size) : size(size), data(new char[size > 
 void TransferBuffer::Release() { data.reset(); }
 
 void ReportProgress(TransferProgress& progress) {
-    if (progress.hWnd)
-        ::SendMessageA(progress.hWnd, UM_TRANSFER_PROGRESS, 0, reinterpret_cast<LPARAM>(&progress));
+    if (progress.report) progress.report->Transferred(progress);
 }
 
 }  // namespace transfer

@@ -1,12 +1,13 @@
 // The two records every transfer passes around: the read block the caller
-// lends to it, and the progress record the main window reads while the
-// worker waits in SendMessage.
+// lends to it, and the progress record it reports.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
 #include <memory>
+
+#include "base/run_report.h"
 
 namespace transfer {
 
@@ -19,17 +20,10 @@ struct TransferBuffer {
     void Release();
 };
 
-// lParam of UM_TRANSFER_PROGRESS (base/window_protocol.h). The caller owns it
-// and keeps it alive for the whole call.
-struct TransferProgress {
-    HWND hWnd = nullptr;  // null: no messages are sent
-    uint64_t lastChunk = 0;  // bytes this report is about
-    uint64_t done = 0;       // bytes of the current file present so far
-    uint64_t remaining = 0;  // bytes of the current request still to come
-    uint64_t total = 0;      // size of the current file
-};
+// The progress record of a transfer (base/run_report.h).
+using TransferProgress = base::TransferProgress;
 
-// Sends UM_TRANSFER_PROGRESS with the record to its window, if it has one.
+// Reports the record to its report, if it has one.
 void ReportProgress(TransferProgress& progress);
 
 }  // namespace transfer

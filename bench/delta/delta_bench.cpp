@@ -108,7 +108,7 @@ int main(int argc, char** argv) {
     fetch::ByteLedger bytes;
     bytes.Start(entry.size);
     fetch::ReleaseTrust trust = fetch::ReleaseTrust::WithoutKey();
-    fetch::FetchContext context{baseUrl + "/new", folder + "old\\", nullptr, bytes, trust};
+    fetch::FetchContext context{baseUrl + "/new", folder + "old\\", base::SilentReport(), bytes, trust};
     const std::string staged = folder + "old\\world.pak_";
     ::DeleteFileA(staged.c_str());
     transfer::TransferProgress progress;

@@ -15,7 +15,7 @@
 #include "tests/server/update_server_client.h"
 #include "tests/support/captured_boxes.h"
 #include "tests/support/test_env.h"
-#include "tests/unit/discovery/recording_window.h"
+#include "tests/support/recording_report.h"
 #include "tools/release_list/publish_release.h"
 
 namespace {
@@ -31,7 +31,7 @@ protected:
     BlockDeltaTest() {
         state_.m_strInstallFolder = install_.path();
         state_.m_strSelfFileName = "Arkenfel_Update.exe";
-        state_.hWnd = window_.hwnd();
+        state_.report = &report_;
         // Bytes inserted near the start shift every later block; an overwrite
         // of three blocks and a removal further on.
         newArchive_ = oldArchive_;
@@ -90,7 +90,7 @@ protected:
     testserver::TestSite site_{"block_delta"};
     testenv::ScratchDir install_{"block_delta_install"};
     testenv::ScratchDir scratch_{"block_delta_scratch"};
-    testenv::RecordingWindow window_;
+    testenv::RecordingReport report_;
     testenv::CapturedBoxes boxes_;
     discovery::UpdateState state_;
 };
@@ -120,7 +120,7 @@ TEST_F(BlockDeltaTest, ChangedArchiveCostsItsChangedBlocksAndTheWindowCountsOnly
     // Totals and rate count the index and the ranges; reused bytes only move the file bar.
     EXPECT_EQ(3000u + 100000u + indexSize + plan.fetchBytes, state_.m_bytes.Total());
     uint64_t counted = 0, lastDone = 0;
-    for (const auto& report : window_.reports) {
+    for (const auto& report : report_.reports) {
         counted += report.lastChunk;
         if (report.total == newArchive_.size()) lastDone = report.done;
     }

@@ -30,7 +30,7 @@ std::string ListValue(const std::string& content, const std::string& version) {
 DownloadUpdatesTest::DownloadUpdatesTest() {
     state_.m_strInstallFolder = install_.path();
     state_.m_strSelfFileName = "Arkenfel_Update.exe";
-    state_.hWnd = window_.hwnd();
+    state_.report = &report_;
 }
 
 void DownloadUpdatesTest::PutRelease(const std::string& version, const Files& files) {
@@ -49,7 +49,7 @@ std::vector<std::string> DownloadUpdatesTest::RequestedFiles() const {
     return files;
 }
 
-std::string DownloadUpdatesTest::Status() const { return window_.Text(kStatusLabel); }
+std::string DownloadUpdatesTest::Status() const { return report_.Text(kStatusLabel); }
 
 std::vector<std::string> DownloadUpdatesTest::StagedNames() const {
     std::vector<std::string> names;

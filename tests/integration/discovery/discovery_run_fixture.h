@@ -15,7 +15,7 @@
 #include "tests/server/update_server_client.h"
 #include "tests/support/captured_boxes.h"
 #include "tests/support/test_env.h"
-#include "tests/unit/discovery/recording_window.h"
+#include "tests/support/recording_report.h"
 
 namespace discoverytest {
 
@@ -41,7 +41,7 @@ protected:
 
     testserver::TestSite site_{"discovery"};
     testenv::ScratchDir install_{"discovery_install"};
-    testenv::RecordingWindow window_;
+    testenv::RecordingReport report_;
     testenv::CapturedBoxes boxes_;
     discovery::UpdateState state_;
 };

@@ -47,17 +47,17 @@ TEST_F(DownloadUpdatesTest, FetchesGatewayListAndFilesInListOrderBelowTheVersion
     ASSERT_EQ(3u, state_.m_mapFetched.size());
     EXPECT_EQ("bin\\alpha.dll", state_.m_mapFetched[1].localPath);
     EXPECT_EQ(1u, state_.m_mapUpdatedFiles.count("bin\\alpha.dll"));
-    EXPECT_EQ("mid.pak", window_.Text(kFileNameLabel));
+    EXPECT_EQ("mid.pak", report_.Text(kFileNameLabel));
     EXPECT_EQ("파일 수신 중...", Status());
 
     // The transfers reported every byte of every file to the window.
     uint64_t reported = 0;
-    for (const auto& report : window_.reports) {
-        EXPECT_EQ(window_.hwnd(), report.hWnd);
-        reported += report.lastChunk;
+    for (const auto& record : report_.reports) {
+        EXPECT_EQ(&report_, record.report);
+        reported += record.lastChunk;
     }
     EXPECT_EQ(73010u, reported);
-    const auto total = window_.BarEvents(kTotalProgressBar);
+    const auto total = report_.BarEvents(kTotalProgressBar);
     EXPECT_EQ((std::vector<testenv::BarEvent>{{kTotalProgressBar, true, 100}, {kTotalProgressBar, false, 0}}),
               total);
     EXPECT_EQ(0u, boxes_.count());
@@ -77,7 +77,7 @@ TEST_F(DownloadUpdatesTest, ServerDisabledMakesNoRequest) {
     EXPECT_EQ(discovery::kServerDisabled, discovery::DownloadUpdates(state_, "  //" + site_.BaseUrl(), ""));
     EXPECT_TRUE(site_.Requests().empty());
     EXPECT_EQ("", state_.m_strServerUrl);
-    EXPECT_EQ("서버 점검 중!", window_.Text(kFileNameLabel));
+    EXPECT_EQ("서버 점검 중!", report_.Text(kFileNameLabel));
     EXPECT_EQ("서버 점검으로 스킵합니다!", Status());
 }
 
@@ -125,14 +125,14 @@ TEST_F(DownloadUpdatesTest, CompleteStagedFileIsReportedOnceWithoutARequest) {
     testenv::WriteFileBytes(install_ / "staged.dat_", Content("staged", 5000));
     ASSERT_EQ(discovery::kFetched, Run());
     EXPECT_EQ((std::vector<std::string>{"gateway.ini", "v/Arkenfel_List.ini", "v/fresh.dat"}), RequestedFiles());
-    ASSERT_FALSE(window_.reports.empty());
-    const transfer::TransferProgress& first = window_.reports.front();
+    ASSERT_FALSE(report_.reports.empty());
+    const base::TransferProgress& first = report_.reports.front();
     EXPECT_EQ(5000u, first.lastChunk);
     EXPECT_EQ(5000u, first.done);
     EXPECT_EQ(0u, first.remaining);
     EXPECT_EQ(5000u, first.total);
     size_t stagedReports = 0;
-    for (const auto& report : window_.reports) stagedReports += report.total == 5000 ? 1 : 0;
+    for (const auto& record : report_.reports) stagedReports += record.total == 5000 ? 1 : 0;
     EXPECT_EQ(1u, stagedReports);
     EXPECT_EQ(2u, state_.m_mapFetched.size());
 }
@@ -279,7 +279,7 @@ TEST_F(SignedReleaseTest, FilesComeWithOneRangedRequestFromTheSignedSizeAndAFail
         testenv::WriteFileBytes(install_ / "a.$ver$", fingerprint);
         ::DeleteFileA((install_ / "b.dat_").c_str());
         site_.SetFaults({});
-        window_.reports.clear();
+        report_.reports.clear();
     };
     leavePartial(content.substr(0, 1000));
     ASSERT_EQ(discovery::kFetched, Run());
@@ -295,7 +295,7 @@ TEST_F(SignedReleaseTest, FilesComeWithOneRangedRequestFromTheSignedSizeAndAFail
     EXPECT_EQ((std::vector<std::string>{"range bytes=1000-2999", "range bytes=0-2999"}), Kinds(site_, "v/a.dat"));
     EXPECT_EQ(content, testenv::ReadFileBytes(install_ / "a.dat_"));
     uint64_t reported = 0;
-    for (const auto& report : window_.reports) reported += report.lastChunk;
+    for (const auto& record : report_.reports) reported += record.lastChunk;
     EXPECT_EQ(1000u + 2000u + 3000u + 40u, reported);
     EXPECT_EQ(0u, boxes_.count());
 

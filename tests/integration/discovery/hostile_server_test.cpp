@@ -23,10 +23,10 @@ size_t MemoryInUse() {
 }
 
 // The most that any progress report of a file of `size` bytes said was there.
-uint64_t MostReported(const testenv::RecordingWindow& window, uint64_t size) {
+uint64_t MostReported(const testenv::RecordingReport& report, uint64_t size) {
     uint64_t most = 0;
-    for (const auto& report : window.reports)
-        if (report.total == size) most = std::max(most, report.done);
+    for (const auto& record : report.reports)
+        if (record.total == size) most = std::max(most, record.done);
     return most;
 }
 
@@ -81,7 +81,7 @@ TEST_F(DownloadUpdatesTest, AnAnswerLongerThanTheListedSizeWritesNothing) {
     EXPECT_EQ(discovery::kFailed, Run());
     EXPECT_TRUE(site_.Requests("v/big.dat", "range").empty());
     EXPECT_FALSE(testenv::FileExists(install_ / "big.dat_"));
-    EXPECT_EQ(0u, MostReported(window_, 100000));
+    EXPECT_EQ(0u, MostReported(report_, 100000));
     ASSERT_EQ(1u, boxes_.count());
     EXPECT_EQ("Size is different: 100000:1000000", boxes_.boxes()[0].text);
 }
@@ -95,7 +95,7 @@ TEST_F(SignedReleaseTest, AnAnswerLongerThanTheSignedSizeWritesNothing) {
     EXPECT_EQ(10u, site_.Requests("v/a.dat", "range").size());
     EXPECT_TRUE(site_.Requests("v/a.dat", "whole").empty());
     EXPECT_EQ("", testenv::ReadFileBytes(install_ / "a.dat_"));
-    EXPECT_EQ(0u, MostReported(window_, 3000));
+    EXPECT_EQ(0u, MostReported(report_, 3000));
     ASSERT_EQ(1u, boxes_.count());
     EXPECT_EQ("파일 길이가 일치하지 않습니다.", boxes_.boxes()[0].text);
 }

@@ -114,17 +114,17 @@ TEST_F(Components, ANameThatCannotBeAFileFailsAtOnceAndTheNextLineStillRuns) {
 }
 
 TEST_F(Components, BlankLinesAndSurroundingBlanksChangeNothing) {
-    installtest::ProgressWindow window;
-    RegisterProgress progress{window.hwnd, 5, 9};
-    window.expected = &progress;
+    installtest::RegisterRecorder recorder;
+    RegisterProgress progress{&recorder, 5, 9};
+    recorder.expected = &progress;
     EXPECT_TRUE(Register("\r\n  plain.dll  \r\n\r\n \t \r\n", false, {}, &progress));
     EXPECT_EQ(1, Registrations("plain.dll"));
-    EXPECT_EQ(std::vector<int32_t>({101}), window.seen);  // item 1 of 1
+    EXPECT_EQ(std::vector<int32_t>({101}), recorder.seen);  // item 1 of 1
 
-    window.seen.clear();
-    progress = {window.hwnd, 0, 0};
+    recorder.seen.clear();
+    progress = {&recorder, 0, 0};
     EXPECT_TRUE(Register("comp.dll\r\nplain.dll", false, {}, &progress));
-    EXPECT_EQ(std::vector<int32_t>({102, 202}), window.seen);
+    EXPECT_EQ(std::vector<int32_t>({102, 202}), recorder.seen);
     EXPECT_EQ(2, progress.current);
 }
 

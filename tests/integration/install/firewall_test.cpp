@@ -125,12 +125,12 @@ TEST_F(Firewall, AProgramNameThatCannotBeAFileFailsItsLineOnly) {
 
 TEST_F(Firewall, ProgressCountsEveryLineFailedOrNot) {
     CreateKey("DomainProfile");
-    installtest::ProgressWindow window;
-    RegisterProgress progress{window.hwnd, 7, 7};
-    window.expected = &progress;
+    installtest::RegisterRecorder recorder;
+    RegisterProgress progress{&recorder, 7, 7};
+    recorder.expected = &progress;
     const std::string list = "Client.exe|Client\r\n\r\nOther.exe\r\n";
     EXPECT_FALSE(install::AddFirewallExceptions(listPath_, list, error_, &progress));
-    EXPECT_EQ(std::vector<int32_t>({102, 202}), window.seen);
+    EXPECT_EQ(std::vector<int32_t>({102, 202}), recorder.seen);
 
     RegisterProgress windowless{nullptr, 7, 7};
     EXPECT_FALSE(install::AddFirewallExceptions(listPath_, list, error_, &windowless));

@@ -77,13 +77,3 @@ std::string ToLower(std::string text) {
 }
 }  // namespace installtest
 
-namespace installtest {
-ProgressWindow::ProgressWindow()
-    : window([this](UINT message, WPARAM, LPARAM lParam) {
-          if (message != UM_REGISTER_PROGRESS) return false;
-          auto* progress = reinterpret_cast<RegisterProgress*>(lParam);
-          if (progress == expected) seen.push_back(progress->current * 100 + progress->count);
-          return true;
-      }),
-      hwnd(window.hwnd()) {}
-}  // namespace installtest

@@ -7,8 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "base/window_protocol.h"
-#include "tests/support/message_window.h"
+#include "base/run_report.h"
 
 namespace installtest {
 
@@ -49,14 +48,14 @@ std::string ToLower(std::string text);
 }  // namespace installtest
 
 namespace installtest {
-// Records every UM_REGISTER_PROGRESS sent to `hwnd` that carries `expected`,
-// as current * 100 + count at the moment it arrived.
-struct ProgressWindow {
-    ProgressWindow();
+// Records every registration report that carries `expected`, as
+// current * 100 + count at the moment it was reported.
+struct RegisterRecorder : base::RunReport {
+    void Registered(RegisterProgress& progress) override {
+        if (&progress == expected) seen.push_back(progress.current * 100 + progress.count);
+    }
 
     RegisterProgress* expected = nullptr;
     std::vector<int32_t> seen;
-    testenv::MessageWindow window;  // last: its handler uses the members above
-    const HWND hwnd;
 };
 }  // namespace installtest

@@ -180,7 +180,7 @@ TEST(HttpGetRange, ReportsEveryBlockToTheWindow) {
     site.PutFile("data.bin", kData);
     transfertest::ProgressRecorder recorder;
     TransferProgress record;
-    record.hWnd = recorder.window();
+    record.report = &recorder;
     record.done = 1000;  // bytes an earlier attempt wrote
     transfer::MemorySink sink;
     ASSERT_EQ(GetRange(site.Url("data.bin"), sink, 1000, 99999, &record).result, 1);

@@ -168,7 +168,7 @@ TEST_F(Download, ACompleteFileWithItsMarkerIsOnlyCheckedAndKeepsTheMarker) {
     LeavePartial(kSize, "v1");
     transfertest::ProgressRecorder recorder;
     TransferProgress record;
-    record.hWnd = recorder.window();
+    record.report = &recorder;
     record.total = 12345;
     EXPECT_EQ(Run("v1", &record), 1);
     EXPECT_EQ(testenv::ReadFileBytes(marker()), "v1");
@@ -207,7 +207,7 @@ TEST_F(Download, AResumedRangeAnsweredWithTheWholeFileStartsTheFileOverWithIt) {
     testenv::CapturedBoxes boxes;
     transfertest::ProgressRecorder recorder;
     TransferProgress record;
-    record.hWnd = recorder.window();
+    record.report = &recorder;
     EXPECT_EQ(Run("v1", &record), 1);
     EXPECT_TRUE(SameBytes(testenv::ReadFileBytes(target()), kData));
     const std::vector<std::string> expected = {RangeOf(0, 1023), RangeOf(8976, 9999), RangeOf(10000, kSize - 1)};
@@ -301,7 +301,7 @@ TEST_F(Download, AStalledAnswerTimesOutAndTheNextAttemptFinishes) {
 TEST_F(Download, ProgressReportsOfAFreshAndOfAResumedFile) {
     transfertest::ProgressRecorder recorder;
     TransferProgress record;
-    record.hWnd = recorder.window();
+    record.report = &recorder;
     record.total = 777;  // the caller's own figure; only its window is borrowed
     ASSERT_EQ(Run("v1", &record), 1);
     // 200000 bytes: six blocks of 32768 and one of 3392.
@@ -317,7 +317,7 @@ TEST_F(Download, ProgressReportsOfAFreshAndOfAResumedFile) {
     EXPECT_EQ(recorder.reports().back().record.lastChunk, 3392u);
 
     transfertest::ProgressRecorder resumed;
-    record.hWnd = resumed.window();
+    record.report = &resumed;
     LeavePartial(150000, "v1");
     ASSERT_EQ(Run("v1", &record), 1);
     ASSERT_EQ(resumed.reports().size(), 3u);  // what is on disk, then 32768 and 17232

@@ -1,6 +1,5 @@
 #include "tests/integration/transfer/transfer_test_support.h"
 
-#include "base/window_protocol.h"
 
 namespace transfertest {
 
@@ -21,13 +20,5 @@ std::string Pattern(size_t size, unsigned seed) {
     return ::testing::AssertionFailure() << "bytes differ: length " << actual.size() << " instead of "
                                          << expected.size() << ", first difference at offset " << at;
 }
-
-ProgressRecorder::ProgressRecorder()
-    : window_([this](UINT message, WPARAM, LPARAM lParam) {
-          if (message != UM_TRANSFER_PROGRESS) return false;
-          auto* record = reinterpret_cast<const transfer::TransferProgress*>(lParam);
-          reports_.push_back({*record, record});
-          return true;
-      }) {}
 
 }  // namespace transfertest

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/message_window.h"
+#include "base/run_report.h"
 #include "transfer/expected_length.h"
 #include "transfer/transfer_records.h"
 
@@ -27,21 +27,19 @@ std::string Pattern(size_t size, unsigned seed = 1);
 ::testing::AssertionResult SameBytes(const std::string& actual, const std::string& expected);
 
 struct ProgressReport {
-    transfer::TransferProgress record;  // a copy, taken while the message was handled
-    const transfer::TransferProgress* sent;  // the record the message pointed to
+    transfer::TransferProgress record;  // a copy, taken when it was reported
+    const transfer::TransferProgress* sent;  // the record that was reported
 };
 
-// Records every progress report sent to its window (on the test's thread;
-// the transfer routines send synchronously, so no message loop is needed).
-class ProgressRecorder {
+// Records every progress report of the transfer it is the report of (the
+// transfer routines report synchronously, on the test's thread).
+class ProgressRecorder : public base::RunReport {
 public:
-    ProgressRecorder();
-    HWND window() const { return window_.hwnd(); }
+    void Transferred(base::TransferProgress& progress) override { reports_.push_back({progress, &progress}); }
     const std::vector<ProgressReport>& reports() const { return reports_; }
 
 private:
     std::vector<ProgressReport> reports_;
-    testenv::MessageWindow window_;  // last: its handler uses reports_
 };
 
 }  // namespace transfertest

@@ -10,7 +10,7 @@
 #include "discovery/update_rules.h"
 #include "release/entry_on_disk.h"
 #include "tests/support/test_env.h"
-#include "tests/unit/discovery/recording_window.h"
+#include "tests/support/recording_report.h"
 
 namespace {
 
@@ -93,7 +93,7 @@ class CompareListsTest : public ::testing::Test {
 protected:
     CompareListsTest() {
         state_.m_strInstallFolder = dir_.path();
-        state_.hWnd = window_.hwnd();
+        state_.report = &report_;
     }
     void WriteServerList(const std::string& text) { testenv::WriteFileBytes(dir_ / "Arkenfel_List.ini_", text); }
     void WriteLocalList(const std::string& text) { testenv::WriteFileBytes(dir_ / "Arkenfel_List.ini", text); }
@@ -109,7 +109,7 @@ protected:
     }
 
     testenv::ScratchDir dir_{"discovery_compare"};
-    testenv::RecordingWindow window_;
+    testenv::RecordingReport report_;
     discovery::UpdateState state_;
 };
 
@@ -156,8 +156,8 @@ TEST_F(CompareListsTest, RunsTheFileBarOverEachSectionAndEndsAtOneHundred) {
     for (int i = 1; i <= 5; ++i) expected.push_back({kFileProgressBar, false, i});
     expected.push_back({kFileProgressBar, true, 100});
     expected.push_back({kFileProgressBar, false, 100});
-    EXPECT_EQ(expected, window_.BarEvents(kFileProgressBar));
-    EXPECT_EQ(100, base::GetBarUpper(window_.hwnd(), kFileProgressBar));
+    EXPECT_EQ(expected, report_.BarEvents(kFileProgressBar));
+    EXPECT_EQ(100, report_.BarUpper(kFileProgressBar));
 }
 
 TEST_F(CompareListsTest, MissingServerListGivesNothingToFetch) {

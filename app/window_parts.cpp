@@ -1,12 +1,12 @@
 // The main window's parts found through the names the window gives them, and
 // the labels and bars written through them.
-#include "base/window_protocol.h"
+#include "app/window_parts.h"
 
 #include <commctrl.h>
 
 #include <vector>
 
-namespace base {
+namespace app {
 namespace {
 
 const char* const kPartNames[kWindowPartCount] = {
@@ -52,4 +52,4 @@ int GetBarUpper(HWND dialog, WindowPart part) {
     return control ? static_cast<int>(::SendMessageA(control, PBM_GETRANGE, FALSE, 0)) : 0;
 }
 
-}  // namespace base
+}  // namespace app
