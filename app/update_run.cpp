@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/ansi_text.h"
+#include "base/run_failure.h"
 #include "base/machine_settings.h"
 #include "base/message_box.h"
 #include "base/module_path.h"
@@ -38,11 +39,6 @@ const char kTextDone[] = "업데이트를 성공적으로 완료하였습니다.
 const char kTextRegistering[] = "라이브러리를 레지스트리에 등록하고 있습니다.";
 const char kTextRetryLater[] = "\n종료 후 재시도 바랍니다!";
 
-// A failure inside the run: its text is shown once, at the end of the run.
-struct RunFailure {
-    std::string text;
-};
-
 enum class PostInstall { UpToDate, AfterCopy, AfterFailure };
 
 class UpdateRun {
@@ -64,7 +60,7 @@ public:
         try {
             switch (result) {
             case -2:
-                throw RunFailure{kTextRunningProgram};
+                throw base::RunFailure{base::RunStage::kHeldFiles, 0, kTextRunningProgram};
             case -1:
             case -3:
                 StartClient();
@@ -80,8 +76,8 @@ public:
                     RunPostInstallSteps(PostInstall::AfterCopy);
                 break;
             }
-        } catch (const RunFailure& failure) {
-            ReportFailure(failure.text);
+        } catch (base::RunFailure& failure) {
+            ReportFailure(failure);
         }
         ::PostMessageA(window_, UM_RUN_DONE, 0, 0);
     }
@@ -125,7 +121,7 @@ private:
 
     void InstallFetchedFiles() {
         if (::GetFileAttributesA(StagedList().c_str()) == INVALID_FILE_ATTRIBUTES)
-            throw RunFailure{kTextListMissing};
+            throw base::RunFailure{base::RunStage::kCopy, 0, kTextListMissing};
         ShowStatus(kTextCopying);
         app::SetBarRange(window_, kFileProgressBar, 0, 100);
 
@@ -144,7 +140,8 @@ private:
                 // stays for the helper program.
                 selfUpdatePending_ = true;
             } else if (!discovery::InstallStagedFile(state_, entry, lastStaged_, lastTarget_)) {
-                throw RunFailure{base::FormatText(kTextCopyFailed, lastTarget_.c_str())};
+                throw base::RunFailure{base::RunStage::kCopy, ::GetLastError(),
+                                       base::FormatText(kTextCopyFailed, lastTarget_.c_str())};
             }
             app::SetBarPos(window_, kTotalProgressBar, CopyPhasePosition(counter, state_.m_nFileCount));
             ++counter;
@@ -169,13 +166,15 @@ private:
 
     void HandOffToHelper() {
         const std::string helper = install::GetUpdateHelperPath();
-        if (!install::PrepareUpdateHelper(helper)) throw RunFailure{kTextHelperFailed};
+        if (!install::PrepareUpdateHelper(helper))
+            throw base::RunFailure{base::RunStage::kHandOff, ::GetLastError(), kTextHelperFailed};
         const std::string arguments =
             lastWasSelf_ ? base::FormatText("\"%s\" \"%s\"", lastStaged_.c_str(), lastTarget_.c_str())
                          : base::FormatText("/restart \"%s\" %u 1 5000", base::GetModulePath().c_str(),
                                             static_cast<unsigned>(::GetCurrentProcessId()));
         // A helper changed after it was written is not the one this program carries.
-        if (!install::StartUpdateHelper(helper, arguments)) throw RunFailure{kTextHelperFailed};
+        if (!install::StartUpdateHelper(helper, arguments))
+            throw base::RunFailure{base::RunStage::kHandOff, ::GetLastError(), kTextHelperFailed};
     }
 
     // A stored one-time command replaces the post-install steps. True when one ran.
@@ -211,7 +210,7 @@ private:
         if (ReadInstructions(setupPath, list)) {
             if (!install::RegisterComponents(setupPath, list, Gate(), state_.m_mapUpdatedFiles, errorText_,
                                              sameFolder_, &progress_))
-                base::ShowMessageBox(errorText_, MB_OK);
+                ShowStepFailure();
             else if (!sameFolder_)
                 base::WriteInstallPath(installFolder_.c_str());
         }
@@ -225,18 +224,23 @@ private:
         std::string list;
         if (ReadInstructions(listPath, list) && !install::AddFirewallExceptions(listPath, list, errorText_, &progress_) &&
             showFailure)
-            base::ShowMessageBox(errorText_, MB_OK);
+            ShowStepFailure();
         ::DeleteFileA(listPath.c_str());
     }
 
-    void ReportFailure(const std::string& text) {
+    // An installation step that failed says why in a plain box; the run goes on.
+    void ShowStepFailure() const { base::ShowMessageBox(errorText_, MB_OK); }
+
+    // The one place a failure of the run is shown: its text as the status,
+    // and in the error box with the file it concerned and the advice to
+    // retry later.
+    void ReportFailure(base::RunFailure& failure) {
         const std::string fileText = base::Trim(app::GetControlText(window_, kFileNameLabel));
-        app::SetControlText(window_, kStatusLabel, text);
         ::DeleteFileA(StagedList().c_str());
-        std::string message = text;
-        if (!fileText.empty()) message += "\n(" + fileText + ")";
-        message += kTextRetryLater;
-        base::ShowErrorBox(message);
+        failure.box = failure.status;
+        if (!fileText.empty()) failure.box += "\n(" + fileText + ")";
+        failure.box += kTextRetryLater;
+        state_.report->Failed(failure);
         ClearEntryMaps();
         if (!state_.m_bSelfUpdate) RunPostInstallSteps(PostInstall::AfterFailure);
     }

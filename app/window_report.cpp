@@ -1,6 +1,7 @@
 #include "app/window_report.h"
 
 #include "app/window_parts.h"
+#include "install/running_programs.h"
 
 namespace app {
 
@@ -17,5 +18,7 @@ void WindowReport::Transferred(base::TransferProgress& progress) {
 void WindowReport::Registered(RegisterProgress& progress) {
     if (window_) ::SendMessageA(window_, UM_REGISTER_PROGRESS, 0, reinterpret_cast<LPARAM>(&progress));
 }
+
+bool WindowReport::RetryHeldFiles(const base::StringList& inUse) { return install::AskWithRetryDialog(inUse); }
 
 }  // namespace app

@@ -20,6 +20,8 @@ public:
     void SetBarPos(WindowPart bar, int position) override;
     void Transferred(base::TransferProgress& progress) override;
     void Registered(RegisterProgress& progress) override;
+    // The retry dialog, modal on the worker thread.
+    bool RetryHeldFiles(const base::StringList& inUse) override;
 
 private:
     HWND window_ = nullptr;

@@ -1,6 +1,6 @@
 // What the stages of an update run show the player, reported to one
-// interface: label texts, progress bars, the bytes of a transfer and the
-// items of a registration. The main window implements it with its own
+// interface: label texts, progress bars, the bytes of a transfer, the items
+// of a registration, the files running programs hold and the run's failures. The main window implements it with its own
 // synchronous calls; a stage that reports to the silent report shows
 // nothing (in tests, or for fetches that report nothing). The records a
 // stage keeps current while it works live here too.
@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 
+#include "base/run_failure.h"
+#include "base/split_string.h"
 #include "base/window_protocol.h"
 
 namespace base {
@@ -46,6 +48,13 @@ public:
     virtual void Transferred(TransferProgress& /*progress*/) {}
     // One more item registered (the firewall step counts on the same record).
     virtual void Registered(RegisterProgress& /*progress*/) {}
+    // Running programs hold files the run must replace: true when the player
+    // has closed them and the run is to look again. Nobody is asked here.
+    virtual bool RetryHeldFiles(const StringList& /*inUse*/) { return false; }
+    // A failure of the run: its status text, then its error box (shown on
+    // the caller's thread, the main window brought forward first). The
+    // silent report shows the box as well: a failure is never swallowed.
+    virtual void Failed(const RunFailure& failure);
 };
 
 // The report that shows nothing.

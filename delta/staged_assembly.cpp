@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "base/message_box.h"
 #include "base/unique_handle.h"
 #include "transfer/http_transfer.h"
 #include "base/local_files.h"
@@ -103,7 +102,7 @@ AssemblyResult FetchRange(transfer::TransferProgress& progress, transfer::Transf
             message = e.message();
         }
     }
-    base::ShowErrorBox(message);
+    transfer::ShowTransferFailure(message);
     return AssemblyResult::kFailed;
 }
 

@@ -1,8 +1,8 @@
 #include "discovery/download_stage.h"
 
 #include "base/ansi_text.h"
+#include "base/run_failure.h"
 #include "base/run_report.h"
-#include "discovery/download_updates.h"
 #include "fetch/planned_files.h"
 #include "release/staging_layout.h"
 
@@ -47,14 +47,22 @@ base::StringList PendingFilePaths(const UpdateState& state) {
     return paths;
 }
 
-int DownloadPendingFiles(UpdateState& state) {
+void DownloadPendingFiles(UpdateState& state) {
     state.report->SetBarRange(kTotalProgressBar, 0, 100);
     state.report->SetBarPos(kTotalProgressBar, 0);
     state.m_dwStartTick = ::GetTickCount();
     fetch::FetchContext context = state.Fetching();
-    const bool staged = fetch::FetchPlannedFiles(context, state.m_mapPending, state.m_mapFetched);
-    for (const auto& item : state.m_mapFetched) state.m_mapUpdatedFiles[item.second.localPath] = item.second.localPath;
-    return staged ? kFetched : kFailed;
+    // Every file staged counts as updated, also when a later one fails.
+    const auto noteUpdated = [&state] {
+        for (const auto& item : state.m_mapFetched) state.m_mapUpdatedFiles[item.second.localPath] = item.second.localPath;
+    };
+    try {
+        fetch::FetchPlannedFiles(context, state.m_mapPending, state.m_mapFetched);
+    } catch (const base::RunFailure&) {
+        noteUpdated();
+        throw;
+    }
+    noteUpdated();
 }
 
 }  // namespace discovery

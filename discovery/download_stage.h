@@ -16,8 +16,8 @@ void RestrictToSelfFiles(UpdateState& state);
 // Full paths of the pending files except the running updater, in index order.
 base::StringList PendingFilePaths(const UpdateState& state);
 // Fetches every pending file into its staged name (fetch/planned_files.h).
-// 1 when all are staged; -1 at the first file that could not be staged (the
+// Throws the run's failure at the first file that could not be staged (the
 // files staged before it stay in m_mapFetched).
-int DownloadPendingFiles(UpdateState& state);
+void DownloadPendingFiles(UpdateState& state);
 
 }  // namespace discovery

@@ -1,6 +1,7 @@
 #include "discovery/download_updates.h"
 
 #include "base/ansi_text.h"
+#include "base/run_failure.h"
 #include "base/command_line.h"
 #include "base/run_report.h"
 #include "discovery/compare_lists.h"
@@ -17,37 +18,56 @@
 namespace discovery {
 namespace {
 
-
 void ShowStatus(const UpdateState& state, const char* text) {
     state.report->SetText(kStatusLabel, text);
 }
 
+[[noreturn]] void Fail(base::RunStage stage, const char* status) { throw base::RunFailure{stage, 0, status}; }
+
 // Fetches the gateway file and appends "/" + the chosen version folder to
-// the server URL. kFetched when the folder (and the channel, the gateway key
-// that named it) is known, else kFailed.
-int SelectVersionFolder(UpdateState& state, const std::string& gatewayKey, integrity::ReleaseWanted& wanted) {
+// the server URL, once the folder (and the channel, the gateway key that
+// named it) is known.
+void SelectVersionFolder(UpdateState& state, const std::string& gatewayKey, integrity::ReleaseWanted& wanted) {
     ShowStatus(state, "최종 버전을 가져오고 있습니다...");
     fetch::FetchContext context = state.Fetching();
-    if (!fetch::FetchServerFile(context, release::kGatewayFileName, fetch::kGatewayCap)) {
-        ShowStatus(state, "최종 버전을 가져오는 데 실패했습니다!");
-        return kFailed;
-    }
+    if (!fetch::FetchServerFile(context, release::kGatewayFileName, fetch::kGatewayCap))
+        Fail(base::RunStage::kGateway, "최종 버전을 가져오는 데 실패했습니다!");
     const std::string copy = release::StagedName(state.m_strInstallFolder + release::kGatewayFileName);
     ShowStatus(state, "최종 버전을 확인하고 있습니다...");
     std::string text;
     if (!base::ReadFileToString(copy, text)) {
         state.report->SetText(kFileNameLabel, copy);
-        ShowStatus(state, "최종 버전 확인에 실패했습니다!");
-        return kFailed;
+        Fail(base::RunStage::kGateway, "최종 버전 확인에 실패했습니다!");
     }
     ::DeleteFileA(copy.c_str());
     // Without a line for the key, any folder would be a guess: requesting the
     // list below the whole gateway text can never succeed.
-    if (!release::ParseGateway(text, wanted.folder, gatewayKey, &wanted.channel)) {
-        ShowStatus(state, "최종 버전 확인에 실패했습니다!");
-        return kFailed;
-    }
+    if (!release::ParseGateway(text, wanted.folder, gatewayKey, &wanted.channel))
+        Fail(base::RunStage::kGateway, "최종 버전 확인에 실패했습니다!");
     state.m_strServerUrl += "/" + wanted.folder;
+}
+
+// The run from the gateway to the staged files; every failure on the way is
+// thrown.
+int Discover(UpdateState& state, const std::string& gatewayKey) {
+    integrity::ReleaseWanted wanted;
+    SelectVersionFolder(state, gatewayKey, wanted);
+
+    ShowStatus(state, "업데이트 목록을 가져오고 있습니다...");
+    fetch::FetchContext context = state.Fetching();
+    if (!fetch::FetchServerFile(context, release::kListFileName, fetch::kListCap))
+        Fail(base::RunStage::kList, "업데이트 목록을 가져오는 데 실패했습니다!");
+    if (state.m_trust.Checks()) VerifyServerRelease(state, wanted);
+    ShowStatus(state, "업데이트 대상을 확인하고 있습니다...");
+    state.m_bytes.Start(CompareLists(state));
+    if (state.m_trust.Checks()) KeepReleaseFiles(state);
+    state.m_nFileCount = static_cast<uint32_t>(state.m_mapPending.size());
+    if (state.m_bytes.Total() == 0 || state.m_nFileCount == 0) return kNothingToFetch;
+
+    RestrictToSelfFiles(state);
+    const auto ask = [&state](const base::StringList& inUse) { return state.report->RetryHeldFiles(inUse); };
+    if (install::WaitForFilesFree(PendingFilePaths(state), ask) > 0) return kFilesHeld;
+    DownloadPendingFiles(state);
     return kFetched;
 }
 
@@ -73,25 +93,12 @@ int DownloadUpdates(UpdateState& state, const std::string& serverUrl, const std:
     // Every request of the run goes through this one session, so that
     // WinINet can keep its connection from file to file.
     const transfer::RunSession session;
-    integrity::ReleaseWanted wanted;
-    if (SelectVersionFolder(state, gatewayKey, wanted) != kFetched) return kFailed;
-
-    ShowStatus(state, "업데이트 목록을 가져오고 있습니다...");
-    fetch::FetchContext context = state.Fetching();
-    if (!fetch::FetchServerFile(context, release::kListFileName, fetch::kListCap)) {
-        ShowStatus(state, "업데이트 목록을 가져오는 데 실패했습니다!");
+    try {
+        return Discover(state, gatewayKey);
+    } catch (const base::RunFailure& failure) {
+        state.report->Failed(failure);
         return kFailed;
     }
-    if (state.m_trust.Checks() && !VerifyServerRelease(state, wanted)) return kFailed;
-    ShowStatus(state, "업데이트 대상을 확인하고 있습니다...");
-    state.m_bytes.Start(CompareLists(state));
-    if (state.m_trust.Checks()) KeepReleaseFiles(state);
-    state.m_nFileCount = static_cast<uint32_t>(state.m_mapPending.size());
-    if (state.m_bytes.Total() == 0 || state.m_nFileCount == 0) return kNothingToFetch;
-
-    RestrictToSelfFiles(state);
-    if (install::WaitForFilesFree(PendingFilePaths(state)) > 0) return kFilesHeld;
-    return DownloadPendingFiles(state);
 }
 
 }  // namespace discovery

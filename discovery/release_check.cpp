@@ -47,9 +47,9 @@ const char* RefusalText(integrity::ReleaseCheck check) {
     return "";
 }
 
-bool RefuseRelease(const UpdateState& state, const char* reason) {
+[[noreturn]] void RefuseRelease(const UpdateState& state, const char* reason) {
     ::DeleteFileA((release::StagedName(state.m_strInstallFolder + release::kListFileName)).c_str());
-    return fetch::Refuse(*state.report, kTextCheckFailed, std::string(reason) + fetch::kTextNotInstalled);
+    fetch::Refuse(base::RunStage::kSignature, kTextCheckFailed, std::string(reason) + fetch::kTextNotInstalled);
 }
 
 // What this machine has accepted before. A stored root digest that is not
@@ -90,7 +90,7 @@ void BeginTrust(UpdateState& state) {
     state.m_trust = ChecksReleases(state) ? fetch::ReleaseTrust() : fetch::ReleaseTrust::WithoutKey();
 }
 
-bool VerifyServerRelease(UpdateState& state, const integrity::ReleaseWanted& wanted) {
+void VerifyServerRelease(UpdateState& state, const integrity::ReleaseWanted& wanted) {
     state.report->SetText(kStatusLabel, kTextChecking);
     const std::string copy = release::StagedName(state.m_strInstallFolder + release::kSignatureFileName);
     std::string signature;
@@ -98,7 +98,7 @@ bool VerifyServerRelease(UpdateState& state, const integrity::ReleaseWanted& wan
     const bool fetched = fetch::FetchServerFile(context, release::kSignatureFileName, fetch::kSignatureCap) &&
                          base::ReadFileToString(copy, signature);
     ::DeleteFileA(copy.c_str());
-    if (!fetched) return RefuseRelease(state, kTextMissing);
+    if (!fetched) RefuseRelease(state, kTextMissing);
 
     // Held from here until it has been read, so the list read is the list checked.
     state.m_hHeldList = base::OpenHeldFile(release::StagedName(state.m_strInstallFolder + release::kListFileName));
@@ -110,14 +110,13 @@ bool VerifyServerRelease(UpdateState& state, const integrity::ReleaseWanted& wan
         signature, integrity::RaisedToFloor(stored, state.m_trustFloor), wanted, list, release);
     if (check != integrity::ReleaseCheck::kVerified) {
         state.m_hHeldList.reset();
-        return RefuseRelease(state, RefusalText(check));
+        RefuseRelease(state, RefusalText(check));
     }
 
     KeepTrust(stored, release);
     state.m_trust.Accept(std::move(release.manifest.files));
     state.m_strSignatureFile = std::move(signature);
     state.m_strListFile = std::move(list);
-    return true;
 }
 
 void KeepReleaseFiles(UpdateState& state) {

@@ -1,9 +1,8 @@
 // Signed releases, for a program built with root keys: the
 // signature file fetched right after the update list and checked before
 // anything else is asked for, and every staged file checked against it
-// before it may be installed (fetch/release_trust.h). Each refusal sets the
-// status label and shows an error box; the caller then ends discovery with
-// kFailed.
+// before it may be installed (fetch/release_trust.h). Each refusal is
+// thrown as the run's failure, with its status text and error box.
 #pragma once
 
 #include <string>
@@ -25,7 +24,7 @@ void BeginTrust(UpdateState& state);
 // keeps the signature and list bytes and raises the stored release serial,
 // release-key serial and root set to the release's. On refusal the list copy
 // is deleted.
-bool VerifyServerRelease(UpdateState& state, const integrity::ReleaseWanted& wanted);
+void VerifyServerRelease(UpdateState& state, const integrity::ReleaseWanted& wanted);
 // After the comparison has read the held list: fills m_releaseFiles from it
 // and lets it go.
 void KeepReleaseFiles(UpdateState& state);

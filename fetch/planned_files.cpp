@@ -42,18 +42,21 @@ transfer::ExpectedLength ExpectedLengthOf(const release::ListEntry& entry) {
 // one ranged request from its signed size and the hash decides. A partial
 // file an earlier run left, continued here, starts over from byte 0 once
 // when the whole does not match; a file fetched from its first byte that
-// does not match is refused. True when the staged file matched.
+// does not match is refused. False when a transfer gave up.
 bool FetchSignedFile(FetchContext& context, const release::ListEntry& entry, const std::string& url,
                      const std::string& staged, const std::string& marker, transfer::TransferProgress& progress,
                      transfer::TransferBuffer& buffer) {
-    const uint32_t signedSize = context.trust.Find(entry.remoteName)->size;  // PlanIsSigned held
+    const uint32_t signedSize = context.trust.Find(entry.remoteName)->size;  // CheckPlanIsSigned held
     const auto fetch = [&] {
         return transfer::DownloadFileOfKnownSize(&progress, buffer, url, staged, marker.c_str(), kTransferAttempts,
                                                  signedSize) == 1;
     };
     const bool continued = transfer::LeftUnderMarker(staged, marker);
     if (!fetch()) return false;
-    if (!continued) return AdmitStagedFile(context, entry, staged);
+    if (!continued) {
+        AdmitStagedFile(context, entry, staged);
+        return true;
+    }
     if (context.trust.Admits(entry, staged)) return true;
 
     ::DeleteFileA(staged.c_str());
@@ -61,11 +64,14 @@ bool FetchSignedFile(FetchContext& context, const release::ListEntry& entry, con
     context.bytes.CountAgain(signedSize);
     progress.lastChunk = progress.done = 0;
     progress.remaining = progress.total = entry.size;
-    return fetch() && AdmitStagedFile(context, entry, staged);
+    if (!fetch()) return false;
+    AdmitStagedFile(context, entry, staged);
+    return true;
 }
 
 // Fetches the entry into its staged name, by its blocks where it can, else
-// whole. The staged file has been admitted when this returns true.
+// whole. The staged file has been admitted when this returns true; false
+// when a transfer gave up.
 bool FetchFile(FetchContext& context, const release::ListEntry& entry, const std::string& staged,
                transfer::TransferProgress& progress, transfer::TransferBuffer& buffer) {
     const std::string& marker = entry.revision.empty() ? entry.fingerprint : entry.revision;
@@ -93,26 +99,25 @@ void ReportStagedFile(transfer::TransferProgress& progress, uint32_t size) {
 
 }  // namespace
 
-bool PlanIsSigned(const FetchContext& context, const release::EntryMap& plan) {
+void CheckPlanIsSigned(const FetchContext& context, const release::EntryMap& plan) {
     for (const auto& item : plan) {
         const release::ListEntry& entry = item.second;
         if (context.trust.Covers(entry)) continue;
         const std::string text = base::FormatText(kTextFileUnsigned, entry.localPath.c_str());
-        return Refuse(context.report, text, text + kTextNotInstalled);
+        Refuse(base::RunStage::kSignature, text, text + kTextNotInstalled);
     }
-    return true;
 }
 
-bool AdmitStagedFile(FetchContext& context, const release::ListEntry& entry, const std::string& staged) {
-    if (context.trust.Admits(entry, staged)) return true;
+void AdmitStagedFile(FetchContext& context, const release::ListEntry& entry, const std::string& staged) {
+    if (context.trust.Admits(entry, staged)) return;
     ::DeleteFileA(staged.c_str());
     ::DeleteFileA(release::MarkerPath(staged).c_str());
     const std::string text = base::FormatText(kTextFileMismatch, entry.localPath.c_str());
-    return Refuse(context.report, text, text + kTextFetchAgain);
+    Refuse(base::RunStage::kSignature, text, text + kTextFetchAgain);
 }
 
-bool FetchPlannedFiles(FetchContext& context, const release::EntryMap& plan, release::EntryMap& staged) {
-    if (!PlanIsSigned(context, plan)) return false;
+void FetchPlannedFiles(FetchContext& context, const release::EntryMap& plan, release::EntryMap& staged) {
+    CheckPlanIsSigned(context, plan);
     transfer::TransferBuffer buffer(kWorkBufferSize);
     transfer::TransferProgress progress;
     progress.report = &context.report;
@@ -122,7 +127,8 @@ bool FetchPlannedFiles(FetchContext& context, const release::EntryMap& plan, rel
         // An entry whose name cannot be a file, or that would leave its
         // folder, fails the run before any of its folders is made or any
         // request is sent.
-        if (!base::IsUsablePath(stagedName) || !release::StaysInItsFolder(entry)) return false;
+        if (!base::IsUsablePath(stagedName) || !release::StaysInItsFolder(entry))
+            throw base::RunFailure{base::RunStage::kFetch};
         CreateFolderOf(context, entry);
         context.report.SetText(kFileNameLabel, base::FileNamePart(entry.localPath));
         context.report.SetText(kStatusLabel, "파일 수신 중...");
@@ -131,14 +137,13 @@ bool FetchPlannedFiles(FetchContext& context, const release::EntryMap& plan, rel
         progress.done = 0;
         progress.remaining = progress.total = entry.size;
         if (NeedsFetch(entry, stagedName)) {
-            if (!FetchFile(context, entry, stagedName, progress, buffer)) return false;
+            if (!FetchFile(context, entry, stagedName, progress, buffer)) throw base::RunFailure{base::RunStage::kFetch};
         } else {
             ReportStagedFile(progress, entry.size);
-            if (!AdmitStagedFile(context, entry, stagedName)) return false;
+            AdmitStagedFile(context, entry, stagedName);
         }
         staged[item.first] = entry;
     }
-    return true;
 }
 
 }  // namespace fetch

@@ -11,14 +11,15 @@
 namespace fetch {
 
 // Every planned file is part of the trusted release; the first that is not
-// is refused (status label and box).
-bool PlanIsSigned(const FetchContext& context, const release::EntryMap& plan);
+// is refused (fetch/refusal.h).
+void CheckPlanIsSigned(const FetchContext& context, const release::EntryMap& plan);
 // The trust admits the staged file, or it and its marker are deleted so that
-// the next run fetches it again, with a refusal.
-bool AdmitStagedFile(FetchContext& context, const release::ListEntry& entry, const std::string& staged);
-// PlanIsSigned, then every planned file in index order; `staged` gains each
-// file as it is staged. False at the first file that cannot be staged (the
-// files staged before it stay in `staged`).
-bool FetchPlannedFiles(FetchContext& context, const release::EntryMap& plan, release::EntryMap& staged);
+// the next run fetches it again, and it is refused.
+void AdmitStagedFile(FetchContext& context, const release::ListEntry& entry, const std::string& staged);
+// CheckPlanIsSigned, then every planned file in index order; `staged` gains
+// each file as it is staged. At the first file that cannot be staged it
+// throws the run's failure (the files staged before it stay in `staged`):
+// a refusal, or a transfer that gave up after showing its own box.
+void FetchPlannedFiles(FetchContext& context, const release::EntryMap& plan, release::EntryMap& staged);
 
 }  // namespace fetch

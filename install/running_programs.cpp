@@ -22,14 +22,18 @@ bool IsFileLocked(const std::string& path) {
     }
 }
 
-int WaitForFilesFree(const base::StringList& files) {
+bool AskWithRetryDialog(const base::StringList& inUse) {
+    CNotifyDlg dialog;
+    dialog.m_files = inUse;
+    return dialog.DoModal() == IDOK;
+}
+
+int WaitForFilesFree(const base::StringList& files, const AskToRetry& ask) {
     CInstanceChecker checker;
     base::StringList inUse;
     int count = checker.FindFilesInUse(files, inUse);
     while (count > 0) {
-        CNotifyDlg dialog;
-        dialog.m_files = inUse;
-        if (dialog.DoModal() != IDOK) break;
+        if (!ask(inUse)) break;
         inUse.clear();
         count = checker.FindFilesInUse(files, inUse);
     }

@@ -4,6 +4,7 @@
 // their paths and may close the programs and retry, or cancel.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "base/split_string.h"
@@ -15,9 +16,14 @@ namespace install {
 // exist is not locked.
 bool IsFileLocked(const std::string& path);
 
+// Asked with the files still in use: true to look again, false to give up.
+using AskToRetry = std::function<bool(const base::StringList& inUse)>;
+// The retry dialog: lists the files and gives true for "retry".
+bool AskWithRetryDialog(const base::StringList& inUse);
+
 // Count of files still in use when it returns: 0 = all free (possibly after
-// retries); >0 = the user cancelled the retry dialog.
-int WaitForFilesFree(const base::StringList& files);
+// retries); >0 = the user cancelled (`ask` gave false).
+int WaitForFilesFree(const base::StringList& files, const AskToRetry& ask = AskWithRetryDialog);
 // WaitForFilesFree on a one-item list == 0.
 bool WaitForFileFree(const std::string& path);
 

@@ -4,7 +4,6 @@
 #include <cstdio>
 
 #include "base/ansi_text.h"
-#include "base/message_box.h"
 #include "transfer/directories.h"
 #include "transfer/internet_request.h"
 #include "transfer/transfer_errors.h"
@@ -122,7 +121,7 @@ int HttpGetFile(std::string* diagnostic, TransferProgress* progress, TransferBuf
                 const ExpectedLength& expected) {
     const FileResult out = GetFile(progress, buffer, url, destination, expected);
     if (diagnostic) *diagnostic = out.text;
-    if (errorBox && !out.result) base::ShowErrorBox(out.text);
+    if (errorBox && !out.result) ShowTransferFailure(out.text);
     return out.result;
 }
 

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "base/message_box.h"
 #include "base/system_error.h"
 #include "base/usable_path.h"
 #include "transfer/http_transfer.h"
@@ -126,7 +125,7 @@ int GetRemoteFileSize(const std::string& url, uint64_t& size, int attempts, cons
             message = e.message();
         }
     }
-    base::ShowErrorBox(message);
+    ShowTransferFailure(message);
     size = 0;
     return 0;
 }
@@ -152,7 +151,7 @@ int HttpGetRangeRetry(TransferProgress* progress, TransferBuffer& buffer, const 
         }
     }
     received = record.done;
-    base::ShowErrorBox(message);
+    ShowTransferFailure(message);
     return 0;
 }
 
@@ -190,7 +189,7 @@ int FetchIntoTarget(TransferProgress* progress, TransferBuffer& buffer, const st
                     const std::string& target, const char* markerText, int attempts, uint64_t remoteSize,
                     PartialCheck check, const ExpectedLength& expected) {
     if (!FitsOnDrive(target, remoteSize)) {
-        base::ShowErrorBox(base::SystemErrorText(ERROR_DISK_FULL));
+        ShowTransferFailure(base::SystemErrorText(ERROR_DISK_FULL));
         return 0;
     }
 
@@ -226,7 +225,7 @@ int FetchIntoTarget(TransferProgress* progress, TransferBuffer& buffer, const st
     std::string message;
     for (int made = 0;; ++made) {
         if (made >= attempts) {
-            base::ShowErrorBox(message);
+            ShowTransferFailure(message);
             return 0;
         }
         try {

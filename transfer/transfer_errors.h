@@ -9,6 +9,10 @@
 
 namespace transfer {
 
+// The one box of a transfer that failed on its last attempt (or could not
+// start: the drive is full): the error box with the last failure's text.
+void ShowTransferFailure(const std::string& text);
+
 class TransferException {
 public:
     virtual ~TransferException() = default;

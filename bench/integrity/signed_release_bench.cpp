@@ -65,7 +65,11 @@ double TimeUpdaterSide(const std::string& folder, const std::string& signature, 
         std::exit(2);
     state.m_trust.Accept(std::move(release.manifest.files));
     discovery::CompareLists(state);
-    if (!fetch::PlanIsSigned(state.Fetching(), state.m_mapPending)) std::exit(2);
+    try {
+        fetch::CheckPlanIsSigned(state.Fetching(), state.m_mapPending);
+    } catch (const base::RunFailure&) {
+        std::exit(2);
+    }
     pending = state.m_mapPending.size();
     return Seconds() - start;
 }

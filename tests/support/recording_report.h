@@ -1,5 +1,5 @@
 // A report that records what a stage reported: every label text, every bar
-// range and position, and a copy of every transfer record. Stages report
+// range and position, a copy of every transfer record and the files held. Stages report
 // synchronously, so the records are complete when the call under test returns.
 #pragma once
 
@@ -31,10 +31,16 @@ public:
     void SetBarRange(WindowPart bar, int /*lower*/, int upper) override { barEvents.push_back({bar, true, upper}); }
     void SetBarPos(WindowPart bar, int position) override { barEvents.push_back({bar, false, position}); }
     void Transferred(base::TransferProgress& progress) override { reports.push_back(progress); }
+    // Records the files and gives up, as the player's "cancel" would.
+    bool RetryHeldFiles(const base::StringList& inUse) override {
+        heldFiles.push_back(inUse);
+        return false;
+    }
 
     std::vector<std::pair<WindowPart, std::string>> texts;
     std::vector<BarEvent> barEvents;
     std::vector<base::TransferProgress> reports;
+    std::vector<base::StringList> heldFiles;
 };
 
 }  // namespace testenv
