@@ -35,7 +35,7 @@ struct UpdateState {
     release::EntryMap m_mapFetched;           // files fetched in this run, by index
     std::map<std::string, std::string> m_mapUpdatedFiles;  // localPath -> localPath of every fetched file
     uint32_t m_nFileCount = 0;
-    fetch::ByteLedger m_bytes;       // counted down by the window's progress handler
+    fetch::ByteLedger m_bytes;       // m_nTotalBytes and m_nRemainingBytes, counted down by the window
     DWORD m_dwStartTick = 0;         // GetTickCount when the downloads begin
     BOOL m_bSelfUpdate = FALSE;      // this run fetches only the updater's own files
     base::RunReport* report = &base::SilentReport();  // what the run shows; never null

@@ -3,23 +3,23 @@
 namespace fetch {
 
 void ByteLedger::Start(uint32_t total) {
-    total_ = total;
-    remaining_ = total;
+    m_nTotalBytes = total;
+    m_nRemainingBytes = total;
 }
 
 void ByteLedger::CountAgain(uint32_t bytes) {
-    total_ += bytes;
-    remaining_ += bytes;
+    m_nTotalBytes += bytes;
+    m_nRemainingBytes += bytes;
 }
 
 void ByteLedger::FetchInstead(uint32_t wholeSize, uint32_t indexSize, uint32_t planned) {
-    total_ += indexSize + planned - wholeSize;
-    remaining_ += planned - wholeSize;
+    m_nTotalBytes += indexSize + planned - wholeSize;
+    m_nRemainingBytes += planned - wholeSize;
 }
 
 void ByteLedger::Received(uint32_t chunk, uint32_t fileTotal) {
-    if (total_ == 0) Start(fileTotal);
-    remaining_ -= chunk;
+    if (m_nTotalBytes == 0) Start(fileTotal);
+    m_nRemainingBytes -= chunk;
 }
 
 }  // namespace fetch

@@ -21,15 +21,15 @@ public:
     // with nothing counted yet takes `fileTotal` as the overall total.
     void Received(uint32_t chunk, uint32_t fileTotal);
 
-    uint32_t Total() const { return total_; }
-    uint32_t Remaining() const { return remaining_; }
+    uint32_t Total() const { return m_nTotalBytes; }
+    uint32_t Remaining() const { return m_nRemainingBytes; }
     uint32_t Done() const { return Total() - Remaining(); }
 
 private:
     // Counted modulo 2^32. The two threads never write at once: the window
     // counts down while the worker waits in SendMessage.
-    uint32_t total_ = 0;
-    uint32_t remaining_ = 0;
+    uint32_t m_nTotalBytes = 0;
+    uint32_t m_nRemainingBytes = 0;
 };
 
 }  // namespace fetch
