@@ -13,13 +13,13 @@ TransferDisplay ApplyTransferProgress(discovery::UpdateState& state, const trans
     state.m_bytes.Received(static_cast<uint32_t>(record.lastChunk), static_cast<uint32_t>(record.total));
     const uint32_t total = state.m_bytes.Total();
     const uint32_t remaining = state.m_bytes.Remaining();
+    const uint32_t overallDone = state.m_bytes.Done();
 
     TransferDisplay display;
     if (record.total != 0)
         display.filePosition =
             static_cast<int>(std::trunc(static_cast<double>(record.done) / static_cast<double>(record.total) * 100.0));
 
-    const uint32_t overallDone = total - remaining;
     if (total != 0)
         display.totalPosition = static_cast<int>(std::trunc(static_cast<double>(overallDone) / total * 90.0));
 
