@@ -7,7 +7,6 @@
 #include "base/ansi_text.h"
 #include "base/run_failure.h"
 #include "base/machine_settings.h"
-#include "base/message_box.h"
 #include "base/module_path.h"
 #include "base/updater_settings.h"
 #include "app/window_parts.h"
@@ -47,7 +46,8 @@ public:
         : state_(state),
           window_(window),
           installFolder_(state.m_strInstallFolder),
-          ownName_(state.m_strSelfFileName) {
+          ownName_(state.m_strSelfFileName),
+          report_(*state.report) {
         progress_.report = state.report;
         std::string installPath;
         sameFolder_ = base::ReadInstallPath(installPath) && !installPath.empty() &&
@@ -94,14 +94,15 @@ private:
     // release installed last.
     void StartClient() {
         const auto kept = discovery::GateOfKeptRelease(installFolder_, state_);
-        install::StartProgram(kept ? *kept : install::OpenGate(), installFolder_ + kClientCommand + " /run", false);
+        install::StartProgram(kept ? *kept : install::OpenGate(), report_, installFolder_ + kClientCommand + " /run",
+                              false);
     }
 
     void SetLabels(const char* fileName, const char* fileInfo, const char* status, const char* summary) {
         const WindowPart parts[] = {kFileNameLabel, kFileInfoLabel, kStatusLabel, kSummaryLabel};
         const char* texts[] = {fileName, fileInfo, status, summary};
         for (int i = 0; i < 4; ++i)
-            if (texts[i]) app::SetControlText(window_, parts[i], texts[i]);
+            if (texts[i]) report_.SetText(parts[i], texts[i]);
     }
     void ShowStatus(const char* text) { SetLabels("", "", text, ""); }
 
@@ -123,7 +124,7 @@ private:
         if (::GetFileAttributesA(StagedList().c_str()) == INVALID_FILE_ATTRIBUTES)
             throw base::RunFailure{base::RunStage::kCopy, 0, kTextListMissing};
         ShowStatus(kTextCopying);
-        app::SetBarRange(window_, kFileProgressBar, 0, 100);
+        report_.SetBarRange(kFileProgressBar, 0, 100);
 
         uint32_t counter = 1;
         for (const auto& item : state_.m_mapFetched) {
@@ -131,7 +132,7 @@ private:
             const std::string& name = entry.localPath;
             lastTarget_ = release::FullPath(entry, installFolder_);
             lastStaged_ = release::StagedName(lastTarget_);
-            app::SetControlText(window_, kFileNameLabel, name);
+            report_.SetText(kFileNameLabel, name);
             ::Sleep(50);
             ::SetFileAttributesA(lastTarget_.c_str(), FILE_ATTRIBUTE_NORMAL);
             lastWasSelf_ = base::EqualsNoCase(name, ownName_);
@@ -143,7 +144,7 @@ private:
                 throw base::RunFailure{base::RunStage::kCopy, ::GetLastError(),
                                        base::FormatText(kTextCopyFailed, lastTarget_.c_str())};
             }
-            app::SetBarPos(window_, kTotalProgressBar, CopyPhasePosition(counter, state_.m_nFileCount));
+            report_.SetBarPos(kTotalProgressBar, CopyPhasePosition(counter, state_.m_nFileCount));
             ++counter;
         }
 
@@ -158,22 +159,22 @@ private:
         // Only the updater's own files are in place after a hand-off's pass.
         if (!state_.m_bSelfUpdate) discovery::StoreReleaseRecord(state_);
 
-        app::SetBarPos(window_, kFileProgressBar, 100);
-        app::SetBarPos(window_, kTotalProgressBar, app::GetBarUpper(window_, kTotalProgressBar));
+        report_.SetBarPos(kFileProgressBar, 100);
+        report_.SetBarPos(kTotalProgressBar, app::GetBarUpper(window_, kTotalProgressBar));
         ShowStatus(kTextDone);
         ClearEntryMaps();
     }
 
     void HandOffToHelper() {
         const std::string helper = install::GetUpdateHelperPath();
-        if (!install::PrepareUpdateHelper(helper))
+        if (!install::PrepareUpdateHelper(report_, helper))
             throw base::RunFailure{base::RunStage::kHandOff, ::GetLastError(), kTextHelperFailed};
         const std::string arguments =
             lastWasSelf_ ? base::FormatText("\"%s\" \"%s\"", lastStaged_.c_str(), lastTarget_.c_str())
                          : base::FormatText("/restart \"%s\" %u 1 5000", base::GetModulePath().c_str(),
                                             static_cast<unsigned>(::GetCurrentProcessId()));
         // A helper changed after it was written is not the one this program carries.
-        if (!install::StartUpdateHelper(helper, arguments))
+        if (!install::StartUpdateHelper(report_, helper, arguments))
             throw base::RunFailure{base::RunStage::kHandOff, ::GetLastError(), kTextHelperFailed};
     }
 
@@ -184,7 +185,7 @@ private:
         if (command.empty()) return false;
         base::WriteRunOnce(nullptr);
         // An administrator gave it ("exec:"): it is run as it stands.
-        install::StartProgram(install::OpenGate(), command, false);
+        install::StartProgram(install::OpenGate(), report_, command, false);
         return true;
     }
 
@@ -194,7 +195,7 @@ private:
         if (variant == PostInstall::AfterCopy && StartStoredCommand()) return;
         RegisterListedComponents();
         AddListedFirewallExceptions(variant != PostInstall::AfterCopy);
-        install::RunPostUpdateScript(Gate());
+        install::RunPostUpdateScript(Gate(), report_);
     }
 
     // The instruction file's bytes as the gate let them be read (empty when
@@ -229,7 +230,7 @@ private:
     }
 
     // An installation step that failed says why in a plain box; the run goes on.
-    void ShowStepFailure() const { base::ShowMessageBox(errorText_, MB_OK); }
+    void ShowStepFailure() { report_.ShowBox(errorText_, MB_OK); }
 
     // The one place a failure of the run is shown: its text as the status,
     // and in the error box with the file it concerned and the advice to
@@ -240,7 +241,7 @@ private:
         failure.box = failure.status;
         if (!fileText.empty()) failure.box += "\n(" + fileText + ")";
         failure.box += kTextRetryLater;
-        state_.report->Failed(failure);
+        report_.Failed(failure);
         ClearEntryMaps();
         if (!state_.m_bSelfUpdate) RunPostInstallSteps(PostInstall::AfterFailure);
     }
@@ -249,6 +250,7 @@ private:
     HWND window_;
     const std::string installFolder_;
     const std::string ownName_;
+    base::RunReport& report_;  // what the run shows, and the answers it asks for
     bool sameFolder_ = false;
     bool selfUpdatePending_ = false;
     bool lastWasSelf_ = false;

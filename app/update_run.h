@@ -1,6 +1,7 @@
 // One update run, from discovery to the final UM_RUN_DONE, on the worker
-// thread. It changes the window only through the window handle (labels, bars,
-// synchronous messages) and posts exactly one UM_RUN_DONE on every path.
+// thread. Everything it shows (labels, bars, boxes, the retry dialog) goes to
+// the state's report; from the window it only reads back the file label and
+// the total bar's range, and it posts exactly one UM_RUN_DONE on every path.
 #pragma once
 
 #include <windows.h>

@@ -2,8 +2,8 @@
 // says which stage failed, the system's error code where one caused it, the
 // status text to show and, for a refusal, the error box that explains it.
 // The run's edges catch it and turn it into what the player sees and into
-// the result codes the callers know; nothing inside shows a failure itself,
-// except the transfer layer's box after a transfer's last attempt.
+// the result codes the callers know; nothing inside shows a failure itself
+// (the transfer layer reports its own box after a transfer's last attempt).
 #pragma once
 
 #include <windows.h>

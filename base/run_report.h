@@ -1,10 +1,13 @@
 // What the stages of an update run show the player, reported to one
 // interface: label texts, progress bars, the bytes of a transfer, the items
-// of a registration, the files running programs hold and the run's failures. The main window implements it with its own
-// synchronous calls; a stage that reports to the silent report shows
-// nothing (in tests, or for fetches that report nothing). The records a
-// stage keeps current while it works live here too.
+// of a registration, the files running programs hold, the boxes and the
+// run's failures. The main window implements it with its own synchronous
+// calls; the silent report shows no progress and asks nobody, but still
+// shows its boxes (a tool, a bench, code outside a run). The records a stage
+// keeps current while it works live here too.
 #pragma once
+
+#include <windows.h>
 
 #include <cstdint>
 #include <string>
@@ -51,13 +54,35 @@ public:
     // Running programs hold files the run must replace: true when the player
     // has closed them and the run is to look again. Nobody is asked here.
     virtual bool RetryHeldFiles(const StringList& /*inUse*/) { return false; }
-    // A failure of the run: its status text, then its error box (shown on
-    // the caller's thread, the main window brought forward first). The
-    // silent report shows the box as well: a failure is never swallowed.
-    virtual void Failed(const RunFailure& failure);
+    // A box of a stage (a script line that cannot be run, a program that
+    // would not start, a step that failed), on the caller's thread and owned
+    // by the main window: the button pressed.
+    virtual int ShowBox(const std::string& text, UINT type);
+    // The error box: the main window brought forward, then the system-modal
+    // box with the stop icon (kErrorBoxType).
+    virtual void ShowError(const std::string& text);
+    // A failure of the run: its status text, then its error box.
+    void Failed(const RunFailure& failure);
 };
 
-// The report that shows nothing.
+// The report that shows no progress and asks nobody; its boxes it shows.
 RunReport& SilentReport();
+
+// The report a progress record names; the silent one when it names none.
+RunReport& ReportOf(const TransferProgress* progress);
+
+// Passes on to another report only what asks the player something or tells
+// of a failure (the boxes, the held files) and drops the progress: for the
+// fetches whose bytes the window does not count.
+class ProgressFreeReport : public RunReport {
+public:
+    explicit ProgressFreeReport(RunReport& to) : to_(to) {}
+    bool RetryHeldFiles(const StringList& inUse) override { return to_.RetryHeldFiles(inUse); }
+    int ShowBox(const std::string& text, UINT type) override { return to_.ShowBox(text, type); }
+    void ShowError(const std::string& text) override { to_.ShowError(text); }
+
+private:
+    RunReport& to_;
+};
 
 }  // namespace base

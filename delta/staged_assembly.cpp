@@ -102,7 +102,7 @@ AssemblyResult FetchRange(transfer::TransferProgress& progress, transfer::Transf
             message = e.message();
         }
     }
-    transfer::ShowTransferFailure(message);
+    base::ReportOf(&progress).ShowError(message);
     return AssemblyResult::kFailed;
 }
 

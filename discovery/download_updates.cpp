@@ -65,8 +65,7 @@ int Discover(UpdateState& state, const std::string& gatewayKey) {
     if (state.m_bytes.Total() == 0 || state.m_nFileCount == 0) return kNothingToFetch;
 
     RestrictToSelfFiles(state);
-    const auto ask = [&state](const base::StringList& inUse) { return state.report->RetryHeldFiles(inUse); };
-    if (install::WaitForFilesFree(PendingFilePaths(state), ask) > 0) return kFilesHeld;
+    if (install::WaitForFilesFree(PendingFilePaths(state), *state.report) > 0) return kFilesHeld;
     DownloadPendingFiles(state);
     return kFetched;
 }

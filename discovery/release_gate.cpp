@@ -25,8 +25,8 @@ bool IsMissing(const std::string& path) { return ::GetFileAttributesA(path.c_str
 
 }  // namespace
 
-ReleaseGate::ReleaseGate(std::unique_ptr<ReleaseFiles> files, std::string installFolder)
-    : files_(std::move(files)), installFolder_(std::move(installFolder)) {}
+ReleaseGate::ReleaseGate(std::unique_ptr<ReleaseFiles> files, std::string installFolder, base::RunReport& report)
+    : files_(std::move(files)), installFolder_(std::move(installFolder)), report_(report) {}
 
 GateResult ReleaseGate::Admit(const std::string& path, base::UniqueFile& held) const { return Check(path, held); }
 
@@ -61,14 +61,14 @@ bool ReleaseGate::InInstallFolder(const std::string& path) const {
 GateResult ReleaseGate::Refuse(const std::string& path, const char* reason, const char* remedy) const {
     // Files of the install folder are named as the release names them.
     const std::string name = InInstallFolder(path) ? path.substr(installFolder_.size()) : path;
-    base::ShowErrorBox(base::FormatText(reason, base::EchoInBox(name).c_str()) + remedy);
+    report_.ShowError(base::FormatText(reason, base::EchoInBox(name).c_str()) + remedy);
     return GateResult::kRefused;
 }
 
 std::unique_ptr<ReleaseGate> GateOfThisRun(const UpdateState& state) {
     if (!state.m_trust.Checks()) return nullptr;
     return std::make_unique<ReleaseGate>(std::make_unique<ReleaseFiles>(state.m_releaseFiles),
-                                         state.m_strInstallFolder);
+                                         state.m_strInstallFolder, *state.report);
 }
 
 std::unique_ptr<ReleaseGate> GateOfKeptRelease(const std::string& installFolder, const UpdateState& state) {
@@ -82,7 +82,7 @@ std::unique_ptr<ReleaseGate> GateOfKeptRelease(const std::string& installFolder,
     case ReleaseRecord::kLoaded:
         break;
     }
-    return std::make_unique<ReleaseGate>(std::move(files), installFolder);
+    return std::make_unique<ReleaseGate>(std::move(files), installFolder, *state.report);
 }
 
 }  // namespace discovery

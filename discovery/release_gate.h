@@ -3,12 +3,13 @@
 // it has exactly the signed size and SHA-256; any other file of the install
 // folder is refused, since no verified release put it there; files elsewhere
 // (the system's own programs) pass as they stand. Each refusal names the
-// file in the error box and says how the next run mends it.
+// file in an error box to the run's report and says how the next run mends it.
 #pragma once
 
 #include <memory>
 #include <string>
 
+#include "base/run_report.h"
 #include "discovery/release_files.h"
 #include "discovery/update_state.h"
 #include "install/file_gate.h"
@@ -19,7 +20,7 @@ class ReleaseGate : public install::FileGate {
 public:
     // Without `files`, a signed release has been installed on this machine
     // but its record cannot be read: nothing of the install folder passes.
-    ReleaseGate(std::unique_ptr<ReleaseFiles> files, std::string installFolder);
+    ReleaseGate(std::unique_ptr<ReleaseFiles> files, std::string installFolder, base::RunReport& report);
 
     install::GateResult Admit(const std::string& path, base::UniqueFile& held) const override;
     install::GateResult ReadInstructions(const std::string& path, std::string& bytes) const override;
@@ -31,6 +32,7 @@ private:
 
     std::unique_ptr<ReleaseFiles> files_;
     std::string installFolder_;
+    base::RunReport& report_;
 };
 
 // For the installation steps of this run: the release verified in it. Null

@@ -15,7 +15,10 @@ bool FetchServerFile(FetchContext& context, const std::string& name, uint64_t ca
     const std::string target = release::StagedName(context.installFolder + name);
     context.bytes.Start(0);
     transfer::TransferBuffer buffer(kWorkBufferSize);
-    transfer::TransferProgress progress;  // no window: these fetches report nothing
+    // The window counts no bytes of these; a box after their last attempt still shows.
+    base::ProgressFreeReport quiet(context.report);
+    transfer::TransferProgress progress;
+    progress.report = &quiet;
     return transfer::DownloadFileResumable(&progress, buffer, url, target, nullptr, kTransferAttempts,
                                            transfer::ExpectedLength::AtMost(cap)) == 1;
 }

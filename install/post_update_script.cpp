@@ -35,14 +35,14 @@ DWORD InstallFont(const FileGate& gate, const std::string& path, const std::stri
 // Handles one trimmed, non-empty line. False when a managed line failed. A
 // line whose program lies outside the install folder is not started: it
 // fails like a line whose program cannot be started.
-bool RunLine(const FileGate& gate, const std::string& line, const std::string& installFolder) {
+bool RunLine(const FileGate& gate, base::RunReport& report, const std::string& line, const std::string& installFolder) {
     const ScriptLine parsed = ParseScriptLine(line, installFolder);
     const bool confined = base::CommandStaysBelowRoot(parsed.relativeCommand);
     if (!parsed.managed) {
         if (confined)
-            StartProgram(gate, parsed.command, parsed.hide);
+            StartProgram(gate, report, parsed.command, parsed.hide);
         else
-            ShowStartError(parsed.command, ERROR_INVALID_NAME);
+            ShowStartError(report, parsed.command, ERROR_INVALID_NAME);
         return true;
     }
     return confined &&
@@ -56,18 +56,19 @@ std::string ScriptPathFor(const std::string& modulePath) {
     return (dot == std::string::npos ? modulePath : modulePath.substr(0, dot)) + ".ini";
 }
 
-bool RunPostUpdateScript(const FileGate& gate) {
-    return RunPostUpdateScript(ScriptPathFor(base::GetModulePath()), base::GetModuleFolder(), gate);
+bool RunPostUpdateScript(const FileGate& gate, base::RunReport& report) {
+    return RunPostUpdateScript(ScriptPathFor(base::GetModulePath()), base::GetModuleFolder(), gate, report);
 }
 
-bool RunPostUpdateScript(const std::string& scriptPath, const std::string& installFolder, const FileGate& gate) {
+bool RunPostUpdateScript(const std::string& scriptPath, const std::string& installFolder, const FileGate& gate,
+                         base::RunReport& report) {
     std::string text;
     bool ok = gate.ReadInstructions(scriptPath, text) == GateResult::kAdmitted;
     if (ok) {
         for (const std::string& line : ScriptLines(text)) {
-            if (RunLine(gate, line, installFolder)) continue;
-            base::ShowMessageBox(base::FormatText("%s\n해당 라인을 처리할 수 없습니다!", base::EchoInBox(line).c_str()),
-                                 MB_OK | MB_ICONERROR);
+            if (RunLine(gate, report, line, installFolder)) continue;
+            report.ShowBox(base::FormatText("%s\n해당 라인을 처리할 수 없습니다!", base::EchoInBox(line).c_str()),
+                           MB_OK | MB_ICONERROR);
             ok = false;
             break;
         }

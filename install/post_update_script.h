@@ -13,15 +13,18 @@
 
 #include <string>
 
+#include "base/run_report.h"
 #include "install/file_gate.h"
 
 namespace install {
 
 // Runs the script of the running updater from its install folder. True when
-// the script was read to its end without a failed line.
-bool RunPostUpdateScript(const FileGate& gate);
+// the script was read to its end without a failed line; the line that
+// failed, and a program that would not start, go to the report as boxes.
+bool RunPostUpdateScript(const FileGate& gate, base::RunReport& report);
 // The same for a given script file and install folder (with trailing "\").
-bool RunPostUpdateScript(const std::string& scriptPath, const std::string& installFolder, const FileGate& gate);
+bool RunPostUpdateScript(const std::string& scriptPath, const std::string& installFolder, const FileGate& gate,
+                         base::RunReport& report);
 
 // The script's path for an executable path: its text up to the last "."
 // (or all of it when there is none) + ".ini".

@@ -49,7 +49,8 @@ Launched Launch(const FileGate& gate, const std::string& commandLine, STARTUPINF
 
 }  // namespace
 
-bool StartProgram(const FileGate& gate, const std::string& commandLine, bool hide, const char* arguments) {
+bool StartProgram(const FileGate& gate, base::RunReport& report, const std::string& commandLine, bool hide,
+                  const char* arguments) {
     const std::string line = JoinArguments(commandLine, arguments);
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
@@ -58,15 +59,15 @@ bool StartProgram(const FileGate& gate, const std::string& commandLine, bool hid
     base::ProcessHandles process;
     const Launched launched = Launch(gate, line, startup, process);
     if (launched != Launched::kFailed) return launched == Launched::kStarted;
-    ShowStartError(line, ::GetLastError());
+    ShowStartError(report, line, ::GetLastError());
     return false;
 }
 
-void ShowStartError(const std::string& commandLine, DWORD error) {
+void ShowStartError(base::RunReport& report, const std::string& commandLine, DWORD error) {
     if (error == ERROR_FILE_NOT_FOUND) return;
-    base::ShowMessageBox(base::FormatText("%s\r\nRun Error: [%lu] %s", base::EchoInBox(commandLine).c_str(), error,
-                                          base::SystemErrorText(error).c_str()),
-                         MB_OK);
+    report.ShowBox(base::FormatText("%s\r\nRun Error: [%lu] %s", base::EchoInBox(commandLine).c_str(), error,
+                                    base::SystemErrorText(error).c_str()),
+                   MB_OK);
 }
 
 DWORD RunForExitCode(const FileGate& gate, const std::string& commandLine, DWORD waitMilliseconds) {

@@ -9,19 +9,22 @@
 
 #include <string>
 
+#include "base/run_report.h"
 #include "install/file_gate.h"
 
 namespace install {
 
 // Starts `commandLine` (+ " " + `arguments` when given) and does not wait.
 // `hide` starts it with SW_HIDE, otherwise SW_SHOWNORMAL. A start failure
-// other than ERROR_FILE_NOT_FOUND is shown in a box with the system's text;
-// a program the gate refused is not started and not shown again.
-bool StartProgram(const FileGate& gate, const std::string& commandLine, bool hide, const char* arguments = nullptr);
+// other than ERROR_FILE_NOT_FOUND goes to the report as a box with the
+// system's text; a program the gate refused is not started and not reported
+// again.
+bool StartProgram(const FileGate& gate, base::RunReport& report, const std::string& commandLine, bool hide,
+                  const char* arguments = nullptr);
 
 // The box of a start that failed with `error` (none for ERROR_FILE_NOT_FOUND):
 // the command line, the code and the system's text.
-void ShowStartError(const std::string& commandLine, DWORD error);
+void ShowStartError(base::RunReport& report, const std::string& commandLine, DWORD error);
 
 // Starts the command line with the default show state and waits up to
 // `waitMilliseconds` (INFINITE allowed). The exit code (STILL_ACTIVE when the

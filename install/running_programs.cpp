@@ -28,18 +28,16 @@ bool AskWithRetryDialog(const base::StringList& inUse) {
     return dialog.DoModal() == IDOK;
 }
 
-int WaitForFilesFree(const base::StringList& files, const AskToRetry& ask) {
+int WaitForFilesFree(const base::StringList& files, base::RunReport& report) {
     CInstanceChecker checker;
     base::StringList inUse;
     int count = checker.FindFilesInUse(files, inUse);
     while (count > 0) {
-        if (!ask(inUse)) break;
+        if (!report.RetryHeldFiles(inUse)) break;
         inUse.clear();
         count = checker.FindFilesInUse(files, inUse);
     }
     return count;
 }
-
-bool WaitForFileFree(const std::string& path) { return WaitForFilesFree({path}) == 0; }
 
 }  // namespace install

@@ -4,9 +4,9 @@
 // their paths and may close the programs and retry, or cancel.
 #pragma once
 
-#include <functional>
 #include <string>
 
+#include "base/run_report.h"
 #include "base/split_string.h"
 
 namespace install {
@@ -16,15 +16,12 @@ namespace install {
 // exist is not locked.
 bool IsFileLocked(const std::string& path);
 
-// Asked with the files still in use: true to look again, false to give up.
-using AskToRetry = std::function<bool(const base::StringList& inUse)>;
-// The retry dialog: lists the files and gives true for "retry".
+// The retry dialog, modal on the caller's thread: lists the files and gives
+// true for "retry". The window's report asks with it.
 bool AskWithRetryDialog(const base::StringList& inUse);
 
 // Count of files still in use when it returns: 0 = all free (possibly after
-// retries); >0 = the user cancelled (`ask` gave false).
-int WaitForFilesFree(const base::StringList& files, const AskToRetry& ask = AskWithRetryDialog);
-// WaitForFilesFree on a one-item list == 0.
-bool WaitForFileFree(const std::string& path);
+// retries); >0 = the player gave up (the report's RetryHeldFiles gave false).
+int WaitForFilesFree(const base::StringList& files, base::RunReport& report);
 
 }  // namespace install

@@ -42,14 +42,12 @@ bool ExtractUpdateHelper(const std::string& path) {
     return ::WriteFile(file.get(), bytes, size, &written, nullptr) && written == size;
 }
 
-bool PrepareUpdateHelper() { return PrepareUpdateHelper(GetUpdateHelperPath()); }
-
-bool PrepareUpdateHelper(const std::string& path) {
-    if (!WaitForFileFree(path)) return false;
+bool PrepareUpdateHelper(base::RunReport& report, const std::string& path) {
+    if (WaitForFilesFree({path}, report) != 0) return false;
     return ExtractUpdateHelper(path);
 }
 
-bool StartUpdateHelper(const std::string& path, const std::string& arguments) {
+bool StartUpdateHelper(base::RunReport& report, const std::string& path, const std::string& arguments) {
     const void* carried = nullptr;
     DWORD size = 0;
     std::string written;
@@ -57,7 +55,7 @@ bool StartUpdateHelper(const std::string& path, const std::string& arguments) {
     if (!CarriedHelper(carried, size) || !held || !base::ReadHeldFile(held.get(), written) ||
         written.size() != size || std::memcmp(written.data(), carried, size) != 0)
         return false;
-    StartProgram(OpenGate(), "\"" + path + "\"", true, arguments.c_str());
+    StartProgram(OpenGate(), report, "\"" + path + "\"", true, arguments.c_str());
     return true;
 }
 

@@ -6,21 +6,22 @@
 
 #include <string>
 
+#include "base/run_report.h"
+
 namespace install {
 
 // The install folder + "UpdateHelper.exe".
 std::string GetUpdateHelperPath();
 // Writes the helper resource of the running executable to `path`, byte for byte.
 bool ExtractUpdateHelper(const std::string& path);
-// Waits (with the retry dialog) until no earlier helper holds the file, then
-// writes it. False when the user cancels or the file cannot be written.
-bool PrepareUpdateHelper();
-// The same for a given helper path.
-bool PrepareUpdateHelper(const std::string& path);
+// Waits until no earlier helper holds the file (asking the report to retry
+// while one does), then writes it. False when the player gives up or the
+// file cannot be written.
+bool PrepareUpdateHelper(base::RunReport& report, const std::string& path);
 // Starts the helper written at `path`, hidden, by its full path, after
 // reading it through a held handle (kept until the process has started) and
 // finding it byte for byte the helper this program carries. False, and
-// nothing started, when it is not; a failed start is shown by StartProgram.
-bool StartUpdateHelper(const std::string& path, const std::string& arguments);
+// nothing started, when it is not; a failed start goes to the report.
+bool StartUpdateHelper(base::RunReport& report, const std::string& path, const std::string& arguments);
 
 }  // namespace install

@@ -121,7 +121,7 @@ int HttpGetFile(std::string* diagnostic, TransferProgress* progress, TransferBuf
                 const ExpectedLength& expected) {
     const FileResult out = GetFile(progress, buffer, url, destination, expected);
     if (diagnostic) *diagnostic = out.text;
-    if (errorBox && !out.result) ShowTransferFailure(out.text);
+    if (errorBox && !out.result) base::ReportOf(progress).ShowError(out.text);
     return out.result;
 }
 

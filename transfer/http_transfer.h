@@ -19,7 +19,8 @@ namespace transfer {
 // A Content-Length that is missing, not a plain decimal number, or not what
 // `expected` allows fails before the destination is touched, and no read
 // goes past it. 1 on success, 0 on failure with a diagnostic in `diagnostic`
-// (when given); with `errorBox` the diagnostic is also shown in an error box.
+// (when given); with `errorBox` the diagnostic also goes to the record's
+// report as an error box.
 // InternetException and FileException pass through.
 int HttpGetFile(std::string* diagnostic, TransferProgress* progress, TransferBuffer& buffer,
                 const std::string& url, const std::string& destination, bool errorBox,

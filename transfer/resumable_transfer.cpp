@@ -66,16 +66,16 @@ enum class PartialCheck {
 // continued when it checks out, otherwise emptied; anything else is created
 // afresh. `offset` gets the first byte to fetch. False when the file cannot
 // be opened.
-bool OpenTarget(DiskFileSink& file, const std::string& target, bool resume, PartialCheck check, uint64_t size,
-                TransferBuffer& buffer, const std::string& url, int attempts, const ExpectedLength& expected,
-                uint64_t& offset) {
+bool OpenTarget(base::RunReport& report, DiskFileSink& file, const std::string& target, bool resume,
+                PartialCheck check, uint64_t size, TransferBuffer& buffer, const std::string& url, int attempts,
+                const ExpectedLength& expected, uint64_t& offset) {
     offset = 0;
     if (!resume) return file.Open(target, DiskFileSink::Mode::CreateTruncate);
     if (!file.Open(target, DiskFileSink::Mode::OpenExisting)) return false;
     try {
         const bool continues = check == PartialCheck::kByCaller
                                    ? file.Length() <= size
-                                   : VerifyPartialFile(buffer, url, file, 1024, attempts, expected) == 1;
+                                   : VerifyPartialFile(report, buffer, url, file, 1024, attempts, expected) == 1;
         if (continues) {
             offset = file.Length();
         } else {
@@ -111,7 +111,8 @@ bool LeftUnderMarker(const std::string& target, const std::string& markerText) {
     return ::PathFileExistsA(target.c_str()) && MarkerMatches(release::MarkerPath(target), markerText.c_str());
 }
 
-int GetRemoteFileSize(const std::string& url, uint64_t& size, int attempts, const ExpectedLength& expected) {
+int GetRemoteFileSize(base::RunReport& report, const std::string& url, uint64_t& size, int attempts,
+                      const ExpectedLength& expected) {
     TransferBuffer buffer(32768);
     std::string message;
     for (int made = 0; made < attempts; ++made) {
@@ -125,7 +126,7 @@ int GetRemoteFileSize(const std::string& url, uint64_t& size, int attempts, cons
             message = e.message();
         }
     }
-    ShowTransferFailure(message);
+    report.ShowError(message);
     size = 0;
     return 0;
 }
@@ -151,16 +152,16 @@ int HttpGetRangeRetry(TransferProgress* progress, TransferBuffer& buffer, const 
         }
     }
     received = record.done;
-    ShowTransferFailure(message);
+    base::ReportOf(progress).ShowError(message);
     return 0;
 }
 
-int VerifyPartialFile(TransferBuffer& buffer, const std::string& url, DiskFileSink& file, int32_t sample,
-                      int attempts, const ExpectedLength& expected) {
+int VerifyPartialFile(base::RunReport& report, TransferBuffer& buffer, const std::string& url, DiskFileSink& file,
+                      int32_t sample, int attempts, const ExpectedLength& expected) {
     try {
         const uint64_t length = file.Length();
         uint64_t remoteSize = 0;
-        if (!GetRemoteFileSize(url, remoteSize, attempts, expected)) return 0;
+        if (!GetRemoteFileSize(report, url, remoteSize, attempts, expected)) return 0;
         if (remoteSize == 0 || length == 0 || length > remoteSize) return 0;
 
         const uint64_t sampleSize = sample > 0 ? static_cast<uint64_t>(sample) : 0;
@@ -168,10 +169,14 @@ int VerifyPartialFile(TransferBuffer& buffer, const std::string& url, DiskFileSi
         const uint64_t tail = std::min(sampleSize, length - head);
         MemorySink remote;
         uint64_t got = 0;
-        if (!HttpGetRangeRetry(nullptr, buffer, url, remote, remoteSize, got, 0, head - 1, kSampleAttempts) ||
+        // The samples' bytes are not the file's progress; their failures still show.
+        base::ProgressFreeReport quiet(report);
+        TransferProgress samples;
+        samples.report = &quiet;
+        if (!HttpGetRangeRetry(&samples, buffer, url, remote, remoteSize, got, 0, head - 1, kSampleAttempts) ||
             got != head)
             return 0;
-        if (tail > 0 && (!HttpGetRangeRetry(nullptr, buffer, url, remote, remoteSize, got, length - tail,
+        if (tail > 0 && (!HttpGetRangeRetry(&samples, buffer, url, remote, remoteSize, got, length - tail,
                                             length - 1, kSampleAttempts) ||
                          got != tail))
             return 0;
@@ -188,8 +193,9 @@ namespace {
 int FetchIntoTarget(TransferProgress* progress, TransferBuffer& buffer, const std::string& url,
                     const std::string& target, const char* markerText, int attempts, uint64_t remoteSize,
                     PartialCheck check, const ExpectedLength& expected) {
+    base::RunReport& report = base::ReportOf(progress);
     if (!FitsOnDrive(target, remoteSize)) {
-        ShowTransferFailure(base::SystemErrorText(ERROR_DISK_FULL));
+        report.ShowError(base::SystemErrorText(ERROR_DISK_FULL));
         return 0;
     }
 
@@ -200,7 +206,8 @@ int FetchIntoTarget(TransferProgress* progress, TransferBuffer& buffer, const st
     StagedFile file(markerPath, markerText);
     uint64_t offset = 0;
     const bool resume = markerMatches && ::PathFileExistsA(target.c_str());
-    if (!OpenTarget(file, target, resume, check, remoteSize, buffer, url, attempts, expected, offset)) return 0;
+    if (!OpenTarget(report, file, target, resume, check, remoteSize, buffer, url, attempts, expected, offset))
+        return 0;
 
     const uint64_t last = remoteSize - 1;
     const int64_t missing = static_cast<int64_t>(remoteSize - offset);
@@ -225,7 +232,7 @@ int FetchIntoTarget(TransferProgress* progress, TransferBuffer& buffer, const st
     std::string message;
     for (int made = 0;; ++made) {
         if (made >= attempts) {
-            ShowTransferFailure(message);
+            report.ShowError(message);
             return 0;
         }
         try {
@@ -250,7 +257,8 @@ int DownloadFileResumable(TransferProgress* progress, TransferBuffer& buffer, co
     // fails before any request, as one that cannot be created would.
     if (!base::IsUsablePath(target)) return 0;
     uint64_t remoteSize = 0;
-    if (!GetRemoteFileSize(url, remoteSize, attempts, expected) || remoteSize == 0) return 0;
+    if (!GetRemoteFileSize(base::ReportOf(progress), url, remoteSize, attempts, expected) || remoteSize == 0)
+        return 0;
     return FetchIntoTarget(progress, buffer, url, target, markerText, attempts, remoteSize, PartialCheck::kSampled,
                            expected);
 }

@@ -13,14 +13,20 @@
 
 namespace transfer {
 
+// Every box of a transfer is the error box with its last failure's text,
+// reported after its last attempt (or before the first, when the drive is
+// full) to the report of the caller's progress record (base::ReportOf), or to
+// `report` where a routine takes one.
+
 // Size of the remote file from its Content-Length. Tries `attempts` times;
 // a size that `expected` does not allow is a failed attempt. After the last
-// failure shows the last diagnostic in an error box. 1 and the size, or 0
-// and size 0.
-int GetRemoteFileSize(const std::string& url, uint64_t& size, int attempts, const ExpectedLength& expected);
+// failure the last diagnostic goes to `report` as an error box. 1 and the
+// size, or 0 and size 0.
+int GetRemoteFileSize(base::RunReport& report, const std::string& url, uint64_t& size, int attempts,
+                      const ExpectedLength& expected);
 
 // Bytes first..last into `sink`, continuing after the bytes already written
-// when an attempt breaks off. `progress` lends only its window. `received`
+// when an attempt breaks off. `progress` lends only its report. `received`
 // gets every byte written by all attempts. Error box after the last attempt.
 // WholeFileAnswer passes through without a retry or a box.
 int HttpGetRangeRetry(TransferProgress* progress, TransferBuffer& buffer, const std::string& url,
@@ -30,8 +36,9 @@ int HttpGetRangeRetry(TransferProgress* progress, TransferBuffer& buffer, const 
 // 1 when the open local file is the beginning of the remote file: its first
 // and last `sample` bytes (the whole file when short) equal the remote ones.
 // 0 at once when the server answers a sample with the whole file: a server
-// that ignores Range cannot continue the file anyway.
-int VerifyPartialFile(TransferBuffer& buffer, const std::string& url, DiskFileSink& file,
+// that ignores Range cannot continue the file anyway. The samples report no
+// progress; their failures go to `report`.
+int VerifyPartialFile(base::RunReport& report, TransferBuffer& buffer, const std::string& url, DiskFileSink& file,
                       int32_t sample, int attempts, const ExpectedLength& expected);
 
 // Brings the remote file to `target`. With a marker text, a partial file

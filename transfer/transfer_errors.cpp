@@ -2,7 +2,6 @@
 
 #include "base/ansi_text.h"
 #include "base/dll_search.h"
-#include "base/message_box.h"
 #include "base/system_error.h"
 
 namespace transfer {
@@ -41,7 +40,5 @@ CMyException::CMyException() : TransferException("파일 길이가 일치하지 
 InternetException::InternetException(DWORD code) : TransferException(InternetErrorText(code)), code_(code) {}
 
 FileException::FileException(DWORD code) : TransferException(FileErrorText(code)), code_(code) {}
-
-void ShowTransferFailure(const std::string& text) { base::ShowErrorBox(text); }
 
 }  // namespace transfer

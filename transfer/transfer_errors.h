@@ -1,6 +1,6 @@
 // Failures inside the transfer layer travel as exceptions, thrown by value
 // and caught by reference; the retrying callers take their text for the
-// error box they show after the last attempt.
+// error box they report after the last attempt.
 #pragma once
 
 #include <windows.h>
@@ -8,10 +8,6 @@
 #include <string>
 
 namespace transfer {
-
-// The one box of a transfer that failed on its last attempt (or could not
-// start: the drive is full): the error box with the last failure's text.
-void ShowTransferFailure(const std::string& text);
 
 class TransferException {
 public:

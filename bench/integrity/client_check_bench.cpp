@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
         return 2;
     discovery::ReleaseGate gate(
         std::make_unique<discovery::ReleaseFiles>(discovery::ReleaseFiles::FromList(listPath, folder, signedFiles)),
-        folder);
+        folder, base::SilentReport());
 
     double bestCheck = 1e30, bestMemory = 1e30;
     for (int round = 1; round <= rounds; ++round) {

@@ -1,15 +1,24 @@
 // A report that records what a stage reported: every label text, every bar
-// range and position, a copy of every transfer record and the files held. Stages report
-// synchronously, so the records are complete when the call under test returns.
+// range and position, a copy of every transfer record, the files held and
+// every box (answered with a chosen button). Stages report synchronously, so
+// the records are complete when the call under test returns.
 #pragma once
+
+#include <windows.h>
 
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "base/message_box.h"
 #include "base/run_report.h"
 
 namespace testenv {
+
+struct ReportedBox {
+    std::string text;  // ANSI, as the stage passed it
+    UINT type;
+};
 
 struct BarEvent {
     int id;
@@ -20,6 +29,8 @@ struct BarEvent {
 
 class RecordingReport : public base::RunReport {
 public:
+    explicit RecordingReport(int boxAnswer = IDOK) : boxAnswer_(boxAnswer) {}
+
     // The last text reported for the label, empty when none was.
     std::string Text(WindowPart label) const;
     // Bar events of one bar, in order.
@@ -36,11 +47,20 @@ public:
         heldFiles.push_back(inUse);
         return false;
     }
+    int ShowBox(const std::string& text, UINT type) override {
+        boxes.push_back({text, type});
+        return boxAnswer_;
+    }
+    void ShowError(const std::string& text) override { boxes.push_back({text, base::kErrorBoxType}); }
 
     std::vector<std::pair<WindowPart, std::string>> texts;
     std::vector<BarEvent> barEvents;
     std::vector<base::TransferProgress> reports;
     std::vector<base::StringList> heldFiles;
+    std::vector<ReportedBox> boxes;
+
+private:
+    int boxAnswer_;
 };
 
 }  // namespace testenv

@@ -13,7 +13,6 @@
 #include "discovery/download_updates.h"
 #include "integrity/root_keys.h"
 #include "tests/server/update_server_client.h"
-#include "tests/support/captured_boxes.h"
 #include "tests/support/test_env.h"
 #include "tests/support/recording_report.h"
 #include "tools/release_list/publish_release.h"
@@ -91,7 +90,6 @@ protected:
     testenv::ScratchDir install_{"block_delta_install"};
     testenv::ScratchDir scratch_{"block_delta_scratch"};
     testenv::RecordingReport report_;
-    testenv::CapturedBoxes boxes_;
     discovery::UpdateState state_;
 };
 
@@ -126,7 +124,7 @@ TEST_F(BlockDeltaTest, ChangedArchiveCostsItsChangedBlocksAndTheWindowCountsOnly
     }
     EXPECT_EQ(3000u + 100000u + plan.fetchBytes, counted);
     EXPECT_EQ(newArchive_.size(), lastDone);
-    EXPECT_EQ(0u, boxes_.count());
+    EXPECT_EQ(0u, report_.boxes.size());
 }
 
 TEST_F(BlockDeltaTest, WithoutIndexesTheRequestsAreTodays) {
@@ -146,7 +144,7 @@ TEST_F(BlockDeltaTest, BrokenOffAssemblyContinuesNextRunWithoutFetchingAnythingT
     // The second range breaks off after 1000 bytes on every attempt.
     site_.SetFaults({Fault{std::string("v/") + kArchive, "range", {2, 3, 4, 5, 6, 7, 8, 9, 10, 11}, "drop", 1000}});
     EXPECT_EQ(discovery::kFailed, Run());
-    EXPECT_EQ(1u, boxes_.count());
+    EXPECT_EQ(1u, report_.boxes.size());
     const uint64_t firstRun = RangeBytes("v/data/world.pak");
     const uint64_t left = testenv::ReadFileBytes(install_ / "data\\world.pak_").size();
     // The marker names the version and that it is an assembly, not a whole download.
@@ -220,7 +218,7 @@ TEST_F(BlockDeltaTest, SignedReleaseCoversTheIndexAndATamperedIndexIsNotUsed) {
     // No size query: the signature gave the size.
     EXPECT_EQ((std::vector<std::string>{"range bytes=0-" + std::to_string(newArchive_.size() - 1)}),
               Kinds("v/data/world.pak"));
-    EXPECT_EQ(0u, boxes_.count());
+    EXPECT_EQ(0u, report_.boxes.size());
 }
 
 }  // namespace

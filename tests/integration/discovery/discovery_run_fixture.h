@@ -1,5 +1,5 @@
 // The bench of the whole-discovery tests: a site on the test server, an
-// install folder, a window that records what it is told, the boxes shown,
+// install folder, a report that records what the run tells (boxes too),
 // and releases published there as lists by hand or signed with the test
 // keys (tests/fixtures/integrity) through the release tool's code.
 #pragma once
@@ -13,7 +13,6 @@
 
 #include "discovery/download_updates.h"
 #include "tests/server/update_server_client.h"
-#include "tests/support/captured_boxes.h"
 #include "tests/support/test_env.h"
 #include "tests/support/recording_report.h"
 
@@ -42,7 +41,6 @@ protected:
     testserver::TestSite site_{"discovery"};
     testenv::ScratchDir install_{"discovery_install"};
     testenv::RecordingReport report_;
-    testenv::CapturedBoxes boxes_;
     discovery::UpdateState state_;
 };
 

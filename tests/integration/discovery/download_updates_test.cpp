@@ -59,7 +59,7 @@ TEST_F(DownloadUpdatesTest, FetchesGatewayListAndFilesInListOrderBelowTheVersion
     const auto total = report_.BarEvents(kTotalProgressBar);
     EXPECT_EQ((std::vector<testenv::BarEvent>{{kTotalProgressBar, true, 100}, {kTotalProgressBar, false, 0}}),
               total);
-    EXPECT_EQ(0u, boxes_.count());
+    EXPECT_EQ(0u, report_.boxes.size());
 }
 
 TEST_F(DownloadUpdatesTest, OptionKeyChoosesItsFolderAndAllCurrentFilesGiveNothingToFetch) {
@@ -84,6 +84,10 @@ TEST_F(DownloadUpdatesTest, MissingGatewayFailsWithItsStatusText) {
     EXPECT_EQ(discovery::kFailed, Run());
     EXPECT_EQ("최종 버전을 가져오는 데 실패했습니다!", Status());
     EXPECT_EQ((std::vector<std::string>{"gateway.ini"}), RequestedFiles());
+    // The control file's box after its last attempt reaches the run's report.
+    ASSERT_EQ(1u, report_.boxes.size());
+    EXPECT_EQ("QueryInfoStatusCode: 404", report_.boxes[0].text);
+    EXPECT_EQ(base::kErrorBoxType, report_.boxes[0].type);
 }
 
 TEST_F(DownloadUpdatesTest, GatewayWithoutALineForTheKeyFailsWithoutAskingForTheList) {
@@ -98,6 +102,11 @@ TEST_F(DownloadUpdatesTest, MissingListFailsWithItsStatusText) {
     site_.PutFile("gateway.ini", "1.0\r\n");
     EXPECT_EQ(discovery::kFailed, Run());
     EXPECT_EQ("업데이트 목록을 가져오는 데 실패했습니다!", Status());
+    // The gateway came and the list did not: neither counted a byte in the
+    // window, and the list's box was reported.
+    EXPECT_TRUE(report_.reports.empty());
+    ASSERT_EQ(1u, report_.boxes.size());
+    EXPECT_EQ("QueryInfoStatusCode: 404", report_.boxes[0].text);
 }
 
 TEST_F(DownloadUpdatesTest, SkinFileAmongTenOthersIsFetchedAlone) {
@@ -159,7 +168,7 @@ TEST_F(DownloadUpdatesTest, ThirdOfFiveTransfersFailingStopsTheRun) {
     const auto requested = RequestedFiles();
     EXPECT_EQ("v/f2.dat", requested.back());
     EXPECT_EQ(0u, state_.m_mapUpdatedFiles.count("f2.dat"));
-    EXPECT_GE(boxes_.count(), 1u);  // the transfer layer's own error box
+    EXPECT_GE(report_.boxes.size(), 1u);  // the transfer layer's own error box
 }
 
 // A list entry whose name cannot be a file ends the run at its turn: no
@@ -197,7 +206,7 @@ TEST_F(SignedReleaseTest, SignatureIsCheckedRightAfterTheListAndItsSerialIsKept)
     EXPECT_EQ((std::vector<std::string>{"gateway.ini", "v/Arkenfel_List.ini", "v/Arkenfel_Release.sig", "v/a.dat",
                                         "v/b.dat"}),
               RequestedFiles());
-    EXPECT_EQ(0u, boxes_.count());
+    EXPECT_EQ(0u, report_.boxes.size());
     EXPECT_EQ(500u, base::ReadReleaseSerial());
     EXPECT_EQ(files_[0].second, testenv::ReadFileBytes(install_ / "a.dat_"));
     EXPECT_FALSE(testenv::FileExists(install_ / "Arkenfel_Release.sig_"));
@@ -210,16 +219,16 @@ TEST_F(SignedReleaseTest, AReleaseForOneChannelIsTakenOnlyByUpdatersThatChoseIts
     PublishSigned(files_, 500, "v", "test_release_key.pem", {"beta"});
     site_.PutFile("gateway.ini", "v\r\nbeta=v\r\n");
     ASSERT_EQ(discovery::kFetched, Run("beta"));
-    EXPECT_EQ(0u, boxes_.count());
+    EXPECT_EQ(0u, report_.boxes.size());
     // An updater started for a key the gateway lacks falls back to the plain
     // line, and so to a channel the release is not published for.
     site_.SetFaults({});
     EXPECT_EQ(discovery::kFailed, Run("stable"));
     EXPECT_EQ((std::vector<std::string>{"gateway.ini", "v/Arkenfel_List.ini", "v/Arkenfel_Release.sig"}),
               RequestedFiles());
-    ASSERT_EQ(1u, boxes_.count());
+    ASSERT_EQ(1u, report_.boxes.size());
     EXPECT_EQ("업데이트 서명이 다른 채널의 것입니다.\n서명이 확인되지 않은 업데이트는 설치하지 않습니다.",
-              boxes_.boxes()[0].text);
+              report_.boxes[0].text);
 }
 
 // Every request of a file, as "<kind> <range>".
@@ -269,7 +278,7 @@ TEST_F(SignedReleaseTest, FilesComeWithOneRangedRequestFromTheSignedSizeAndAFail
     uint64_t reported = 0;
     for (const auto& record : report_.reports) reported += record.lastChunk;
     EXPECT_EQ(1000u + 2000u + 3000u + 40u, reported);
-    EXPECT_EQ(0u, boxes_.count());
+    EXPECT_EQ(0u, report_.boxes.size());
 
     // A server whose file does not match the signature cannot keep the
     // updater asking: the fresh start is the last.
@@ -279,8 +288,8 @@ TEST_F(SignedReleaseTest, FilesComeWithOneRangedRequestFromTheSignedSizeAndAFail
     leavePartial(content.substr(0, 1000));
     EXPECT_EQ(discovery::kFailed, Run());
     EXPECT_EQ((std::vector<std::string>{"range bytes=1000-2999", "range bytes=0-2999"}), Kinds(site_, "v/a.dat"));
-    ASSERT_EQ(1u, boxes_.count());
-    EXPECT_EQ(0u, boxes_.boxes()[0].text.find("[a.dat] 파일이 업데이트 서명과 일치하지 않습니다."));
+    ASSERT_EQ(1u, report_.boxes.size());
+    EXPECT_EQ(0u, report_.boxes[0].text.find("[a.dat] 파일이 업데이트 서명과 일치하지 않습니다."));
     EXPECT_FALSE(testenv::FileExists(install_ / "a.dat_"));
     EXPECT_FALSE(testenv::FileExists(install_ / "a.$ver$"));
 }
@@ -312,14 +321,14 @@ TEST_F(SignedReleaseTest, EveryRefusalFetchesNoFileAndAcceptsNoSerial) {
         base::WriteReleaseSerial(500);
         site_.SetFaults({});
         test.setUp();
-        const size_t boxesBefore = boxes_.count();
+        const size_t boxesBefore = report_.boxes.size();
         EXPECT_EQ(discovery::kFailed, Run());
         EXPECT_EQ((std::vector<std::string>{"gateway.ini", "v/Arkenfel_List.ini", "v/Arkenfel_Release.sig"}),
                   RequestedFiles());
         EXPECT_EQ(std::vector<std::string>{}, StagedNames());
         EXPECT_EQ("업데이트 서명 확인에 실패했습니다!", Status());
-        ASSERT_LT(boxesBefore, boxes_.count());
-        EXPECT_EQ(test.reason + notInstalled, boxes_.boxes().back().text);
+        ASSERT_LT(boxesBefore, report_.boxes.size());
+        EXPECT_EQ(test.reason + notInstalled, report_.boxes.back().text);
         EXPECT_EQ(500u, base::ReadReleaseSerial());
     }
 }
@@ -330,8 +339,8 @@ TEST_F(SignedReleaseTest, StagedFileThatDiffersFromTheSignatureIsDeletedAndFetch
     tampered[100] ^= 1;  // a byte the sampled fingerprint does not look at
     site_.PutFile("v/a.dat", tampered);
     EXPECT_EQ(discovery::kFailed, Run());
-    ASSERT_EQ(1u, boxes_.count());
-    EXPECT_EQ(0u, boxes_.boxes()[0].text.find("[a.dat] 파일이 업데이트 서명과 일치하지 않습니다."));
+    ASSERT_EQ(1u, report_.boxes.size());
+    EXPECT_EQ(0u, report_.boxes[0].text.find("[a.dat] 파일이 업데이트 서명과 일치하지 않습니다."));
     EXPECT_EQ(std::vector<std::string>{"Arkenfel_List.ini_"}, StagedNames());
     EXPECT_FALSE(testenv::FileExists(install_ / "a.$ver$"));
     EXPECT_TRUE(state_.m_mapFetched.empty());
@@ -372,7 +381,7 @@ TEST_F(SignedReleaseTest, AStagedFileIsInstalledAsItWasChecked) {
     ASSERT_TRUE(discovery::InstallStagedFile(state_, entry, staged, target));
     EXPECT_TRUE(files_[0].second == testenv::ReadFileBytes(target));
     EXPECT_FALSE(testenv::FileExists(staged));
-    EXPECT_EQ(0u, boxes_.count());
+    EXPECT_EQ(0u, report_.boxes.size());
 }
 
 // The release installed last, kept in the install folder, decides what later
@@ -390,6 +399,7 @@ TEST_F(SignedReleaseTest, TheKeptReleaseAdmitsItsOwnFilesOnly) {
 
     discovery::UpdateState later;
     later.m_builtInRoots = state_.m_builtInRoots;
+    later.report = &report_;
     auto gate = discovery::GateOfKeptRelease(install_.path(), later);
     ASSERT_TRUE(gate);
     base::UniqueFile held;
@@ -401,17 +411,17 @@ TEST_F(SignedReleaseTest, TheKeptReleaseAdmitsItsOwnFilesOnly) {
     EXPECT_EQ(files_[1].second, bytes);
     const std::string system = base::SystemFolder() + "\\regsvr32.exe";
     EXPECT_EQ(install::GateResult::kAdmitted, gate->Admit(system, held));
-    EXPECT_EQ(0u, boxes_.count());
+    EXPECT_EQ(0u, report_.boxes.size());
 
     testenv::WriteFileBytes(install_ / "b.dat", "changed");
     testenv::WriteFileBytes(install_ / "planted.exe", "planted");
     EXPECT_EQ(install::GateResult::kRefused, gate->Admit(install_ / "b.dat", held));
     EXPECT_EQ(install::GateResult::kRefused, gate->ReadInstructions(install_ / "planted.exe", bytes));
     EXPECT_EQ(install::GateResult::kMissing, gate->Admit(install_ / "absent.exe", held));
-    ASSERT_EQ(2u, boxes_.count());
+    ASSERT_EQ(2u, report_.boxes.size());
     EXPECT_EQ("[b.dat] 파일이 업데이트 서명과 일치하지 않습니다.\n사용하지 않고 지웠습니다. 다음 실행 때 다시 받습니다.",
-              boxes_.boxes()[0].text);
-    EXPECT_EQ("[planted.exe] 파일이 업데이트 서명에 없습니다.\n서명된 업데이트의 파일만 사용합니다.", boxes_.boxes()[1].text);
+              report_.boxes[0].text);
+    EXPECT_EQ("[planted.exe] 파일이 업데이트 서명에 없습니다.\n서명된 업데이트의 파일만 사용합니다.", report_.boxes[1].text);
     EXPECT_FALSE(testenv::FileExists(install_ / "b.dat"));
 
     // A record that does not hold admits nothing of the install folder; on a
@@ -422,7 +432,7 @@ TEST_F(SignedReleaseTest, TheKeptReleaseAdmitsItsOwnFilesOnly) {
     gate = discovery::GateOfKeptRelease(install_.path(), later);
     ASSERT_TRUE(gate);
     EXPECT_EQ(install::GateResult::kRefused, gate->Admit(install_ / "a.dat", held));
-    EXPECT_EQ(0u, boxes_.boxes().back().text.find("[a.dat] 파일을 확인할 수 없습니다."));
+    EXPECT_EQ(0u, report_.boxes.back().text.find("[a.dat] 파일을 확인할 수 없습니다."));
     base::WriteInstalledRelease(nullptr);
     EXPECT_FALSE(discovery::GateOfKeptRelease(install_.path(), later));
 }
@@ -450,11 +460,12 @@ TEST_F(SignedReleaseTest, AnOlderGenuineRecordPutBackVouchesForNothing) {
     testenv::WriteFileBytes(install_ / "a.dat", files_[0].second);
     discovery::UpdateState later;
     later.m_builtInRoots = state_.m_builtInRoots;
+    later.report = &report_;
     const auto gate = discovery::GateOfKeptRelease(install_.path(), later);
     ASSERT_TRUE(gate);
     base::UniqueFile held;
     EXPECT_EQ(install::GateResult::kRefused, gate->Admit(install_ / "a.dat", held));
-    EXPECT_EQ(0u, boxes_.boxes().back().text.find("[a.dat] 파일을 확인할 수 없습니다."));
+    EXPECT_EQ(0u, report_.boxes.back().text.find("[a.dat] 파일을 확인할 수 없습니다."));
 }
 
 // The build's lowest serial holds on a machine that has accepted nothing
@@ -464,8 +475,8 @@ TEST_F(SignedReleaseTest, TheBuildsLowestSerialHoldsAndAUserValueDecidesNothing)
     state_.m_trustFloor.serial = 600;
     PublishSigned(files_, 500);
     EXPECT_EQ(discovery::kFailed, Run());
-    ASSERT_EQ(1u, boxes_.count());
-    EXPECT_EQ(0u, boxes_.boxes()[0].text.find("이미 설치한 업데이트보다 오래된 업데이트입니다."));
+    ASSERT_EQ(1u, report_.boxes.size());
+    EXPECT_EQ(0u, report_.boxes[0].text.find("이미 설치한 업데이트보다 오래된 업데이트입니다."));
 
     HKEY user = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\VANTERO\\UPDATER", 0, nullptr, 0,

@@ -82,8 +82,8 @@ TEST_F(DownloadUpdatesTest, AnAnswerLongerThanTheListedSizeWritesNothing) {
     EXPECT_TRUE(site_.Requests("v/big.dat", "range").empty());
     EXPECT_FALSE(testenv::FileExists(install_ / "big.dat_"));
     EXPECT_EQ(0u, MostReported(report_, 100000));
-    ASSERT_EQ(1u, boxes_.count());
-    EXPECT_EQ("Size is different: 100000:1000000", boxes_.boxes()[0].text);
+    ASSERT_EQ(1u, report_.boxes.size());
+    EXPECT_EQ("Size is different: 100000:1000000", report_.boxes[0].text);
 }
 
 TEST_F(SignedReleaseTest, AnAnswerLongerThanTheSignedSizeWritesNothing) {
@@ -96,8 +96,8 @@ TEST_F(SignedReleaseTest, AnAnswerLongerThanTheSignedSizeWritesNothing) {
     EXPECT_TRUE(site_.Requests("v/a.dat", "whole").empty());
     EXPECT_EQ("", testenv::ReadFileBytes(install_ / "a.dat_"));
     EXPECT_EQ(0u, MostReported(report_, 3000));
-    ASSERT_EQ(1u, boxes_.count());
-    EXPECT_EQ("파일 길이가 일치하지 않습니다.", boxes_.boxes()[0].text);
+    ASSERT_EQ(1u, report_.boxes.size());
+    EXPECT_EQ("파일 길이가 일치하지 않습니다.", report_.boxes[0].text);
 }
 
 // A gateway or a list over its cap fails like a failed fetch: nothing of it
@@ -106,7 +106,7 @@ TEST_F(DownloadUpdatesTest, AGatewayOrAListOverItsCapIsRefusedUnread) {
     site_.PutFile("gateway.ini", "v\r\n" + std::string(70 * 1024, ';') + "\r\n");
     EXPECT_EQ(discovery::kFailed, Run());
     EXPECT_EQ("최종 버전을 가져오는 데 실패했습니다!", Status());
-    EXPECT_EQ("Size is over the limit: 65536:71685", boxes_.boxes().back().text);
+    EXPECT_EQ("Size is over the limit: 65536:71685", report_.boxes.back().text);
 
     site_.PutFile("gateway.ini", "v\r\n");
     PutRelease("v", {{"a.dat", Content("a", 300)}});
@@ -119,7 +119,7 @@ TEST_F(DownloadUpdatesTest, AGatewayOrAListOverItsCapIsRefusedUnread) {
     const size_t before = MemoryInUse();
     EXPECT_EQ(discovery::kFailed, Run());
     EXPECT_EQ("업데이트 목록을 가져오는 데 실패했습니다!", Status());
-    EXPECT_EQ(0u, boxes_.boxes().back().text.find("Size is over the limit: 16777216:"));
+    EXPECT_EQ(0u, report_.boxes.back().text.find("Size is over the limit: 16777216:"));
     EXPECT_EQ(std::vector<std::string>{}, StagedNames());
     EXPECT_LT(MemoryInUse(), before + (8u << 20));
 }
@@ -129,7 +129,7 @@ TEST_F(SignedReleaseTest, ASignatureFileOverItsCapIsRefusedUnread) {
     site_.PutFile("v/Arkenfel_Release.sig", std::string((16u << 20) + 1, 'x'));
     EXPECT_EQ(discovery::kFailed, Run());
     EXPECT_EQ("업데이트 서명 확인에 실패했습니다!", Status());
-    EXPECT_EQ(0u, boxes_.boxes().back().text.find("업데이트 서명 파일을 받을 수 없습니다."));
+    EXPECT_EQ(0u, report_.boxes.back().text.find("업데이트 서명 파일을 받을 수 없습니다."));
     EXPECT_EQ(std::vector<std::string>{}, StagedNames());
 }
 

@@ -8,7 +8,7 @@
 #include "install/process_launch.h"
 #include "install/script_keywords.h"
 #include "tests/integration/install/install_test_support.h"
-#include "tests/support/captured_boxes.h"
+#include "tests/support/recording_report.h"
 #include "tests/support/test_env.h"
 
 namespace {
@@ -31,12 +31,12 @@ protected:
     }
     bool Run(const std::string& text) {
         testenv::WriteFileBytes(script_, text);
-        return install::RunPostUpdateScript(script_, dir_.path(), install::OpenGate());
+        return install::RunPostUpdateScript(script_, dir_.path(), install::OpenGate(), report_);
     }
 
     testenv::ScratchDir dir_{"script"};
     std::string script_ = dir_ / "Arkenfel_Update.ini";
-    testenv::CapturedBoxes boxes_;
+    testenv::RecordingReport report_;
 };
 
 TEST_F(Script, NameIsTheExecutablesWithIni) {
@@ -47,15 +47,15 @@ TEST_F(Script, NameIsTheExecutablesWithIni) {
 TEST_F(Script, WaitMinusOneSucceedsOnlyOnExitCodeZero) {
     EXPECT_TRUE(Run(Installer(300, "ok.rec", 0) + "|$WAIT$:-1\r\n"));
     EXPECT_EQ(1, CountRecordedLines(dir_ / "ok.rec"));
-    EXPECT_EQ(0u, boxes_.count());
+    EXPECT_EQ(0u, report_.boxes.size());
     EXPECT_FALSE(FileExists(script_));
 
     const std::string failing = Installer(300, "bad.rec", 3) + "|$WAIT$:-1";
     EXPECT_FALSE(Run("  " + failing + "  \r\n"));
     EXPECT_EQ(1, CountRecordedLines(dir_ / "bad.rec"));
-    ASSERT_EQ(1u, boxes_.count());
-    EXPECT_EQ(failing + kFailedLine, boxes_.boxes()[0].text);
-    EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONERROR), boxes_.boxes()[0].type);
+    ASSERT_EQ(1u, report_.boxes.size());
+    EXPECT_EQ(failing + kFailedLine, report_.boxes[0].text);
+    EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONERROR), report_.boxes[0].type);
     EXPECT_FALSE(FileExists(script_));
 }
 
@@ -89,7 +89,7 @@ TEST_F(Script, RegistryVersionGatesTheInstaller) {
     EXPECT_EQ(2, CountRecordedLines(dir_ / "gated.rec"));
     // Program lines never write the registry themselves.
     EXPECT_EQ("1.3", key.GetString("Version"));
-    EXPECT_EQ(0u, boxes_.count());
+    EXPECT_EQ(0u, report_.boxes.size());
 }
 
 TEST_F(Script, UnknownRootOrAbsentKeyCountsAsVersionZero) {
@@ -114,22 +114,22 @@ TEST_F(Script, HideMarkerIsCaseSensitiveAndStartsTheRestOfTheLine) {
     // "$hide$" stays part of the command: that program does not exist, and
     // "file not found" is not reported.
     EXPECT_FALSE(FileExists(dir_ / "lower.rec"));
-    EXPECT_EQ(0u, boxes_.count());
+    EXPECT_EQ(0u, report_.boxes.size());
     EXPECT_FALSE(FileExists(script_));
 }
 
 TEST_F(Script, EmptyKeywordFieldMeansNoWait) {
     const std::string line = Installer(1000, "nowait.rec") + "|";
     EXPECT_FALSE(Run(line + "\r\n"));
-    ASSERT_EQ(1u, boxes_.count());
-    EXPECT_EQ(line + kFailedLine, boxes_.boxes()[0].text);
+    ASSERT_EQ(1u, report_.boxes.size());
+    EXPECT_EQ(line + kFailedLine, report_.boxes[0].text);
     ::Sleep(1200);
 }
 
 TEST_F(Script, KeywordsMatchInUpperCaseAnywhereInTheField) {
     EXPECT_TRUE(Run(Installer(300, "k.rec") + "|$wait$:10000\r\n" + Installer(300, "k.rec") + "| x$WAIT$:10000 \r\n"));
     EXPECT_EQ(2, CountRecordedLines(dir_ / "k.rec"));
-    EXPECT_EQ(0u, boxes_.count());
+    EXPECT_EQ(0u, report_.boxes.size());
 
     base::StringList fields = {"p", "$Reg_Value$: Abc ", "$WAIT$:1", "nothing", "$WAIT$:2"};
     const install::ScriptKeywords keywords = install::ParseScriptKeywords(fields);
@@ -148,7 +148,7 @@ TEST_F(Script, FailedLineStopsTheRestAndTheScriptIsGone) {
     ::Sleep(500);
     EXPECT_FALSE(FileExists(dir_ / "3.rec"));
     EXPECT_FALSE(FileExists(dir_ / "4.rec"));
-    EXPECT_EQ(1u, boxes_.count());
+    EXPECT_EQ(1u, report_.boxes.size());
     EXPECT_FALSE(FileExists(script_));
 }
 
@@ -161,16 +161,16 @@ TEST_F(Script, AFailedLineOfThousandsOfFieldsIsEchoedCut) {
     for (int i = 0; i < 4; ++i) korean += "가나다라마바사아자차카타파하";
     EXPECT_FALSE(Run(line + "\r\n"));
     EXPECT_FALSE(Run(korean + "\r\n"));
-    ASSERT_EQ(2u, boxes_.count());
+    ASSERT_EQ(2u, report_.boxes.size());
     const std::string mark = " ..." + std::string(kFailedLine);
-    for (const std::string& text : {boxes_.boxes()[0].text, boxes_.boxes()[1].text}) {
+    for (const std::string& text : {report_.boxes[0].text, report_.boxes[1].text}) {
         ASSERT_GT(text.size(), mark.size());
         EXPECT_LE(text.size(), 300 + mark.size());
         EXPECT_EQ(mark, text.substr(text.size() - mark.size()));
     }
-    EXPECT_EQ(0u, line.find(boxes_.boxes()[0].text.substr(0, 300)));
+    EXPECT_EQ(0u, line.find(report_.boxes[0].text.substr(0, 300)));
     // 217 single bytes before the Korean field: byte 300 is a lead byte.
-    EXPECT_EQ(korean.substr(0, 299) + mark, boxes_.boxes()[1].text);
+    EXPECT_EQ(korean.substr(0, 299) + mark, report_.boxes[1].text);
 }
 
 // Names that cannot be files fail at once: the font functions never come
@@ -180,17 +180,17 @@ TEST_F(Script, NamesThatCannotBeFilesFailAtOnce) {
     const std::string program = "nosuch.exe " + std::string(40000, 'p') + "|$WAIT$:-1";
     EXPECT_FALSE(Run(font + "\r\n"));
     EXPECT_FALSE(Run(program + "\r\n"));
-    ASSERT_EQ(2u, boxes_.count());
-    EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONERROR), boxes_.boxes()[1].type);
-    EXPECT_FALSE(install::StartProgram(install::OpenGate(), std::string(40000, 's'), false));
-    ASSERT_EQ(3u, boxes_.count());
-    EXPECT_NE(std::string::npos, boxes_.boxes()[2].text.find("Run Error: [206]"));
-    EXPECT_LT(boxes_.boxes()[2].text.size(), 1000u);
+    ASSERT_EQ(2u, report_.boxes.size());
+    EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONERROR), report_.boxes[1].type);
+    EXPECT_FALSE(install::StartProgram(install::OpenGate(), report_, std::string(40000, 's'), false));
+    ASSERT_EQ(3u, report_.boxes.size());
+    EXPECT_NE(std::string::npos, report_.boxes[2].text.find("Run Error: [206]"));
+    EXPECT_LT(report_.boxes[2].text.size(), 1000u);
 }
 
 TEST_F(Script, MissingScriptFailsSilently) {
-    EXPECT_FALSE(install::RunPostUpdateScript(script_, dir_.path(), install::OpenGate()));
-    EXPECT_EQ(0u, boxes_.count());
+    EXPECT_FALSE(install::RunPostUpdateScript(script_, dir_.path(), install::OpenGate(), report_));
+    EXPECT_EQ(0u, report_.boxes.size());
 }
 
 class FontLine : public Script {
@@ -221,7 +221,7 @@ TEST_F(FontLine, InstallsOnceThenIsSkippedWhenTheValueMatches) {
     TempRegistryKey key(HKEY_CURRENT_USER, "Software\\ArkenfelTests\\Font");
     const std::string line = std::string(kFont) + "|" + regPath_ + "|$REG_VALUE$:1\r\n";
     EXPECT_TRUE(Run(line));
-    EXPECT_EQ(0u, boxes_.count());
+    EXPECT_EQ(0u, report_.boxes.size());
     EXPECT_TRUE(FileExists(installed_));
     EXPECT_EQ("1", key.GetString("Font"));
 
@@ -239,55 +239,55 @@ TEST_F(FontLine, FailsWithoutARegistryPathOrAnExistingKey) {
     const std::string noPath = std::string(kFont) + "|$REG_VALUE$:1";
     EXPECT_FALSE(Run(noPath + "\r\n"));
     EXPECT_TRUE(FileExists(installed_));  // copied all the same
-    ASSERT_EQ(1u, boxes_.count());
-    EXPECT_EQ(noPath + kFailedLine, boxes_.boxes()[0].text);
+    ASSERT_EQ(1u, report_.boxes.size());
+    EXPECT_EQ(noPath + kFailedLine, report_.boxes[0].text);
 
     installtest::DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\ArkenfelTests\\Font");
     EXPECT_FALSE(Run(std::string(kFont) + "|" + regPath_ + "|$REG_VALUE$:1\r\n"));
     HKEY created = nullptr;
     EXPECT_NE(ERROR_SUCCESS, ::RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\ArkenfelTests\\Font", 0, KEY_READ, &created));
-    EXPECT_EQ(2u, boxes_.count());
+    EXPECT_EQ(2u, report_.boxes.size());
 }
 
 TEST(StartProgram, JoinsArgumentsAndReportsOnlyRealStartFailures) {
     testenv::ScratchDir dir("start");
-    testenv::CapturedBoxes boxes;
+    testenv::RecordingReport report;
     ASSERT_TRUE(::CopyFileA((testenv::BinDir() + "fixture_sleeper.exe").c_str(), (dir / "run.exe").c_str(), FALSE));
-    EXPECT_TRUE(install::StartProgram(install::OpenGate(), dir / "run.exe", true, ("0 " + dir / "run.rec").c_str()));
+    EXPECT_TRUE(install::StartProgram(install::OpenGate(), report, dir / "run.exe", true, ("0 " + dir / "run.rec").c_str()));
     ASSERT_TRUE(installtest::WaitForFile(dir / "run.rec"));
     EXPECT_NE(std::string::npos, testenv::ReadFileBytes(dir / "run.rec").find("run.exe 0 " + dir / "run.rec"));
 
-    EXPECT_FALSE(install::StartProgram(install::OpenGate(), dir / "missing.exe", false));
-    EXPECT_EQ(0u, boxes.count());
+    EXPECT_FALSE(install::StartProgram(install::OpenGate(), report, dir / "missing.exe", false));
+    EXPECT_EQ(0u, report.boxes.size());
 
     // A file that is no program fails with ERROR_BAD_EXE_FORMAT, which is shown.
     testenv::WriteFileBytes(dir / "bad.exe", "not a program");
-    EXPECT_FALSE(install::StartProgram(install::OpenGate(), dir / "bad.exe", false, "/q"));
-    ASSERT_EQ(1u, boxes.count());
+    EXPECT_FALSE(install::StartProgram(install::OpenGate(), report, dir / "bad.exe", false, "/q"));
+    ASSERT_EQ(1u, report.boxes.size());
     const std::string head = dir / "bad.exe /q\r\nRun Error: [193] ";
-    EXPECT_EQ(0u, boxes.boxes()[0].text.find(head)) << boxes.boxes()[0].text;
-    EXPECT_GT(boxes.boxes()[0].text.size(), head.size());
-    EXPECT_EQ(static_cast<UINT>(MB_OK), boxes.boxes()[0].type);
+    EXPECT_EQ(0u, report.boxes[0].text.find(head)) << report.boxes[0].text;
+    EXPECT_GT(report.boxes[0].text.size(), head.size());
+    EXPECT_EQ(static_cast<UINT>(MB_OK), report.boxes[0].type);
     ::Sleep(300);
 }
 
 // How each starter asks the program to show itself.
 TEST(StartProgram, HideFlagStartsHiddenAndTheScriptMarkerSetsIt) {
     testenv::ScratchDir dir("showstate");
-    testenv::CapturedBoxes boxes;
+    testenv::RecordingReport report;
     const std::string program = testenv::BinDir() + "fixture_startinfo.exe";
-    EXPECT_TRUE(install::StartProgram(install::OpenGate(), program, true, (dir / "hidden.txt").c_str()));
-    EXPECT_TRUE(install::StartProgram(install::OpenGate(), program + " " + dir / "shown.txt", false));
+    EXPECT_TRUE(install::StartProgram(install::OpenGate(), report, program, true, (dir / "hidden.txt").c_str()));
+    EXPECT_TRUE(install::StartProgram(install::OpenGate(), report, program + " " + dir / "shown.txt", false));
     EXPECT_EQ(0u, install::RunAndWait(install::OpenGate(), program, (dir / "waited.txt").c_str()));
     testenv::WriteFileBytes(dir / "script.ini", "$HIDE$ fixture_startinfo.exe " + dir / "script.txt\r\n");
-    EXPECT_TRUE(install::RunPostUpdateScript(dir / "script.ini", dir.path(), install::OpenGate()));
+    EXPECT_TRUE(install::RunPostUpdateScript(dir / "script.ini", dir.path(), install::OpenGate(), report));
     for (const char* file : {"hidden.txt", "shown.txt", "script.txt"}) ASSERT_TRUE(installtest::WaitForFile(dir / file));
 
     EXPECT_EQ("flags=1 show=0", testenv::ReadFileBytes(dir / "hidden.txt"));
     EXPECT_EQ("flags=1 show=1", testenv::ReadFileBytes(dir / "shown.txt"));
     EXPECT_EQ("flags=0 show=0", testenv::ReadFileBytes(dir / "waited.txt"));
     EXPECT_EQ("flags=1 show=0", testenv::ReadFileBytes(dir / "script.txt"));
-    EXPECT_EQ(0u, boxes.count());
+    EXPECT_EQ(0u, report.boxes.size());
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include "install/process_launch.h"
 #include "install/program_path.h"
 #include "tests/integration/install/install_test_support.h"
-#include "tests/support/captured_boxes.h"
+#include "tests/support/recording_report.h"
 #include "tests/support/test_env.h"
 
 namespace {
@@ -79,14 +79,14 @@ public:
 
 TEST(StartProgram, AsksTheGateWithTheFullPathAndStartsNothingItRefuses) {
     testenv::ScratchDir dir("gated_start");
-    testenv::CapturedBoxes boxes;
+    testenv::RecordingReport report;
     const std::string program = dir / "run.exe";
     ASSERT_TRUE(::CopyFileA((testenv::BinDir() + "fixture_sleeper.exe").c_str(), program.c_str(), FALSE));
     RefusingGate gate;
-    EXPECT_FALSE(install::StartProgram(gate, "\"" + program + "\" 0 " + dir / "a.rec", false));
+    EXPECT_FALSE(install::StartProgram(gate, report, "\"" + program + "\" 0 " + dir / "a.rec", false));
     EXPECT_EQ(static_cast<DWORD>(-1), install::RunForExitCode(gate, program + " 0 " + dir / "b.rec", INFINITE));
     EXPECT_EQ((std::vector<std::string>{program, program}), gate.asked);
-    EXPECT_EQ(0u, boxes.count());
+    EXPECT_EQ(0u, report.boxes.size());
     ::Sleep(300);
     EXPECT_FALSE(testenv::FileExists(dir / "a.rec"));
     EXPECT_FALSE(testenv::FileExists(dir / "b.rec"));

@@ -1,6 +1,7 @@
 // Running-program detection with real processes (fixture_holdfile holds a file
-// exclusively, fixture_loaddll keeps a DLL loaded), the real retry dialog from
-// the updater's resources, and the helper extraction that depends on both.
+// exclusively, fixture_loaddll keeps a DLL loaded), the window's report asking
+// with the real retry dialog from the updater's resources, and the helper
+// extraction that depends on both.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "app/updater_resources.h"
+#include "app/window_report.h"
 #include "base/ansi_text.h"
 #include "base/unique_handle.h"
 #include "install/instance_checker.h"
@@ -16,6 +18,7 @@
 #include "res/resource.h"
 #include "tests/integration/install/dialog_answerer.h"
 #include "tests/integration/install/install_test_support.h"
+#include "tests/support/recording_report.h"
 #include "tests/support/test_env.h"
 
 namespace {
@@ -110,10 +113,9 @@ TEST_F(RunningPrograms, LoadedDllIsInUseEvenWhenItsPathOpens) {
 
 TEST_F(RunningPrograms, NothingInUseShowsNoDialog) {
     testenv::WriteFileBytes(dir_ / "free.txt", "x");
-    DialogAnswerer answerer([](int) { return IDCANCEL; });
-    EXPECT_EQ(0, install::WaitForFilesFree({dir_ / "free.txt", dir_ / "missing.txt"}));
-    EXPECT_TRUE(install::WaitForFileFree(dir_ / "free.txt"));
-    EXPECT_TRUE(answerer.listedTexts().empty());
+    testenv::RecordingReport report;
+    EXPECT_EQ(0, install::WaitForFilesFree({dir_ / "free.txt", dir_ / "missing.txt"}, report));
+    EXPECT_TRUE(report.heldFiles.empty());
 }
 
 TEST_F(RunningPrograms, RetryWhileHeldAsksAgainAndCancelReturnsTheCount) {
@@ -122,7 +124,8 @@ TEST_F(RunningPrograms, RetryWhileHeldAsksAgainAndCancelReturnsTheCount) {
     auto holdA = Hold(dir_ / "a.txt");
     auto holdB = Hold(dir_ / "b.txt");
     DialogAnswerer answerer([](int index) { return index == 0 ? IDC_RETRY : IDCANCEL; });
-    EXPECT_EQ(2, install::WaitForFilesFree({dir_ / "a.txt", dir_ / "free.txt", dir_ / "b.txt"}));
+    app::WindowReport window;
+    EXPECT_EQ(2, install::WaitForFilesFree({dir_ / "a.txt", dir_ / "free.txt", dir_ / "b.txt"}, window));
     const std::string listed = base::ToUpperAnsi(dir_ / "a.txt") + "\r\n" + base::ToUpperAnsi(dir_ / "b.txt") + "\r\n";
     EXPECT_EQ(std::vector<std::string>({listed, listed}), answerer.listedTexts());
 }
@@ -134,7 +137,8 @@ TEST_F(RunningPrograms, RetryAfterTheProgramEndedSucceeds) {
         holder->End();
         return IDC_RETRY;
     });
-    EXPECT_TRUE(install::WaitForFileFree(dir_ / "a.txt"));
+    app::WindowReport window;
+    EXPECT_EQ(0, install::WaitForFilesFree({dir_ / "a.txt"}, window));
     EXPECT_EQ(1u, answerer.listedTexts().size());
 }
 
@@ -142,6 +146,7 @@ class HelperHandOff : public RunningPrograms {
 protected:
     std::string built_ = testenv::ReadFileBytes(testenv::BinDir() + "UpdateHelper.exe");
     std::string path_ = dir_ / "UpdateHelper.exe";
+    testenv::RecordingReport report_;  // gives up when asked to retry
 };
 
 TEST_F(HelperHandOff, ExtractedHelperIsTheBuiltOneByteForByte) {
@@ -153,10 +158,9 @@ TEST_F(HelperHandOff, ExtractedHelperIsTheBuiltOneByteForByte) {
 
 TEST_F(HelperHandOff, IdleHelperIsOverwrittenWithoutADialog) {
     testenv::WriteFileBytes(path_, std::string(3 * built_.size(), 'x'));
-    DialogAnswerer answerer([](int) { return IDCANCEL; });
-    EXPECT_TRUE(install::PrepareUpdateHelper(path_));
+    EXPECT_TRUE(install::PrepareUpdateHelper(report_, path_));
     EXPECT_TRUE(testenv::ReadFileBytes(path_) == built_);
-    EXPECT_TRUE(answerer.listedTexts().empty());
+    EXPECT_TRUE(report_.heldFiles.empty());
 }
 
 TEST_F(HelperHandOff, RunningHelperBringsUpTheDialogAndCancelKeepsIt) {
@@ -164,9 +168,8 @@ TEST_F(HelperHandOff, RunningHelperBringsUpTheDialogAndCancelKeepsIt) {
     const std::string before = testenv::ReadFileBytes(path_);
     Child helper(path_ + " 60000 " + dir_ / "helper.rec");
     ASSERT_TRUE(installtest::WaitForFile(dir_ / "helper.rec"));
-    DialogAnswerer answerer([](int) { return IDCANCEL; });
-    EXPECT_FALSE(install::PrepareUpdateHelper(path_));
-    EXPECT_EQ(std::vector<std::string>({base::ToUpperAnsi(path_) + "\r\n"}), answerer.listedTexts());
+    EXPECT_FALSE(install::PrepareUpdateHelper(report_, path_));
+    EXPECT_EQ(std::vector<base::StringList>({{base::ToUpperAnsi(path_)}}), report_.heldFiles);
     EXPECT_TRUE(testenv::ReadFileBytes(path_) == before);
 }
 
@@ -176,14 +179,15 @@ TEST_F(HelperHandOff, OnlyTheCarriedHelperIsStarted) {
     const std::string sleeper = testenv::BinDir() + "fixture_sleeper.exe";
     ASSERT_TRUE(install::ExtractUpdateHelper(path_));
     ASSERT_TRUE(::CopyFileA(sleeper.c_str(), path_.c_str(), FALSE));
-    EXPECT_FALSE(install::StartUpdateHelper(path_, "0 " + dir_ / "swapped.rec"));
+    EXPECT_FALSE(install::StartUpdateHelper(report_, path_, "0 " + dir_ / "swapped.rec"));
 
     ASSERT_TRUE(install::ExtractUpdateHelper(path_));
     ASSERT_TRUE(::CopyFileA(sleeper.c_str(), (dir_ / "client.exe").c_str(), FALSE));
     // Restart mode with no process to wait for starts the program at once.
-    EXPECT_TRUE(install::StartUpdateHelper(path_, "/restart \"" + dir_ / "client.exe" + "\" 0 0 0"));
+    EXPECT_TRUE(install::StartUpdateHelper(report_, path_, "/restart \"" + dir_ / "client.exe" + "\" 0 0 0"));
     EXPECT_TRUE(installtest::WaitForFile(dir_ / "client.exe.record"));
     EXPECT_FALSE(testenv::FileExists(dir_ / "swapped.rec"));
+    EXPECT_TRUE(report_.boxes.empty());
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 #include "base/ansi_text.h"
 #include "tests/integration/transfer/transfer_test_support.h"
 #include "tests/server/update_server_client.h"
-#include "tests/support/captured_boxes.h"
+#include "tests/support/recording_report.h"
 #include "tests/support/test_env.h"
 #include "transfer/transfer_errors.h"
 
@@ -106,15 +106,17 @@ TEST(HttpGetFile, ContentLengthMissingOrZero) {
 
 TEST(HttpGetFile, ErrorBoxOnlyWhenAskedFor) {
     TestSite site("get_box");
-    testenv::CapturedBoxes boxes;
+    testenv::RecordingReport report;
+    TransferProgress record;
+    record.report = &report;
     TransferBuffer buffer;
     std::string text;
-    EXPECT_EQ(transfer::HttpGetFile(&text, nullptr, buffer, site.Url("missing.bin"), "", false, transfertest::kAnyLength), 0);
-    EXPECT_EQ(boxes.count(), 0u);
-    EXPECT_EQ(transfer::HttpGetFile(nullptr, nullptr, buffer, site.Url("missing.bin"), "", true, transfertest::kAnyLength), 0);
-    ASSERT_EQ(boxes.count(), 1u);
-    EXPECT_EQ(boxes.boxes()[0].text, "QueryInfoStatusCode: 404");
-    EXPECT_EQ(boxes.boxes()[0].type, 0x1010u);
+    EXPECT_EQ(transfer::HttpGetFile(&text, &record, buffer, site.Url("missing.bin"), "", false, transfertest::kAnyLength), 0);
+    EXPECT_EQ(report.boxes.size(), 0u);
+    EXPECT_EQ(transfer::HttpGetFile(nullptr, &record, buffer, site.Url("missing.bin"), "", true, transfertest::kAnyLength), 0);
+    ASSERT_EQ(report.boxes.size(), 1u);
+    EXPECT_EQ(report.boxes[0].text, "QueryInfoStatusCode: 404");
+    EXPECT_EQ(report.boxes[0].type, 0x1010u);
 }
 
 TEST(HttpGetFile, DownloadsToANewFolderAndChecksTheLength) {

@@ -7,7 +7,7 @@
 #include "base/system_error.h"
 #include "tests/integration/transfer/transfer_test_support.h"
 #include "tests/server/update_server_client.h"
-#include "tests/support/captured_boxes.h"
+#include "tests/support/recording_report.h"
 #include "tests/support/test_env.h"
 #include "transfer/http_transfer.h"
 #include "transfer/resumable_transfer.h"
@@ -26,12 +26,14 @@ protected:
     LengthRule() { site_.PutFile("data.bin", kData); }
     // One download of data.bin; its one box (or "" when none).
     std::string Download(const ExpectedLength& expected, int attempts = 2) {
-        testenv::CapturedBoxes boxes;
+        testenv::RecordingReport report;
+        transfer::TransferProgress record;
+        record.report = &report;
         transfer::TransferBuffer buffer;
-        result_ = transfer::DownloadFileResumable(nullptr, buffer, site_.Url("data.bin"), target(), "v", attempts,
+        result_ = transfer::DownloadFileResumable(&record, buffer, site_.Url("data.bin"), target(), "v", attempts,
                                                   expected);
-        EXPECT_LE(boxes.count(), 1u);
-        return boxes.count() ? boxes.boxes()[0].text : std::string();
+        EXPECT_LE(report.boxes.size(), 1u);
+        return report.boxes.empty() ? std::string() : report.boxes[0].text;
     }
     std::string target() const { return scratch_ / "data.bin_"; }
 

@@ -11,7 +11,7 @@
 
 #include "tests/integration/transfer/transfer_test_support.h"
 #include "tests/server/update_server_client.h"
-#include "tests/support/captured_boxes.h"
+#include "tests/support/recording_report.h"
 #include "tests/support/test_env.h"
 #include "transfer/resumable_transfer.h"
 #include "transfer/run_patience.h"
@@ -34,40 +34,40 @@ protected:
         site_.PutFile("data.bin", kData);
         transfer::BeginRunPatience();
     }
+    // One download of data.bin; its boxes go to report_.
     int Download() {
         transfer::TransferBuffer buffer;
-        return transfer::DownloadFileResumable(nullptr, buffer, site_.Url("data.bin"), target(), "v", 10,
+        transfer::TransferProgress record;
+        record.report = &report_;
+        return transfer::DownloadFileResumable(&record, buffer, site_.Url("data.bin"), target(), "v", 10,
                                                transfer::ExpectedLength::Exactly(kSize));
     }
     std::string target() const { return scratch_ / "data.bin_"; }
 
     testserver::TestSite site_{"pace"};
     testenv::ScratchDir scratch_{"pace"};
+    testenv::RecordingReport report_;
 };
 
 TEST_F(Pace, HeadersThatTrickleAreBrokenOffUntilTheRunsPatienceIsSpent) {
     site_.SetFaults({Fault{"data.bin", "", {}, "trickle_headers"}});
-    testenv::CapturedBoxes boxes;
     const auto start = Clock::now();
     EXPECT_EQ(0, Download());
     // Three answers waited for 3 s each spend the 9 s; the seven attempts left are never sent.
     EXPECT_LT(SecondsSince(start), 14.0);
     EXPECT_EQ(3u, site_.Requests().size());
-    ASSERT_EQ(1u, boxes.count());
-    EXPECT_EQ(kTimedOut, boxes.boxes()[0].text);
+    ASSERT_EQ(1u, report_.boxes.size());
+    EXPECT_EQ(kTimedOut, report_.boxes[0].text);
     EXPECT_FALSE(transfer::RunPatienceLeft());
 }
 
 TEST_F(Pace, ABodyThatFallsBehindIsBrokenOffAndWhatCameIsKeptForTheNextRun) {
     site_.SetFaults({Fault{"data.bin", "range", {}, "trickle", 20000}});
-    {
-        testenv::CapturedBoxes boxes;
-        const auto start = Clock::now();
-        EXPECT_EQ(0, Download());
-        EXPECT_LT(SecondsSince(start), 20.0);
-        ASSERT_EQ(1u, boxes.count());
-        EXPECT_EQ(kTimedOut, boxes.boxes()[0].text);
-    }
+    const auto start = Clock::now();
+    EXPECT_EQ(0, Download());
+    EXPECT_LT(SecondsSince(start), 20.0);
+    ASSERT_EQ(1u, report_.boxes.size());
+    EXPECT_EQ(kTimedOut, report_.boxes[0].text);
     // Every attempt went on where the one before had stopped.
     const auto ranges = site_.Requests("data.bin", "range");
     ASSERT_GE(ranges.size(), 2u);
@@ -79,9 +79,9 @@ TEST_F(Pace, ABodyThatFallsBehindIsBrokenOffAndWhatCameIsKeptForTheNextRun) {
 
     transfer::BeginRunPatience();
     site_.SetFaults({});
-    testenv::CapturedBoxes boxes;
+    report_.boxes.clear();
     EXPECT_EQ(1, Download());
-    EXPECT_EQ(0u, boxes.count());
+    EXPECT_EQ(0u, report_.boxes.size());
     EXPECT_TRUE(transfertest::SameBytes(testenv::ReadFileBytes(target()), kData));
     const auto resumed = site_.Requests("data.bin", "range");
     ASSERT_FALSE(resumed.empty());

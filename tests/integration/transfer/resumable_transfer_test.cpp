@@ -8,7 +8,7 @@
 
 #include "tests/integration/transfer/transfer_test_support.h"
 #include "tests/server/update_server_client.h"
-#include "tests/support/captured_boxes.h"
+#include "tests/support/recording_report.h"
 #include "tests/support/test_env.h"
 #include "transfer/http_transfer.h"
 #include "transfer/transfer_errors.h"
@@ -47,9 +47,16 @@ protected:
         site_.PutFile("data.bin", kData);
     }
 
+    // Without a record of the test's own, the download reports to report_.
     int Run(const char* marker, TransferProgress* progress = nullptr, int attempts = 10) {
         TransferBuffer buffer;
-        return transfer::DownloadFileResumable(progress, buffer, site_.Url("data.bin"), target(), marker, attempts, transfertest::kAnyLength);
+        return transfer::DownloadFileResumable(progress ? progress : Reported(), buffer, site_.Url("data.bin"), target(),
+                                               marker, attempts, transfertest::kAnyLength);
+    }
+    TransferProgress* Reported() {
+        reported_ = TransferProgress();
+        reported_.report = &report_;
+        return &reported_;
     }
     std::string target() const { return scratch_ / "data.bin_"; }
     std::string marker() const { return scratch_ / "data.$ver$"; }
@@ -64,21 +71,21 @@ protected:
 
     TestSite site_;
     testenv::ScratchDir scratch_;
+    testenv::RecordingReport report_;
+    TransferProgress reported_;
 };
 
 TEST_F(Download, FreshDownloadIsOneSizeQueryAndOneRangeAndRemovesItsMarker) {
-    testenv::CapturedBoxes boxes;
     EXPECT_EQ(Run("1.0.0.1"), 1);
     EXPECT_TRUE(SameBytes(testenv::ReadFileBytes(target()), kData));
     EXPECT_FALSE(testenv::FileExists(marker()));
     EXPECT_EQ(sizeQueries().size(), 1u);
     EXPECT_EQ(Ranges(ranged()), std::vector<std::string>{RangeOf(0, kSize - 1)});
-    EXPECT_EQ(boxes.count(), 0u);
+    EXPECT_EQ(report_.boxes.size(), 0u);
 }
 
 TEST_F(Download, ACutConnectionIsContinuedAfterTheLastByteReceived) {
     site_.SetFaults({{"data.bin", "range", {1}, "drop", 70001}, {"data.bin", "range", {2}, "short", 3}});
-    testenv::CapturedBoxes boxes;
     EXPECT_EQ(Run("v"), 1);
     EXPECT_TRUE(SameBytes(testenv::ReadFileBytes(target()), kData));
     const std::vector<std::string> expected = {RangeOf(0, kSize - 1), RangeOf(70001, kSize - 1),
@@ -86,18 +93,15 @@ TEST_F(Download, ACutConnectionIsContinuedAfterTheLastByteReceived) {
     EXPECT_EQ(Ranges(ranged()), expected);
     const LoggedRequest last = ranged().back();
     EXPECT_NE(last.headers.find("Range: bytes=199997-199999\r\n"), std::string::npos) << last.headers;
-    EXPECT_EQ(boxes.count(), 0u);
+    EXPECT_EQ(report_.boxes.size(), 0u);
 }
 
 TEST_F(Download, TenFailedAttemptsShowOneBoxKeepTheMarkerAndTheNextCallContinues) {
     site_.SetFaults({{"data.bin", "range", {}, "drop", 1000}});
-    {
-        testenv::CapturedBoxes boxes;
-        EXPECT_EQ(Run("v2"), 0);
-        ASSERT_EQ(boxes.count(), 1u);
-        EXPECT_EQ(boxes.boxes()[0].text, kLengthMismatch);
-        EXPECT_EQ(boxes.boxes()[0].type, 0x1010u);
-    }
+    EXPECT_EQ(Run("v2"), 0);
+    ASSERT_EQ(report_.boxes.size(), 1u);
+    EXPECT_EQ(report_.boxes[0].text, kLengthMismatch);
+    EXPECT_EQ(report_.boxes[0].type, 0x1010u);
     const auto attempts = ranged();
     ASSERT_EQ(attempts.size(), 10u);
     for (size_t i = 0; i < attempts.size(); ++i) EXPECT_EQ(attempts[i].range, RangeOf(1000 * i, kSize - 1));
@@ -106,9 +110,9 @@ TEST_F(Download, TenFailedAttemptsShowOneBoxKeepTheMarkerAndTheNextCallContinues
 
     // Next run, same marker: size query, head and tail check, then the rest.
     site_.SetFaults({});
-    testenv::CapturedBoxes boxes;
+    report_.boxes.clear();
     EXPECT_EQ(Run("v2"), 1);
-    EXPECT_EQ(boxes.count(), 0u);
+    EXPECT_EQ(report_.boxes.size(), 0u);
     EXPECT_TRUE(SameBytes(testenv::ReadFileBytes(target()), kData));
     EXPECT_FALSE(testenv::FileExists(marker()));
     const std::vector<std::string> expected = {RangeOf(0, 1023), RangeOf(10000 - 1024, 9999),
@@ -183,18 +187,16 @@ TEST_F(Download, ACompleteFileWithItsMarkerIsOnlyCheckedAndKeepsTheMarker) {
 
 TEST_F(Download, AnEmptyRemoteFileFailsSilently) {
     site_.PutFile("data.bin", "");
-    testenv::CapturedBoxes boxes;
     EXPECT_EQ(Run("v1"), 0);
-    EXPECT_EQ(boxes.count(), 0u);
+    EXPECT_EQ(report_.boxes.size(), 0u);
     EXPECT_TRUE(ranged().empty());
     EXPECT_FALSE(testenv::FileExists(marker()));
 }
 
 TEST_F(Download, ARefusedRangeFailsSilentlyAndDropsTheMarker) {
     site_.SetFaults({{"data.bin", "range", {}, "status", 404}});
-    testenv::CapturedBoxes boxes;
     EXPECT_EQ(Run("v1"), 0);
-    EXPECT_EQ(boxes.count(), 0u);
+    EXPECT_EQ(report_.boxes.size(), 0u);
     EXPECT_EQ(ranged().size(), 1u);
     EXPECT_FALSE(testenv::FileExists(marker()));
 }
@@ -204,7 +206,6 @@ TEST_F(Download, AResumedRangeAnsweredWithTheWholeFileStartsTheFileOverWithIt) {
     // Ranged requests 1 and 2 are the head and tail check; the resumed
     // request gets the whole file, which is taken from byte 0 in that attempt.
     site_.SetFaults({{"data.bin", "range", {3}, "ignore_range"}});
-    testenv::CapturedBoxes boxes;
     transfertest::ProgressRecorder recorder;
     TransferProgress record;
     record.report = &recorder;
@@ -212,7 +213,7 @@ TEST_F(Download, AResumedRangeAnsweredWithTheWholeFileStartsTheFileOverWithIt) {
     EXPECT_TRUE(SameBytes(testenv::ReadFileBytes(target()), kData));
     const std::vector<std::string> expected = {RangeOf(0, 1023), RangeOf(8976, 9999), RangeOf(10000, kSize - 1)};
     EXPECT_EQ(Ranges(ranged()), expected);
-    EXPECT_EQ(boxes.count(), 0u);
+    EXPECT_EQ(recorder.boxes.size(), 0u);
     EXPECT_FALSE(testenv::FileExists(marker()));
     // The window counts every byte of the file once: the 10000 it was told
     // were present are not counted again when the body rewrites them.
@@ -228,7 +229,7 @@ TEST_F(Download, AResumedRangeAnsweredWithTheWholeFileStartsTheFileOverWithIt) {
     EXPECT_EQ(Run("v1"), 1);
     EXPECT_TRUE(SameBytes(testenv::ReadFileBytes(target()), kData));
     EXPECT_EQ(Ranges(ranged()), std::vector<std::string>({RangeOf(0, 1023), RangeOf(0, kSize - 1)}));
-    EXPECT_EQ(boxes.count(), 0u);
+    EXPECT_EQ(report_.boxes.size(), 0u);
 }
 
 // A sink that can take the whole file, as the download target can.
@@ -269,9 +270,8 @@ TEST_F(Download, AWholeFileAnswerIsTakenOnlyAtTheQueriedSizeAndOnlyByASinkThatRe
 
 // Names from a list or a gateway that cannot be a file or an address.
 TEST_F(Download, ATargetOrAnAddressThatCannotBeUsedFailsBeforeAnyRequest) {
-    testenv::CapturedBoxes boxes;
     TransferBuffer buffer;
-    EXPECT_EQ(transfer::DownloadFileResumable(nullptr, buffer, site_.Url("data.bin"),
+    EXPECT_EQ(transfer::DownloadFileResumable(Reported(), buffer, site_.Url("data.bin"),
                                               scratch_ / (std::string(300, 'a') + "_"), "v1", 10, transfertest::kAnyLength),
               0);
     for (const std::string& url : {site_.Url("data.bin") + "\r\nX-Injected: 1", site_.Url(std::string(3000, 'd'))}) {
@@ -281,12 +281,11 @@ TEST_F(Download, ATargetOrAnAddressThatCannotBeUsedFailsBeforeAnyRequest) {
         EXPECT_EQ(0u, text.find("AfxParseURL: ")) << text.substr(0, 100);
     }
     EXPECT_EQ(site_.Requests().size(), 0u);
-    EXPECT_EQ(boxes.count(), 0u);
+    EXPECT_EQ(report_.boxes.size(), 0u);
 }
 
 TEST_F(Download, AStalledAnswerTimesOutAndTheNextAttemptFinishes) {
     site_.SetFaults({{"data.bin", "range", {1}, "stall", 7}});
-    testenv::CapturedBoxes boxes;
     const auto started = std::chrono::steady_clock::now();
     EXPECT_EQ(Run(nullptr), 1);
     const auto seconds =
@@ -295,7 +294,7 @@ TEST_F(Download, AStalledAnswerTimesOutAndTheNextAttemptFinishes) {
     EXPECT_LT(seconds, 7);
     EXPECT_TRUE(SameBytes(testenv::ReadFileBytes(target()), kData));
     EXPECT_EQ(ranged().size(), 2u);
-    EXPECT_EQ(boxes.count(), 0u);
+    EXPECT_EQ(report_.boxes.size(), 0u);
 }
 
 TEST_F(Download, ProgressReportsOfAFreshAndOfAResumedFile) {
@@ -339,40 +338,38 @@ TEST_F(Download, MarkerNaming) {
     // Two targets differing only in extension share one marker: the second
     // download finds the first one's marker and continues nothing of it.
     site_.SetFaults({{"data.bin", "range", {}, "drop", 0}});
-    testenv::CapturedBoxes boxes;
     TransferBuffer buffer;
     const std::string dll = scratch_ / "x.dll_";
     const std::string exe = scratch_ / "x.exe_";
-    EXPECT_EQ(transfer::DownloadFileResumable(nullptr, buffer, site_.Url("data.bin"), dll, "A", 1, transfertest::kAnyLength), 0);
+    EXPECT_EQ(transfer::DownloadFileResumable(Reported(), buffer, site_.Url("data.bin"), dll, "A", 1, transfertest::kAnyLength), 0);
     EXPECT_EQ(testenv::ReadFileBytes(scratch_ / "x.$ver$"), "A");
-    EXPECT_EQ(transfer::DownloadFileResumable(nullptr, buffer, site_.Url("data.bin"), exe, "B", 1, transfertest::kAnyLength), 0);
+    EXPECT_EQ(transfer::DownloadFileResumable(Reported(), buffer, site_.Url("data.bin"), exe, "B", 1, transfertest::kAnyLength), 0);
     EXPECT_EQ(testenv::ReadFileBytes(scratch_ / "x.$ver$"), "B");
 
     const std::string bare = scratch_ / "readme";
-    EXPECT_EQ(transfer::DownloadFileResumable(nullptr, buffer, site_.Url("data.bin"), bare, "C", 1, transfertest::kAnyLength), 0);
+    EXPECT_EQ(transfer::DownloadFileResumable(Reported(), buffer, site_.Url("data.bin"), bare, "C", 1, transfertest::kAnyLength), 0);
     EXPECT_EQ(testenv::ReadFileBytes(scratch_ / "readme.$ver$"), "C");
-    EXPECT_EQ(boxes.count(), 3u);
+    EXPECT_EQ(report_.boxes.size(), 3u);
 }
 
 // ---- the retry loops below the entry point ----------------------------------
 
 TEST_F(Download, SizeQueryRetriesThenShowsTheLastText) {
     site_.SetFaults({{"data.bin", "whole", {}, "status", 500}});
-    testenv::CapturedBoxes boxes;
     uint64_t size = 99;
-    EXPECT_EQ(transfer::GetRemoteFileSize(site_.Url("data.bin"), size, 3, transfertest::kAnyLength), 0);
+    EXPECT_EQ(transfer::GetRemoteFileSize(report_, site_.Url("data.bin"), size, 3, transfertest::kAnyLength), 0);
     EXPECT_EQ(size, 0u);
     EXPECT_EQ(sizeQueries().size(), 3u);
-    ASSERT_EQ(boxes.count(), 1u);
-    EXPECT_EQ(boxes.boxes()[0].text, "QueryInfoStatusCode: 500");
+    ASSERT_EQ(report_.boxes.size(), 1u);
+    EXPECT_EQ(report_.boxes[0].text, "QueryInfoStatusCode: 500");
 
     site_.SetFaults({{"data.bin", "whole", {1}, "no_length"}});
-    EXPECT_EQ(transfer::GetRemoteFileSize(site_.Url("data.bin"), size, 3, transfertest::kAnyLength), 1);
+    EXPECT_EQ(transfer::GetRemoteFileSize(report_, site_.Url("data.bin"), size, 3, transfertest::kAnyLength), 1);
     EXPECT_EQ(size, kSize);
 
-    EXPECT_EQ(transfer::GetRemoteFileSize(site_.Url("data.bin"), size, 0, transfertest::kAnyLength), 0);
-    ASSERT_EQ(boxes.count(), 2u);
-    EXPECT_EQ(boxes.boxes()[1].text, "");
+    EXPECT_EQ(transfer::GetRemoteFileSize(report_, site_.Url("data.bin"), size, 0, transfertest::kAnyLength), 0);
+    ASSERT_EQ(report_.boxes.size(), 2u);
+    EXPECT_EQ(report_.boxes[1].text, "");
 }
 
 TEST_F(Download, RangeRetryContinuesInTheSameSinkAndCountsEveryByte) {
@@ -380,7 +377,7 @@ TEST_F(Download, RangeRetryContinuesInTheSameSinkAndCountsEveryByte) {
     transfer::MemorySink sink;
     TransferBuffer buffer;
     uint64_t received = 0;
-    EXPECT_EQ(transfer::HttpGetRangeRetry(nullptr, buffer, site_.Url("data.bin"), sink, kSize, received, 1000,
+    EXPECT_EQ(transfer::HttpGetRangeRetry(Reported(), buffer, site_.Url("data.bin"), sink, kSize, received, 1000,
                                           4999, 10),
               1);
     EXPECT_EQ(received, 4000u);
@@ -389,15 +386,14 @@ TEST_F(Download, RangeRetryContinuesInTheSameSinkAndCountsEveryByte) {
     EXPECT_EQ(Ranges(ranged()), expected);
 
     site_.SetFaults({{"data.bin", "range", {}, "drop", 100}});
-    testenv::CapturedBoxes boxes;
     transfer::MemorySink partial;
-    EXPECT_EQ(transfer::HttpGetRangeRetry(nullptr, buffer, site_.Url("data.bin"), partial, kSize, received, 0,
+    EXPECT_EQ(transfer::HttpGetRangeRetry(Reported(), buffer, site_.Url("data.bin"), partial, kSize, received, 0,
                                           4999, 3),
               0);
     EXPECT_EQ(received, 300u);
     EXPECT_TRUE(SameBytes(partial.bytes(), kData.substr(0, 300)));
-    ASSERT_EQ(boxes.count(), 1u);
-    EXPECT_EQ(boxes.boxes()[0].text, kLengthMismatch);
+    ASSERT_EQ(report_.boxes.size(), 1u);
+    EXPECT_EQ(report_.boxes[0].text, kLengthMismatch);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Shared pieces of the transfer tests: file contents that reveal misplaced
-// bytes, and a window that records the progress reports it receives.
+// bytes, and a report that records the progress reports it receives.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/run_report.h"
+#include "tests/support/recording_report.h"
 #include "transfer/expected_length.h"
 #include "transfer/transfer_records.h"
 
@@ -31,9 +32,10 @@ struct ProgressReport {
     const transfer::TransferProgress* sent;  // the record that was reported
 };
 
-// Records every progress report of the transfer it is the report of (the
-// transfer routines report synchronously, on the test's thread).
-class ProgressRecorder : public base::RunReport {
+// Records every progress report of the transfer it is the report of, with
+// the record that was sent, and its boxes (the transfer routines report
+// synchronously, on the test's thread).
+class ProgressRecorder : public testenv::RecordingReport {
 public:
     void Transferred(base::TransferProgress& progress) override { reports_.push_back({progress, &progress}); }
     const std::vector<ProgressReport>& reports() const { return reports_; }
