@@ -1,7 +1,9 @@
 // The run's report as the main window shows it: label texts and bar
 // positions set on the window's controls, and the transfer and registration
 // records sent to the window's own handlers with SendMessage, so the worker
-// waits until the window has shown them.
+// waits until the window has shown them. Its boxes are every report's
+// (base/message_box: owned by the main window, on the worker thread); the
+// retry dialog is the updater's own.
 #pragma once
 
 #include <windows.h>

@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+#include "base/unique_handle.h"
+
 // Wall-clock seconds from the performance counter.
 inline double Seconds() {
     LARGE_INTEGER frequency, now;
@@ -18,14 +20,13 @@ inline double Seconds() {
 
 // Reads the whole file through a 1 MiB buffer; returns the bytes read.
 inline uint64_t PlainRead(const std::string& path) {
-    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return 0;
+    const base::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) return 0;
     const DWORD size = 1 << 20;
     std::unique_ptr<char[]> buffer(new char[size]);
     uint64_t total = 0;
     DWORD got = 0;
-    while (::ReadFile(file, buffer.get(), size, &got, nullptr) && got > 0) total += got;
-    ::CloseHandle(file);
+    while (::ReadFile(file.get(), buffer.get(), size, &got, nullptr) && got > 0) total += got;
     return total;
 }

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "base/local_files.h"
 #include "bench/bench_support.h"
 #include "discovery/compare_lists.h"
 #include "release/file_identity.h"
@@ -20,15 +21,6 @@ constexpr int kSections = 4;
 constexpr int kFilesPerFolder = 100;
 // Best of several runs: the machine is shared and single runs are noisy.
 constexpr int kRounds = 3;
-
-bool WriteBytes(const std::string& path, const std::string& bytes) {
-    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const BOOL ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    ::CloseHandle(file);
-    return ok && written == bytes.size();
-}
 
 // An install folder with `count` files, 100 to a folder as in a real client,
 // and a server list that describes them exactly in kSections sections.
@@ -43,7 +35,7 @@ std::string MakeInstallFolder(const std::string& folder, int count) {
         if (i % kFilesPerFolder == 0) ::CreateDirectoryA((folder + sub).c_str(), nullptr);
         const std::string name = sub + "\\file" + std::to_string(i) + ".dat";
         const std::string content = "content of file " + std::to_string(i * 7919) + "\r\n";
-        if (!WriteBytes(folder + name, content)) {
+        if (!base::WriteStringToFile(folder + name, content)) {
             std::fprintf(stderr, "cannot write %s\n", (folder + name).c_str());
             std::exit(2);
         }
@@ -52,7 +44,7 @@ std::string MakeInstallFolder(const std::string& folder, int count) {
         list += "remote/" + sub + "/file" + std::to_string(i) + ".dat|" + name + "=|" +
                 std::to_string(content.size()) + "|" + fingerprint + "|\r\n";
     }
-    WriteBytes(folder + "Arkenfel_List.ini_", list);
+    base::WriteStringToFile(folder + "Arkenfel_List.ini_", list);
     return list;
 }
 
@@ -113,7 +105,7 @@ int main(int argc, char** argv) {
         for (int withLocal = 0; withLocal < 2; ++withLocal) {
             const std::string localList = folder + "Arkenfel_List.ini";
             if (withLocal)
-                WriteBytes(localList, list);
+                base::WriteStringToFile(localList, list);
             else
                 ::DeleteFileA(localList.c_str());
             uint32_t total = 0;
