@@ -43,7 +43,7 @@ struct TransferProgress {
 class RunReport {
 public:
     virtual ~RunReport() = default;
-    // Each shows nothing here; the window's report overrides them all.
+    // These show nothing here; the window's report overrides them.
     virtual void SetText(WindowPart /*label*/, const std::string& /*text*/) {}
     virtual void SetBarRange(WindowPart /*bar*/, int /*lower*/, int /*upper*/) {}
     virtual void SetBarPos(WindowPart /*bar*/, int /*position*/) {}
@@ -59,7 +59,7 @@ public:
     // by the main window: the button pressed.
     virtual int ShowBox(const std::string& text, UINT type);
     // The error box: the main window brought forward, then the system-modal
-    // box with the stop icon (kErrorBoxType).
+    // box with the stop icon (base::kErrorBoxType, base/message_box.h).
     virtual void ShowError(const std::string& text);
     // A failure of the run: its status text, then its error box.
     void Failed(const RunFailure& failure);
