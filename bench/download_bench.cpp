@@ -56,7 +56,8 @@ int main(int argc, char** argv) {
 
     Stopwatch query;
     uint64_t size = 0;
-    if (!transfer::GetRemoteFileSize(base::SilentReport(), url, size, 1, transfer::ExpectedLength::AsAnswered())) return 1;
+    if (!transfer::GetRemoteFileSize(base::SilentReport(), url, size, 1, transfer::ExpectedLength::AsAnswered()))
+        return 1;
     std::printf("size query alone: %.3f s\n", query.Seconds());
 
     ::DeleteFileA(target.c_str());
