@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/ansi_text.h"
+#include "base/link_guard.h"
 #include "base/unique_handle.h"
 
 namespace base {
@@ -25,8 +26,7 @@ std::string TemporaryCopyName(const std::string& target) { return target + ".$cp
 bool WriteCopyOf(HANDLE source, const std::string& path) {
     LARGE_INTEGER start = {};
     if (!::SetFilePointerEx(source, start, nullptr, FILE_BEGIN)) return false;
-    base::UniqueFile copy(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                        nullptr));
+    base::UniqueFile copy = OpenForWriting(path, GENERIC_WRITE, 0, CREATE_ALWAYS);
     if (!copy) return false;
     std::vector<char> block(kCopyBlock);
     for (;;) {
@@ -42,12 +42,17 @@ template <typename WriteCopy>
 bool CopyThroughTemporary(const std::string& target, WriteCopy writeCopy) {
     const std::string temporary = TemporaryCopyName(target);
     if (!writeCopy(temporary)) {
-        ::DeleteFileA(temporary.c_str());
+        const DWORD error = ::GetLastError();
+        DeleteName(temporary);
+        ::SetLastError(error);
         return false;
     }
-    if (!::MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        ::SetFileAttributesA(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);
-        ::DeleteFileA(temporary.c_str());
+    // The move replaces the target's name: a link or a further hard link
+    // found there is replaced, never written through.
+    if (!MoveName(temporary, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const DWORD error = ::GetLastError();
+        DeleteName(temporary);
+        ::SetLastError(error);
         return false;
     }
     return true;
@@ -90,8 +95,7 @@ int ReadFileToString(const std::string& path, std::string& text) {
 }
 
 int WriteStringToFile(const std::string& path, const std::string& text) {
-    base::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    base::UniqueFile file = OpenForWriting(path, GENERIC_WRITE, 0, CREATE_ALWAYS);
     if (!file) return 0;
     DWORD written = 0;
     if (!text.empty() &&
@@ -121,7 +125,9 @@ int SplitLines(const std::string& text, base::StringList& lines) {
 
 int CopyFileWithRetry(const std::string& existingPath, const std::string& newPath) {
     return CopyWithRetry(newPath, [&](const std::string& temporary) {
-        return ::CopyFileA(existingPath.c_str(), temporary.c_str(), FALSE) != FALSE;
+        const base::UniqueFile source(::CreateFileA(existingPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        return source && WriteCopyOf(source.get(), temporary);
     });
 }
 

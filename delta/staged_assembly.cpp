@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "base/link_guard.h"
 #include "base/unique_handle.h"
 #include "transfer/http_transfer.h"
 #include "base/local_files.h"
@@ -149,7 +150,7 @@ AssemblyResult AssembleStagedFile(transfer::TransferProgress& progress, transfer
     } catch (const transfer::TransferException&) {
         return AssemblyResult::kUnusable;  // the staged file could not be written
     }
-    ::DeleteFileA(release::MarkerPath(source.staged).c_str());
+    base::DeleteName(release::MarkerPath(source.staged));
     return AssemblyResult::kAssembled;
 }
 

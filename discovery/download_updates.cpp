@@ -1,6 +1,7 @@
 #include "discovery/download_updates.h"
 
 #include "base/ansi_text.h"
+#include "base/link_guard.h"
 #include "base/run_failure.h"
 #include "base/command_line.h"
 #include "base/run_report.h"
@@ -39,7 +40,7 @@ void SelectVersionFolder(UpdateState& state, const std::string& gatewayKey, inte
         state.report->SetText(kFileNameLabel, copy);
         Fail(base::RunStage::kGateway, "최종 버전 확인에 실패했습니다!");
     }
-    ::DeleteFileA(copy.c_str());
+    base::DeleteName(copy);
     // Without a line for the key, any folder would be a guess: requesting the
     // list below the whole gateway text can never succeed.
     if (!release::ParseGateway(text, wanted.folder, gatewayKey, &wanted.channel))

@@ -2,6 +2,7 @@
 
 #include "base/ansi_text.h"
 #include "base/held_file.h"
+#include "base/link_guard.h"
 #include "base/machine_settings.h"
 #include "base/local_files.h"
 #include "base/run_report.h"
@@ -48,7 +49,7 @@ const char* RefusalText(integrity::ReleaseCheck check) {
 }
 
 [[noreturn]] void RefuseRelease(const UpdateState& state, const char* reason) {
-    ::DeleteFileA((release::StagedName(state.m_strInstallFolder + release::kListFileName)).c_str());
+    base::DeleteName((release::StagedName(state.m_strInstallFolder + release::kListFileName)));
     fetch::Refuse(base::RunStage::kSignature, kTextCheckFailed, std::string(reason) + fetch::kTextNotInstalled);
 }
 
@@ -97,7 +98,7 @@ void VerifyServerRelease(UpdateState& state, const integrity::ReleaseWanted& wan
     fetch::FetchContext context = state.Fetching();
     const bool fetched = fetch::FetchServerFile(context, release::kSignatureFileName, fetch::kSignatureCap) &&
                          base::ReadFileToString(copy, signature);
-    ::DeleteFileA(copy.c_str());
+    base::DeleteName(copy);
     if (!fetched) RefuseRelease(state, kTextMissing);
 
     // Held from here until it has been read, so the list read is the list checked.

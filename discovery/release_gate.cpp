@@ -4,6 +4,7 @@
 
 #include "base/ansi_text.h"
 #include "base/held_file.h"
+#include "base/link_guard.h"
 #include "base/message_box.h"
 #include "discovery/release_check.h"
 #include "discovery/release_record.h"
@@ -50,7 +51,7 @@ GateResult ReleaseGate::Check(const std::string& path, base::UniqueFile& held) c
     if (held && integrity::OpenFileMatches(held.get(), *signedFile)) return GateResult::kAdmitted;
     // The next run's comparison finds the file missing and fetches it again.
     held.reset();
-    ::DeleteFileA(path.c_str());
+    base::DeleteName(path);
     return Refuse(path, fetch::kTextFileMismatch, kTextDeleted);
 }
 

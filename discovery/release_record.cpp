@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "base/held_file.h"
+#include "base/link_guard.h"
 #include "base/machine_settings.h"
 #include "crypto/sha256.h"
 #include "integrity/trust_blocks.h"
@@ -19,7 +20,7 @@ namespace {
 bool Replace(const std::string& path, const std::string& bytes) {
     const std::string partial = path + ".$cp$";
     return base::WriteStringToFile(partial, bytes) &&
-           ::MoveFileExA(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+           base::MoveName(partial, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
 bool ReadHeld(const std::string& path, base::UniqueFile& held, std::string& bytes) {

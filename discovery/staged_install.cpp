@@ -1,5 +1,6 @@
 #include "discovery/staged_install.h"
 
+#include "base/link_guard.h"
 #include "base/local_files.h"
 
 namespace discovery {
@@ -8,14 +9,14 @@ bool InstallStagedFile(UpdateState& state, const release::ListEntry& entry, cons
                        const std::string& target) {
     if (!state.m_trust.Checks()) {
         if (!base::CopyFileWithRetry(staged, target)) return false;
-        ::DeleteFileA(staged.c_str());
+        base::DeleteName(staged);
         return true;
     }
     const HANDLE held = state.m_trust.HeldFor(entry.index);
     if (!held || !base::CopyOpenFileWithRetry(held, target)) return false;
     // The hold denies deletion to this process as well.
     state.m_trust.LetGo(entry.index);
-    ::DeleteFileA(staged.c_str());
+    base::DeleteName(staged);
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "base/link_guard.h"
 #include "base/local_files.h"
 #include "delta/assembly_plan.h"
 #include "delta/block_matcher.h"
@@ -34,10 +35,10 @@ bool FetchIndex(const FetchContext& context, const release::ListEntry& entry, tr
             transfer::HttpGetFile(nullptr, nullptr, buffer, ServerUrl(context, name), copy, false,
                                   transfer::ExpectedLength::Exactly(entry.blockIndexSize)) &&
             base::ReadFileToString(copy, bytes);
-        ::DeleteFileA(copy.c_str());
+        base::DeleteName(copy);
         if (!fetched) return false;
     } catch (const transfer::TransferException&) {
-        ::DeleteFileA(copy.c_str());
+        base::DeleteName(copy);
         return false;
     }
     if (bytes.size() != entry.blockIndexSize || !context.trust.BytesMatch(name, bytes)) return false;
@@ -91,8 +92,8 @@ DeltaFetch FetchByBlocks(FetchContext& context, const release::ListEntry& entry,
         break;
     }
     if (AssembledFileMatches(context, entry, staged)) return DeltaFetch::kStaged;
-    ::DeleteFileA(staged.c_str());
-    ::DeleteFileA(release::MarkerPath(staged).c_str());
+    base::DeleteName(staged);
+    base::DeleteName(release::MarkerPath(staged));
     return FetchWhole(context, entry, 0, progress);
 }
 

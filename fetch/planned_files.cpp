@@ -1,25 +1,30 @@
 #include "fetch/planned_files.h"
 
 #include "base/ansi_text.h"
+#include "base/link_guard.h"
 #include "base/usable_path.h"
 #include "fetch/delta_fetch.h"
 #include "fetch/refusal.h"
 #include "fetch/server_files.h"
 #include "release/entry_on_disk.h"
 #include "release/staging_layout.h"
-#include "transfer/directories.h"
 #include "transfer/resumable_transfer.h"
 
 namespace fetch {
 namespace {
 
 const char kTextFetchAgain[] = "\n받은 파일을 지웠습니다. 다음 실행 때 다시 받습니다.";
+const char kTextLinkedFolder[] = "[%s] 폴더가 다른 위치로 연결되어 있어 파일을 설치할 수 없습니다.";
+const char kTextLinkRemedy[] = "\n업데이터를 다시 실행하면 연결을 지우고 설치합니다.";
 
-void CreateFolderOf(const FetchContext& context, const release::ListEntry& entry) {
-    const size_t slash = entry.localPath.rfind('\\');
-    if (slash == std::string::npos) return;
-    const std::string folder = entry.localPath.substr(0, slash);
-    transfer::CreateDirectories(entry.isSystemPath ? folder : context.installFolder + folder);
+// Makes the folders of the entry's staged file. A folder on the way that is
+// a link would carry the file out of the install folder: the run ends there,
+// naming it. Any other failure is left to the download, which reports it.
+void CreateFolderOf(const std::string& staged) {
+    std::string failed;
+    if (base::MakeFolders(base::FolderPart(staged), &failed) || ::GetLastError() != base::kLinkOnTheWay) return;
+    const std::string text = base::FormatText(kTextLinkedFolder, failed.c_str());
+    Refuse(base::RunStage::kFetch, text, text + kTextLinkRemedy);
 }
 
 // A staged copy left by an earlier run is reused when it is complete and
@@ -59,7 +64,7 @@ bool FetchSignedFile(FetchContext& context, const release::ListEntry& entry, con
     }
     if (context.trust.Admits(entry, staged)) return true;
 
-    ::DeleteFileA(staged.c_str());
+    base::DeleteName(staged);
     // The window has counted the file's bytes once; they come again.
     context.bytes.CountAgain(signedSize);
     progress.lastChunk = progress.done = 0;
@@ -110,8 +115,8 @@ void CheckPlanIsSigned(const FetchContext& context, const release::EntryMap& pla
 
 void AdmitStagedFile(FetchContext& context, const release::ListEntry& entry, const std::string& staged) {
     if (context.trust.Admits(entry, staged)) return;
-    ::DeleteFileA(staged.c_str());
-    ::DeleteFileA(release::MarkerPath(staged).c_str());
+    base::DeleteName(staged);
+    base::DeleteName(release::MarkerPath(staged));
     const std::string text = base::FormatText(kTextFileMismatch, entry.localPath.c_str());
     Refuse(base::RunStage::kSignature, text, text + kTextFetchAgain);
 }
@@ -129,7 +134,7 @@ void FetchPlannedFiles(FetchContext& context, const release::EntryMap& plan, rel
         // request is sent.
         if (!base::IsUsablePath(stagedName) || !release::StaysInItsFolder(entry))
             throw base::RunFailure{base::RunStage::kFetch};
-        CreateFolderOf(context, entry);
+        CreateFolderOf(stagedName);
         context.report.SetText(kFileNameLabel, base::FileNamePart(entry.localPath));
         context.report.SetText(kStatusLabel, "파일 수신 중...");
 

@@ -3,6 +3,7 @@
 #include <shlwapi.h>
 
 #include "base/ansi_text.h"
+#include "base/link_guard.h"
 #include "base/message_box.h"
 #include "base/module_path.h"
 #include "base/system_folders.h"
@@ -74,7 +75,7 @@ bool RunPostUpdateScript(const std::string& scriptPath, const std::string& insta
         }
     }
     // The script is consumed once, whatever happened.
-    ::DeleteFileA(scriptPath.c_str());
+    base::DeleteName(scriptPath);
     return ok;
 }
 

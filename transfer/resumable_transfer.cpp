@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/link_guard.h"
 #include "base/system_error.h"
 #include "base/usable_path.h"
 #include "transfer/http_transfer.h"
@@ -239,7 +240,7 @@ int FetchIntoTarget(TransferProgress* progress, TransferBuffer& buffer, const st
             uint64_t received = 0;
             const int result = HttpGetRange(&record, buffer, url, file, remoteSize, received, offset, last);
             file.Close();
-            if (markerText) ::DeleteFileA(markerPath.c_str());
+            if (markerText) base::DeleteName(markerPath);
             return result;
         } catch (const TransferException& e) {
             offset = record.total - record.remaining;

@@ -1,13 +1,13 @@
 #include "transfer/transfer_sink.h"
 
+#include "base/link_guard.h"
 #include "transfer/transfer_errors.h"
 
 namespace transfer {
 
 bool DiskFileSink::Open(const std::string& path, Mode mode) {
     const DWORD disposition = mode == Mode::CreateTruncate ? CREATE_ALWAYS : OPEN_EXISTING;
-    file_.reset(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, disposition,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
+    file_ = base::OpenForWriting(path, GENERIC_READ | GENERIC_WRITE, 0, disposition);
     path_ = file_ ? path : std::string();
     return file_.valid();
 }
