@@ -70,11 +70,16 @@ bool NeedsRegistration(const std::string& line, const std::string& path,
     return !FindRegisteredCoClass(path, clsid, progId, error);
 }
 
-// In process, else through regsvr32, with the DLL held meanwhile; nothing
-// when the gate refuses it.
-void Register(const FileGate& gate, const std::string& path) {
+// In process, else through regsvr32, with the DLL held meanwhile. The gate
+// admits the DLL before any of its bytes is parsed or loaded, the type
+// library that tells whether it is registered already included; nothing when
+// the gate refuses it.
+void RegisterIfNeeded(const FileGate& gate, const std::string& line, const std::string& path,
+                      const std::map<std::string, std::string>& updatedFiles, bool sameFolder) {
     base::UniqueFile held;
-    if (gate.Admit(path, held) != GateResult::kAdmitted || RegisterInProcess(path)) return;
+    if (gate.Admit(path, held) != GateResult::kAdmitted || !NeedsRegistration(line, path, updatedFiles, sameFolder) ||
+        RegisterInProcess(path))
+        return;
     RunAndWait(gate, "\"" + base::SystemFolder() + "\\regsvr32.exe\" /s", ("\"" + path + "\"").c_str());
 }
 
@@ -98,9 +103,8 @@ bool RegisterComponents(const std::string& listPath, const std::string& listText
         const std::string path = ListItemPath(listPath, line);
         // A name that cannot be a file fails at once (the type-library loader
         // overruns a fixed buffer with it), and so does one outside the folder.
-        if (base::StaysBelowRoot(line) && base::IsUsablePath(path) &&
-            NeedsRegistration(line, path, updatedFiles, sameFolder))
-            Register(gate, path);
+        if (base::StaysBelowRoot(line) && base::IsUsablePath(path))
+            RegisterIfNeeded(gate, line, path, updatedFiles, sameFolder);
         AdvanceProgress(progress);
     }
     return true;
