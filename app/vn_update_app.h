@@ -13,7 +13,6 @@ public:
     int InitInstance();
 
 private:
-    void Relocate(const std::string& modulePath);
     bool AnotherInstanceRuns();
     void RunMainWindow();
 };

@@ -8,7 +8,7 @@ import time
 import unittest
 
 import harness
-from scenario import DONE, MACHINE_KEY, UPDATER_KEY, Scenario
+from scenario import DONE, MACHINE_KEY, UPDATER_KEY, Scenario, copy_fixture
 
 SHORTCUT = "C:\\users\\Public\\Desktop\\아르켄펠.lnk"
 ALREADY_RUNNING = "자동 업데이터가 이미 실행 중입니다"
@@ -51,8 +51,8 @@ class StartUp(Scenario):
         source = self.prefix.install_updater(folder="C:\\Temp\\")
         # Wine's relay trace shows the calls made and their results, in order.
         self.prefix.reg_add("HKCU\\Software\\Wine\\Debug", "RelayInclude",
-                            "advapi32.SetNamedSecurityInfoA;shell32.ShellExecuteA;kernel32.CreateMutexA;"
-                            "kernelbase.CreateMutexA")
+                            "advapi32.SetNamedSecurityInfoA;kernel32.CreateProcessA;kernelbase.CreateProcessA;"
+                            "kernel32.CreateMutexA;kernelbase.CreateMutexA")
         run = self.prefix.drive([source], reads=["*:1017"], env={"WINEDEBUG": "+relay"})
         self.assertNoUnansweredBoxes(run)
         self.assertIn(DONE, run.texts(1017))
@@ -61,7 +61,12 @@ class StartUp(Scenario):
             for line in trace:
                 call = re.search(r'Call \w+\.(\w+)\((.*)\) ret=', line)
                 result = re.search(r'Ret  advapi32\.SetNamedSecurityInfoA\(\) retval=(\w+)', line)
-                if call:
+                if call and call.group(1) == "CreateProcessA":
+                    # The application name given, of the starts made after the driver's own.
+                    started = ("CreateProcessA", re.findall(r'"([^"]*)"', call.group(2))[:1])
+                    if calls and calls[-1] != started:
+                        calls.append(started)
+                elif call:
                     calls.append((call.group(1), re.findall(r'"([^"]*)"|,(8\w{7}),', call.group(2))))
                 elif result:
                     calls.append(("result", result.group(1)))
@@ -70,7 +75,7 @@ class StartUp(Scenario):
         # The relocation protects the folder, then starts the copy in it; the
         # copy, in a folder that exists, protects it before anything else.
         self.assertEqual([protect, ("result", "00000000"),
-                          ("ShellExecuteA", [("open", ""), ("C:\\\\ARKENFEL\\\\Arkenfel_Update.exe", "")]),
+                          ("CreateProcessA", ["C:\\\\ARKENFEL\\\\Arkenfel_Update.exe"]),
                           protect, ("result", "00000000"), ("CreateMutexA", [("ARKENFEL", "")])], calls[:6])
 
         # Whether Wine keeps a descriptor set on a folder: set one in a
@@ -83,22 +88,49 @@ class StartUp(Scenario):
             sys.stderr.write("note: this Wine does not keep a folder's security descriptor (%s); the trace "
                              "above is what shows the home folder's\n" % self.security("C:\\probe")["sddl"])
 
-    def test_an_existing_copy_is_started_unchanged_without_a_shortcut(self):
+    def test_a_copy_found_in_the_home_is_started_only_when_it_is_this_program(self):
         self.publish_empty_release()
-        existing = self.prefix.install_updater()
-        with open(self.prefix.c(existing), "ab") as f:
-            f.write(b"older copy")  # trailing bytes do not stop a PE file from running
-        with open(self.prefix.c(existing), "rb") as f:
-            before = f.read()
         self.prefix.reg_add(UPDATER_KEY, "InstallPath", "C:\\ARKENFEL\\")
         source = self.prefix.install_updater(folder="C:\\Temp\\")
+        # Planted by someone before the first run: a program of his own under
+        # the updater's name, which records it if it is ever started.
+        planted = self.prefix.c(HOME_UPDATER)
+        copy_fixture("fixture_sleeper.exe", planted)
         run = self.prefix.drive([source], reads=["*:1017"])
         self.assertNoUnansweredBoxes(run)
-        with open(self.prefix.c(existing), "rb") as f:
-            self.assertEqual(before, f.read())
+        self.assertFalse(os.path.exists(planted + ".record"), "the planted program was started")
+        with open(planted, "rb") as copy, open(self.prefix.c(source), "rb") as original:
+            self.assertEqual(original.read(), copy.read(), "the planted program was not replaced")
+        self.assertIn(DONE, run.texts(1017), "the genuine copy ran the update")
         self.assertIsNone(self.shortcut())
         self.assertEqual("C:\\ARKENFEL\\", self.prefix.reg_query(UPDATER_KEY, "InstallPath"))
-        self.assertEqual(2, run.started().count("Arkenfel_Update.exe"))
+
+        # This very program found there is started as it is, not copied again.
+        inode = os.stat(planted).st_ino
+        again = self.prefix.drive([source], reads=["*:1017"], name="identical")
+        self.assertNoUnansweredBoxes(again)
+        self.assertEqual(inode, os.stat(planted).st_ino)
+        self.assertEqual(2, again.started().count("Arkenfel_Update.exe"), again.started())
+
+        # A copy that cannot be replaced (held open by a program of the
+        # planter's) is never started: the relocation ends with a box.
+        os.remove(planted)
+        copy_fixture("fixture_sleeper.exe", planted)
+        ready = "C:\\Temp\\held.ready"
+        holder = self.prefix.spawn([os.path.join(harness.BIN, "fixture_holdfile.exe"), HOME_UPDATER, "60000", ready])
+        try:
+            for _ in range(300):
+                if os.path.exists(self.prefix.c(ready)):
+                    break
+                time.sleep(0.1)
+            held = self.prefix.drive([source], answers=["=1"], name="held")
+        finally:
+            holder.kill()
+        self.assertFalse(os.path.exists(planted + ".record"), "the planted program was started")
+        self.assertEqual(1, len(held.boxes()), held.boxes())
+        self.assertTrue(held.boxes()[0].startswith("자동 업데이터를 " + HOME_UPDATER + "(으)로 복사할 수 없습니다."),
+                        held.boxes())
+        self.assertEqual(["Arkenfel_Update.exe"], held.started())
 
     def test_any_file_name_directly_in_arkenfel_on_another_drive_runs_in_place(self):
         self.publish_empty_release()
