@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/ansi_text.h"
+#include "base/link_guard.h"
 #include "base/run_failure.h"
 #include "base/machine_settings.h"
 #include "base/module_path.h"
@@ -113,7 +114,7 @@ private:
     }
 
     void FinishUpToDate() {
-        ::DeleteFileA(StagedList().c_str());
+        base::DeleteName(StagedList());
         discovery::StoreReleaseRecord(state_);
         ShowStatus(kTextUpToDate);
         ClearEntryMaps();
@@ -134,11 +135,15 @@ private:
             lastStaged_ = release::StagedName(lastTarget_);
             report_.SetText(kFileNameLabel, name);
             ::Sleep(50);
-            ::SetFileAttributesA(lastTarget_.c_str(), FILE_ATTRIBUTE_NORMAL);
+            base::ClearForReplacing(lastTarget_);
             lastWasSelf_ = base::EqualsNoCase(name, ownName_);
             if (lastWasSelf_) {
                 // The running executable cannot be overwritten: its staged copy
-                // stays for the helper program.
+                // stays for the helper program, held from here on (a release's
+                // copy is still held by the trust) so the helper gets these bytes.
+                if (!install::HoldForHandOff(lastStaged_, selfDigest_))
+                    throw base::RunFailure{base::RunStage::kCopy, ::GetLastError(),
+                                           base::FormatText(kTextCopyFailed, lastTarget_.c_str())};
                 selfUpdatePending_ = true;
             } else if (!discovery::InstallStagedFile(state_, entry, lastStaged_, lastTarget_)) {
                 throw base::RunFailure{base::RunStage::kCopy, ::GetLastError(),
@@ -148,14 +153,14 @@ private:
             ++counter;
         }
 
-        ::SetFileAttributesA(InFolder(release::kListFileName).c_str(), FILE_ATTRIBUTE_NORMAL);
+        base::ClearForReplacing(InFolder(release::kListFileName));
         // Every hand-off restarts the updater against the disk rather than the
         // old local list: compared with that list, a replaced skin would still
         // look changed and the restarted run would fetch it and hand off again,
         // without end.
-        if (selfUpdatePending_ || state_.m_bSelfUpdate) ::DeleteFileA(InFolder(release::kListFileName).c_str());
+        if (selfUpdatePending_ || state_.m_bSelfUpdate) base::DeleteName(InFolder(release::kListFileName));
         if (selfUpdatePending_) base::WriteInstallPath(nullptr);
-        ::DeleteFileA(StagedList().c_str());
+        base::DeleteName(StagedList());
         // Only the updater's own files are in place after a hand-off's pass.
         if (!state_.m_bSelfUpdate) discovery::StoreReleaseRecord(state_);
 
@@ -169,10 +174,15 @@ private:
         const std::string helper = install::GetUpdateHelperPath();
         if (!install::PrepareUpdateHelper(report_, helper))
             throw base::RunFailure{base::RunStage::kHandOff, ::GetLastError(), kTextHelperFailed};
+        // The helper moves and starts only the bytes whose SHA-256 it is given.
+        std::string ownDigest;
+        if (!lastWasSelf_ && !install::HoldForHandOff(base::GetModulePath(), ownDigest))
+            throw base::RunFailure{base::RunStage::kHandOff, ::GetLastError(), kTextHelperFailed};
         const std::string arguments =
-            lastWasSelf_ ? base::FormatText("\"%s\" \"%s\"", lastStaged_.c_str(), lastTarget_.c_str())
-                         : base::FormatText("/restart \"%s\" %u 1 5000", base::GetModulePath().c_str(),
-                                            static_cast<unsigned>(::GetCurrentProcessId()));
+            lastWasSelf_ ? base::FormatText("\"%s\" \"%s\" %s", lastStaged_.c_str(), lastTarget_.c_str(),
+                                            selfDigest_.c_str())
+                         : base::FormatText("/restart \"%s\" %u 1 5000 %s", base::GetModulePath().c_str(),
+                                            static_cast<unsigned>(::GetCurrentProcessId()), ownDigest.c_str());
         // A helper changed after it was written is not the one this program carries.
         if (!install::StartUpdateHelper(report_, helper, arguments))
             throw base::RunFailure{base::RunStage::kHandOff, ::GetLastError(), kTextHelperFailed};
@@ -215,7 +225,7 @@ private:
             else if (!sameFolder_)
                 base::WriteInstallPath(installFolder_.c_str());
         }
-        ::DeleteFileA(setupPath.c_str());
+        base::DeleteName(setupPath);
     }
 
     void AddListedFirewallExceptions(bool showFailure) {
@@ -226,7 +236,7 @@ private:
         if (ReadInstructions(listPath, list) && !install::AddFirewallExceptions(listPath, list, errorText_, &progress_) &&
             showFailure)
             ShowStepFailure();
-        ::DeleteFileA(listPath.c_str());
+        base::DeleteName(listPath);
     }
 
     // An installation step that failed says why in a plain box; the run goes on.
@@ -237,7 +247,7 @@ private:
     // retry later.
     void ReportFailure(base::RunFailure& failure) {
         const std::string fileText = base::Trim(app::GetControlText(window_, kFileNameLabel));
-        ::DeleteFileA(StagedList().c_str());
+        base::DeleteName(StagedList());
         failure.box = failure.status;
         if (!fileText.empty()) failure.box += "\n(" + fileText + ")";
         failure.box += kTextRetryLater;
@@ -256,6 +266,7 @@ private:
     bool lastWasSelf_ = false;
     std::string lastTarget_;
     std::string lastStaged_;
+    std::string selfDigest_;  // of the staged updater, held for the helper
     std::string errorText_;
     RegisterProgress progress_;
     std::unique_ptr<discovery::ReleaseGate> runGate_;

@@ -2,6 +2,11 @@
 // beside it under a staged name.
 #include <shlwapi.h>
 
+#include <algorithm>
+#include <vector>
+
+#include "base/link_guard.h"
+#include "helper/checked_program.h"
 #include "helper/helper_box.h"
 #include "helper/update_helper.h"
 
@@ -11,21 +16,55 @@ namespace {
 constexpr int kAttempts = 10;
 constexpr DWORD kRetryDelayMs = 500;
 
-// The updater may still be closing: deletion is retried to outlast its exit.
-bool DeleteTarget(const char* target) {
+// SetFileInformationByHandle and its FileRenameInfo record, as Vista
+// defines them (the headers show them to Vista builds only).
+using SetInformationFunction = BOOL(WINAPI*)(HANDLE, int, LPVOID, DWORD);
+constexpr int kFileRenameInfo = 3;
+struct RenameInfo {
+    BOOLEAN replaceIfExists;
+    HANDLE rootDirectory;
+    DWORD fileNameLength;  // in bytes
+    WCHAR fileName[1];
+};
+
+// The copy, opened so that it can be renamed through this very handle while
+// no one else may write, rename or delete it. The updater holds it until it
+// exits: the open is retried to outlast that.
+base::UniqueFile OpenCopy(const char* source) {
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        if (!::PathFileExistsA(target)) return true;
-        ::SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
-        if (::DeleteFileA(target)) return true;
+        base::UniqueFile copy(::CreateFileA(source, GENERIC_READ | DELETE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (copy) return copy;
+        if (::GetLastError() != ERROR_SHARING_VIOLATION) break;
         ::Sleep(kRetryDelayMs);
     }
-    return false;
+    return base::UniqueFile();
 }
 
-bool MoveSourceToTarget(const char* source, const char* target) {
+// Renames the held copy over `target`. Looked up at run time: systems before
+// Vista lack it.
+bool RenameHeldCopy(HANDLE copy, const char* target) {
+    static const auto setInformation = reinterpret_cast<SetInformationFunction>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "SetFileInformationByHandle")));
+    wchar_t wide[MAX_PATH * 2];
+    const int length = ::MultiByteToWideChar(CP_ACP, 0, target, -1, wide, MAX_PATH * 2);
+    if (!setInformation || length <= 1) return false;
+    const size_t nameBytes = static_cast<size_t>(length - 1) * sizeof(wchar_t);
+    std::vector<char> buffer(sizeof(RenameInfo) + nameBytes, '\0');
+    auto* rename = reinterpret_cast<RenameInfo*>(buffer.data());
+    rename->replaceIfExists = TRUE;
+    rename->rootDirectory = nullptr;
+    rename->fileNameLength = static_cast<DWORD>(nameBytes);
+    std::copy(wide, wide + length - 1, rename->fileName);
+    return setInformation(copy, kFileRenameInfo, rename, static_cast<DWORD>(buffer.size())) != FALSE;
+}
+
+// The updater may still be closing: the replacement is retried to outlast
+// its exit. The target's name is replaced, never written through.
+bool ReplaceTarget(HANDLE copy, const char* target) {
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        ::SetFileAttributesA(source, FILE_ATTRIBUTE_NORMAL);
-        if (::MoveFileA(source, target)) return true;
+        base::ClearForReplacing(target);
+        if (RenameHeldCopy(copy, target)) return true;
         ::Sleep(kRetryDelayMs);
     }
     return false;
@@ -34,28 +73,35 @@ bool MoveSourceToTarget(const char* source, const char* target) {
 }  // namespace
 
 void ReplaceAndRelaunch(int argc, char** argv) {
-    if (argc < 3) {
+    if (argc < 4) {
         ShowHelperBox("인수가 너무 적습니다!");
         return;
     }
     const char* source = argv[1];
     const char* target = argv[2];
-    if (!CheckLaunchablePath(target)) return;
-    // Without a usable copy, deleting the target would leave nothing to start:
-    // keep the target as it is.
+    crypto::Sha256Digest digest;
+    if (!ReadDigestArgument(argv[3], digest) || !CheckLaunchablePath(target)) return;
+    // Without a usable copy, replacing the target would leave nothing to
+    // start: keep the target as it is.
     if (!::PathFileExistsA(source) || ::lstrcmpiA(source, target) == 0) {
         ShowHelperBox("사본명을 변경하는 데 실패했습니다!");
         return;
     }
-    if (!DeleteTarget(target)) {
-        ShowHelperBox("원본 삭제에 실패했습니다!");
-        return;
-    }
-    if (!MoveSourceToTarget(source, target)) {
+    base::UniqueFile copy = OpenCopy(source);
+    if (!copy) {
         ShowHelperBox("사본명을 변경하는 데 실패했습니다!");
         return;
     }
-    RelaunchProgram(target);
+    if (!HoldsDigest(copy.get(), digest)) {
+        ShowHelperBox("%s\n확인된 파일이 아니므로 실행하지 않습니다!", source);
+        return;
+    }
+    if (!ReplaceTarget(copy.get(), target)) {
+        ShowHelperBox("원본 삭제에 실패했습니다!");
+        return;
+    }
+    copy.reset();
+    RelaunchCheckedProgram(target, digest);
 }
 
 }  // namespace helper

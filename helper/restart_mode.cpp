@@ -1,5 +1,7 @@
-// Restart mode: wait for the updater to end (or end it), then start it again.
+// Restart mode: wait for the updater to end (or end it), then start it again,
+// if it is still the program the updater vouched for.
 #include "base/unique_handle.h"
+#include "helper/checked_program.h"
 #include "helper/helper_box.h"
 #include "helper/update_helper.h"
 
@@ -19,8 +21,9 @@ bool WaitForEnd(HANDLE process, int terminate, DWORD timeoutMs) {
 
 }  // namespace
 
-void WaitAndRelaunch(const char* path, DWORD processId, int terminate, DWORD timeoutMs) {
-    if (!CheckLaunchablePath(path)) return;
+void WaitAndRelaunch(const char* path, DWORD processId, int terminate, DWORD timeoutMs, const char* digestText) {
+    crypto::Sha256Digest digest;
+    if (!ReadDigestArgument(digestText, digest) || !CheckLaunchablePath(path)) return;
     base::UniqueKernelHandle process(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, processId));
     // A process that cannot be opened has already ended.
     if (process && !WaitForEnd(process.get(), terminate, timeoutMs)) {
@@ -28,7 +31,7 @@ void WaitAndRelaunch(const char* path, DWORD processId, int terminate, DWORD tim
         ShowHelperBox("%s(을)를 다시 실행할 수 없습니다!\n해당 프로그램을 종료해 주시기 바랍니다.", path);
         return;
     }
-    RelaunchProgram(path);
+    RelaunchCheckedProgram(path, digest);
 }
 
 }  // namespace helper

@@ -8,11 +8,13 @@
 
 namespace helper {
 
-// argv[1] = the new copy, argv[2] = the executable it replaces.
+// argv[1] = the new copy, argv[2] = the executable it replaces, argv[3] =
+// the SHA-256 of the copy as the updater checked it.
 void ReplaceAndRelaunch(int argc, char** argv);
 // Waits up to timeoutMs for process `processId` to end (ending it when
-// `terminate` is non-zero), then starts `path`.
-void WaitAndRelaunch(const char* path, DWORD processId, int terminate, DWORD timeoutMs);
+// `terminate` is non-zero), then starts `path` if it has the SHA-256
+// `digestText`.
+void WaitAndRelaunch(const char* path, DWORD processId, int terminate, DWORD timeoutMs, const char* digestText);
 // Starts `path` without arguments and without waiting. Non-zero on success.
 int RelaunchProgram(const char* path);
 

@@ -3,10 +3,13 @@
 #include <windows.h>
 
 #include <cstring>
+#include <vector>
 
 #include "base/held_file.h"
+#include "base/link_guard.h"
 #include "base/module_path.h"
 #include "base/unique_handle.h"
+#include "crypto/sha256.h"
 #include "install/file_gate.h"
 #include "install/process_launch.h"
 #include "install/program_resources.h"
@@ -35,11 +38,22 @@ bool ExtractUpdateHelper(const std::string& path) {
     const void* bytes = nullptr;
     DWORD size = 0;
     if (!CarriedHelper(bytes, size)) return false;
-    base::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    base::UniqueFile file = base::OpenForWriting(path, GENERIC_WRITE, 0, CREATE_ALWAYS);
     if (!file) return false;
     DWORD written = 0;
     return ::WriteFile(file.get(), bytes, size, &written, nullptr) && written == size;
+}
+
+bool HoldForHandOff(const std::string& program, std::string& digestHex) {
+    // Let go only when the process ends, after the helper has started.
+    static std::vector<base::UniqueFile> held;
+    base::UniqueFile file = base::OpenHeldFile(program);
+    crypto::Sha256Digest digest;
+    uint64_t size = 0;
+    if (!file || !crypto::HashOpenFile(file.get(), digest, size)) return false;
+    digestHex = crypto::DigestToHex(digest);
+    held.push_back(std::move(file));
+    return true;
 }
 
 bool PrepareUpdateHelper(base::RunReport& report, const std::string& path) {

@@ -18,6 +18,11 @@ bool ExtractUpdateHelper(const std::string& path);
 // while one does), then writes it. False when the player gives up or the
 // file cannot be written.
 bool PrepareUpdateHelper(base::RunReport& report, const std::string& path);
+// Holds `program` until this process ends (no one may write, rename or
+// delete it meanwhile) and gives the SHA-256 of the bytes held, in hex, for
+// the helper's command line: the helper moves and starts only those bytes.
+// False when it cannot be held or read.
+bool HoldForHandOff(const std::string& program, std::string& digestHex);
 // Starts the helper written at `path`, hidden, by its full path, after
 // reading it through a held handle (kept until the process has started) and
 // finding it byte for byte the helper this program carries. False, and

@@ -3,11 +3,20 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "crypto/sha256.h"
+
 namespace helpertest {
 
 std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 
 std::string SleeperPath() { return testenv::BinDir() + "fixture_sleeper.exe"; }
+
+std::string DigestOf(const std::string& path) {
+    crypto::Sha256Digest digest;
+    uint64_t size = 0;
+    if (!crypto::HashFile(path, digest, size)) throw std::runtime_error("cannot hash " + path);
+    return crypto::DigestToHex(digest);
+}
 
 base::ProcessHandles StartProcess(const std::string& commandLine) {
     std::string line = commandLine;

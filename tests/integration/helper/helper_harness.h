@@ -17,6 +17,8 @@ namespace helpertest {
 
 std::string Quoted(const std::string& path);
 std::string SleeperPath();  // <build>\bin\fixture_sleeper.exe
+// The SHA-256 of the file's bytes now, as the updater hands it to the helper.
+std::string DigestOf(const std::string& path);
 
 // Starts a program directly (not under the driver); the test owns it.
 base::ProcessHandles StartProcess(const std::string& commandLine);

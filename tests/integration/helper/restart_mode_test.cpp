@@ -1,5 +1,6 @@
-// UpdateHelper.exe /restart "<program>" <pid> <terminate flag> <time-out>:
-// wait for the process (or end it), then start the program again.
+// UpdateHelper.exe /restart "<program>" <pid> <terminate flag> <time-out>
+// <SHA-256>: wait for the process (or end it), then start the program again
+// if it still has the bytes the updater vouched for.
 #include "tests/integration/helper/helper_harness.h"
 
 namespace helpertest {
@@ -19,7 +20,8 @@ protected:
                             " 7");
     }
     uidriver::RunResult Restart(const std::string& sw, DWORD pid, const std::string& flagAndTimeout) {
-        return RunHelper(sw + " " + Quoted(program_) + " " + std::to_string(pid) + " " + flagAndTimeout);
+        return RunHelper(sw + " " + Quoted(program_) + " " + std::to_string(pid) + " " + flagAndTimeout + " " +
+                         DigestOf(program_));
     }
     static DWORD ExitCode(const base::ProcessHandles& p) {
         DWORD code = STILL_ACTIVE;
@@ -43,7 +45,16 @@ TEST_F(RestartMode, AProcessThatNoLongerExistsMeansStartAtOnce) {
     // the updater started again by the helper.
     EXPECT_EQ(Texts{"updater.exe"}, result.StartedExes());
     // An id that is no number counts as 0, which no process has.
-    EXPECT_EQ(Texts{}, RunHelper("/rEsTaRt " + Quoted(program_) + " none 0 5000").BoxTexts());
+    EXPECT_EQ(Texts{}, RunHelper("/rEsTaRt " + Quoted(program_) + " none 0 5000 " + DigestOf(program_)).BoxTexts());
+    EXPECT_EQ((Texts{program_, program_}), Starts(program_));
+
+    // Written over after the updater vouched for it, or with no digest at
+    // all: nothing is started.
+    const std::string vouched = DigestOf(program_);
+    testenv::WriteFileBytes(program_, "MZ the attacker's program");
+    EXPECT_EQ(Texts{program_ + "\n확인된 파일이 아니므로 실행하지 않습니다!"},
+              RunHelper("/restart " + Quoted(program_) + " 0 0 0 " + vouched).BoxTexts());
+    EXPECT_EQ(Texts{"인수가 너무 적습니다!"}, RunHelper("/restart " + Quoted(program_) + " 0 0 0").BoxTexts());
     EXPECT_EQ((Texts{program_, program_}), Starts(program_));
 }
 
@@ -72,16 +83,17 @@ TEST_F(RestartMode, LeavesAProcessThatOutlivesTheTimeOutAndStartsNothing) {
     EXPECT_TRUE(Starts(program_).empty());
 }
 
-TEST_F(RestartMode, AProgramThatCannotBeStartedIsReportedWithItsErrorCode) {
+TEST_F(RestartMode, AMissingProgramOrOneTooLongIsNotStarted) {
     // 259 characters: the longest path that still fits, but no such file.
     std::string missing = Path("missing");
     missing += std::string(259 - missing.size(), 'x');
-    EXPECT_EQ(Texts{missing + "(을)를 실행할 수 없습니다!\nError Code : 2"},
-              RunHelper("/restart " + Quoted(missing) + " 0 0 0").BoxTexts());
+    const std::string digest = " " + DigestOf(program_);
+    EXPECT_EQ(Texts{missing + "\n확인된 파일이 아니므로 실행하지 않습니다!"},
+              RunHelper("/restart " + Quoted(missing) + " 0 0 0" + digest).BoxTexts());
     // One more character no longer fits the command line.
     missing += "x";
     EXPECT_EQ(Texts{missing + "\n경로가 너무 길어 실행할 수 없습니다!"},
-              RunHelper("/restart " + Quoted(missing) + " 0 0 0").BoxTexts());
+              RunHelper("/restart " + Quoted(missing) + " 0 0 0" + digest).BoxTexts());
 }
 
 // With only four arguments "/restart" is taken for the copy's path in replace
@@ -89,7 +101,7 @@ TEST_F(RestartMode, AProgramThatCannotBeStartedIsReportedWithItsErrorCode) {
 TEST_F(RestartMode, FourArgumentsFallBackToReplaceModeAndKeepTheProgram) {
     const std::string before = testenv::ReadFileBytes(program_);
     EXPECT_EQ(Texts{"사본명을 변경하는 데 실패했습니다!"},
-              RunHelper("/restart " + Quoted(program_) + " 1234 1").BoxTexts());
+              RunHelper("/restart " + Quoted(program_) + " " + DigestOf(program_) + " 1").BoxTexts());
     EXPECT_EQ(before, testenv::ReadFileBytes(program_));
     EXPECT_TRUE(Starts(program_).empty());
 }

@@ -184,7 +184,10 @@ TEST_F(HelperHandOff, OnlyTheCarriedHelperIsStarted) {
     ASSERT_TRUE(install::ExtractUpdateHelper(path_));
     ASSERT_TRUE(::CopyFileA(sleeper.c_str(), (dir_ / "client.exe").c_str(), FALSE));
     // Restart mode with no process to wait for starts the program at once.
-    EXPECT_TRUE(install::StartUpdateHelper(report_, path_, "/restart \"" + dir_ / "client.exe" + "\" 0 0 0"));
+    std::string digest;
+    ASSERT_TRUE(install::HoldForHandOff(dir_ / "client.exe", digest));
+    EXPECT_TRUE(
+        install::StartUpdateHelper(report_, path_, "/restart \"" + dir_ / "client.exe" + "\" 0 0 0 " + digest));
     EXPECT_TRUE(installtest::WaitForFile(dir_ / "client.exe.record"));
     EXPECT_FALSE(testenv::FileExists(dir_ / "swapped.rec"));
     EXPECT_TRUE(report_.boxes.empty());
