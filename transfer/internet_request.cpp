@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "base/ansi_text.h"
+#include "crypto/crypt_handles.h"
 #include "transfer/run_patience.h"
+#include "transfer/server_certificate.h"
 #include "transfer/transfer_errors.h"
 
 namespace transfer {
@@ -101,6 +103,18 @@ bool WentPending(BOOL ok) {
     return true;
 }
 
+// WinINet also trusts roots a user added to his own store: the server's
+// chain must end in one of the machine's. Refused as WinINet refuses a
+// certificate of an unknown CA, also when it hands over no certificate.
+void RequireMachineRoot(HINTERNET request, const std::string& server) {
+    PCCERT_CHAIN_CONTEXT received = nullptr;
+    DWORD size = sizeof(received);
+    if (!::InternetQueryOptionA(request, INTERNET_OPTION_SERVER_CERT_CHAIN_CONTEXT, &received, &size))
+        received = nullptr;
+    const crypto::UniqueCertChain owned(received);
+    if (!ServerCertificateTrusted(owned.get(), server)) throw InternetException(ERROR_INTERNET_INVALID_CA);
+}
+
 }  // namespace
 
 InternetRequest::~InternetRequest() {
@@ -168,6 +182,7 @@ InternetRequest::OpenResult InternetRequest::Send(const std::string& url, const 
             throw InternetException(ERROR_INTERNET_TIMEOUT);
         if (!completion_->result) throw InternetException(completion_->error);
     }
+    RequireMachineRoot(request_.get(), parsed.server);
     watch_.Answered();
     return OpenResult::Sent;
 }

@@ -5,7 +5,8 @@
 # control/ (fault plans), requests.log, server.pid, server.out. It listens on
 # PORT (default: a free one), written to BENCH_DIR/NAME.port. A twin serves
 # the same tree with a certificate nobody trusts, on a free port written to
-# BENCH_DIR/NAME.untrusted.port.
+# BENCH_DIR/NAME.untrusted.port, and another with a certificate that only a
+# CA in the user's own ROOT store signed, on BENCH_DIR/NAME.userroot.port.
 set -euo pipefail
 BENCH_DIR="$1"
 name="${2:-server}"
@@ -15,10 +16,11 @@ state="$BENCH_DIR/$name"
 tls="$BENCH_DIR/tls"
 port_file="$BENCH_DIR/$name.port"
 twin_port_file="$BENCH_DIR/$name.untrusted.port"
+user_port_file="$BENCH_DIR/$name.userroot.port"
 [ -f "$tls/localhost.pem" ] || { echo "start_server: no test certificate in $tls (bench not set up?)" >&2; exit 1; }
 
 "$here/stop_server.sh" "$BENCH_DIR" "$name" || true
-rm -rf "$state" "$port_file" "$twin_port_file"
+rm -rf "$state" "$port_file" "$twin_port_file" "$user_port_file"
 mkdir -p "$state/root" "$state/control"
 : > "$state/requests.log"
 
@@ -32,9 +34,12 @@ serve() {  # CERT_BASE PORT PORT_FILE PID_FILE OUT_FILE
 }
 serve localhost "$port_wanted" "$port_file" "$state/server.pid" "$state/server.out"
 serve untrusted 0 "$twin_port_file" "$state/untrusted.pid" "$state/untrusted.out"
+if [ -f "$tls/userroot.pem" ]; then
+  serve userroot 0 "$user_port_file" "$state/userroot.pid" "$state/userroot.out"
+fi
 
 for _ in $(seq 1 100); do
-  if [ -s "$port_file" ] && [ -s "$twin_port_file" ]; then
+  if [ -s "$port_file" ] && [ -s "$twin_port_file" ] && { [ ! -f "$tls/userroot.pem" ] || [ -s "$user_port_file" ]; }; then
     port="$(cat "$port_file")"
     if curl -s -o /dev/null --cacert "$tls/ca.pem" "https://localhost:$port/fs_c_get.php?fn="; then
       echo "update server on https://localhost:$port (state: $state)"
@@ -44,5 +49,5 @@ for _ in $(seq 1 100); do
   sleep 0.1
 done
 echo "start_server: the server did not come up" >&2
-cat "$state/server.out" "$state/untrusted.out" >&2 || true
+cat "$state/server.out" "$state/untrusted.out" "$state/userroot.out" >&2 || true
 exit 1

@@ -4,7 +4,7 @@
 set -uo pipefail
 BENCH_DIR="$1"
 name="${2:-server}"
-for pidfile in "$BENCH_DIR/$name/server.pid" "$BENCH_DIR/$name/untrusted.pid"; do
+for pidfile in "$BENCH_DIR/$name/server.pid" "$BENCH_DIR/$name/untrusted.pid" "$BENCH_DIR/$name/userroot.pid"; do
   [ -f "$pidfile" ] || continue
   pid="$(cat "$pidfile")"
   if kill "$pid" 2>/dev/null; then
@@ -18,5 +18,5 @@ for pidfile in "$BENCH_DIR/$name/server.pid" "$BENCH_DIR/$name/untrusted.pid"; d
   fi
   rm -f "$pidfile"
 done
-rm -f "$BENCH_DIR/$name.port" "$BENCH_DIR/$name.untrusted.port"
+rm -f "$BENCH_DIR/$name.port" "$BENCH_DIR/$name.untrusted.port" "$BENCH_DIR/$name.userroot.port"
 exit 0

@@ -70,12 +70,14 @@ int PortFrom(const std::string& name) {
 
 int ServerPort() { return PortFrom("server.port"); }
 int UntrustedServerPort() { return PortFrom("server.untrusted.port"); }
+int UserRootServerPort() { return PortFrom("server.userroot.port"); }
 
 TestSite::TestSite(const std::string& name) {
     static int sites = 0;
     stateDir_ = BenchDir() + "server\\";
     port_ = ServerPort();
     untrustedPort_ = UntrustedServerPort();
+    userRootPort_ = UserRootServerPort();
     folder_ = name + "_" + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(++sites);
     const std::string root = stateDir_ + "root\\" + folder_;
     testenv::RemoveTree(root);
@@ -97,6 +99,11 @@ std::string TestSite::Url(const std::string& file) const { return BaseUrl() + "/
 
 std::string TestSite::UntrustedUrl(const std::string& file) const {
     return "https://localhost:" + std::to_string(untrustedPort_) + "/fs_c_get.php?fn=" + folder_ + "/" +
+           ForwardSlashes(file);
+}
+
+std::string TestSite::UserRootUrl(const std::string& file) const {
+    return "https://localhost:" + std::to_string(userRootPort_) + "/fs_c_get.php?fn=" + folder_ + "/" +
            ForwardSlashes(file);
 }
 

@@ -55,6 +55,9 @@ public:
     std::string Url(const std::string& file) const;
     // The same file from the server whose certificate no trusted CA signed.
     std::string UntrustedUrl(const std::string& file) const;
+    // The same file from the server whose certificate a CA signed that only
+    // the user's own ROOT store holds.
+    std::string UserRootUrl(const std::string& file) const;
     std::string BaseUrl() const;
     // Windows path of a file below the site's folder on the server side.
     std::string ServedPath(const std::string& file) const;
@@ -72,11 +75,14 @@ private:
     std::string stateDir_;  // Windows path of BENCH_DIR\server\ with backslash
     int port_ = 0;
     int untrustedPort_ = 0;
+    int userRootPort_ = 0;
     long long phaseStart_ = 0;  // log sequence number where the phase began
 };
 
-// The port the fixture's server listens on; the untrusted server's port.
+// The port the fixture's server listens on; the untrusted server's; the
+// user-root server's.
 int ServerPort();
 int UntrustedServerPort();
+int UserRootServerPort();
 
 }  // namespace testserver

@@ -3,7 +3,8 @@
 # mode's bitness (ARKENFEL_ARCH, see mode.sh) with the virtual desktop switched on, trust for the test CA (when one is
 # given) and a persistent wineserver. Usage: setup.sh BENCH_DIR [CA_TOOL [CA_CERT]]
 # With CA_TOOL alone, a fresh test CA and localhost certificate are made in
-# BENCH_DIR/tls (tests/server/make_test_ca.sh) and that CA is trusted.
+# BENCH_DIR/tls (tests/server/make_test_ca.sh) and that CA is trusted; the
+# attacker's CA made with them goes into the user's own ROOT store only.
 set -euo pipefail
 BENCH_DIR="$1"; export BENCH_DIR
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -44,13 +45,21 @@ if [ -n "$ca_tool" ] && [ ! -f "$ca_tool" ]; then
   echo "setup: $ca_tool is not built; the test CA is not trusted" >&2
   ca_tool=""
 fi
+user_ca=""
 if [ -n "$ca_tool" ] && [ -z "$ca_cert" ]; then
   "$here/../server/make_test_ca.sh" "$BENCH_DIR/tls" >/dev/null
   ca_cert="$BENCH_DIR/tls/ca.der"
+  user_ca="$BENCH_DIR/tls/user_ca.der"
 fi
 if [ -n "$ca_tool" ]; then
   "$ARKENFEL_WINE" "$ca_tool" "Z:${ca_cert//\//\\}" >"$BENCH_DIR/trust.log" 2>&1 || {
     echo "setup: trusting the test CA failed" >&2; cat "$BENCH_DIR/trust.log" >&2; exit 1; }
+fi
+# What any standard user can do: an attacker's CA in the user's own ROOT
+# store. The userroot server's certificate is signed by it.
+if [ -n "$user_ca" ]; then
+  "$ARKENFEL_WINE" "$ca_tool" --user "Z:${user_ca//\//\\}" >>"$BENCH_DIR/trust.log" 2>&1 || {
+    echo "setup: adding the user's own root failed" >&2; cat "$BENCH_DIR/trust.log" >&2; exit 1; }
 fi
 "$ARKENFEL_WINESERVER" -w
 "$ARKENFEL_WINESERVER" -p >/dev/null 2>&1 </dev/null &

@@ -374,10 +374,12 @@ def _require_free_port(port):
 
 
 class UpdateServer:
-    """The fault-injecting test server on this build's port, serving a release root."""
+    """The fault-injecting test server on this build's port (or another), serving
+    a release root with the localhost certificate (or another of tls_dir)."""
 
-    def __init__(self, root, tls_dir, state_dir):
-        _require_free_port(server_port())
+    def __init__(self, root, tls_dir, state_dir, port=None, certificate="localhost"):
+        self.port = port or server_port()
+        _require_free_port(self.port)
         self.root, self.state = root, state_dir
         self.control = os.path.join(state_dir, "control")
         self.log = os.path.join(state_dir, "requests.log")
@@ -386,11 +388,11 @@ class UpdateServer:
         self.proc = subprocess.Popen(
             ["/usr/bin/python3", os.path.join(SOURCE_DIR, "tests", "server", "update_server.py"),
              "--root", root, "--control", self.control, "--log", self.log,
-             "--cert", os.path.join(tls_dir, "localhost.pem"), "--key", os.path.join(tls_dir, "localhost.key"),
-             "--port", str(server_port())],
+             "--cert", os.path.join(tls_dir, certificate + ".pem"), "--key", os.path.join(tls_dir, certificate + ".key"),
+             "--port", str(self.port)],
             stdin=subprocess.DEVNULL, stdout=open(os.path.join(state_dir, "server.out"), "w"),
             stderr=subprocess.STDOUT, start_new_session=True)
-        _wait_for_port(server_port(), self.proc)
+        _wait_for_port(self.port, self.proc)
 
     def plan(self, folder, rules):
         """Fault plan for the files below <root>/<folder> (see tests/server/README.md)."""
@@ -405,6 +407,41 @@ class UpdateServer:
         if self.proc.poll() is None:
             os.killpg(self.proc.pid, signal.SIGTERM)
             self.proc.wait(timeout=10)
+
+
+class TunnelProxy:
+    """A CONNECT proxy (bench/link/link_proxy.py, no delay) on a free port that
+    takes the tunnels asked for localhost:<this build's port> to 127.0.0.1:`port`."""
+
+    def __init__(self, state_dir, port):
+        os.makedirs(state_dir, exist_ok=True)
+        port_file = os.path.join(state_dir, "proxy.port")
+        self.out = open(os.path.join(state_dir, "proxy.out"), "w")
+        self.proc = subprocess.Popen(
+            ["/usr/bin/python3", os.path.join(SOURCE_DIR, "bench", "link", "link_proxy.py"), "--port-file", port_file,
+             "--rtt-ms", "0", "--rate-mbit", "1000", "--connect-to", "localhost:%d=127.0.0.1:%d" % (server_port(), port)],
+            stdin=subprocess.DEVNULL, stdout=self.out, stderr=subprocess.STDOUT, start_new_session=True)
+        for _ in range(100):
+            if os.path.exists(port_file):
+                with open(port_file) as f:
+                    self.port = int(f.read())
+                return
+            time.sleep(0.05)
+        self.stop()
+        raise RuntimeError("the tunnelling proxy did not start")
+
+    def tunnels(self):
+        """How many tunnels the proxy has opened."""
+        import urllib.request
+        direct = urllib.request.build_opener(urllib.request.ProxyHandler({}))
+        with direct.open("http://127.0.0.1:%d/stats" % self.port, timeout=5) as answer:
+            return json.load(answer)["connections"]
+
+    def stop(self):
+        if self.proc.poll() is None:
+            os.killpg(self.proc.pid, signal.SIGTERM)
+            self.proc.wait(timeout=10)
+        self.out.close()
 
 
 def free_port():

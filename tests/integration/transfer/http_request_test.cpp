@@ -12,6 +12,7 @@
 #include "tests/server/update_server_client.h"
 #include "tests/support/recording_report.h"
 #include "tests/support/test_env.h"
+#include "transfer/internet_session.h"
 #include "transfer/transfer_errors.h"
 
 namespace {
@@ -285,20 +286,46 @@ TEST(HttpGetRange, NoServerThrowsTheInternetErrorWithWinInetsText) {
     }
 }
 
+// The WinINet error a ranged request of the first ten bytes ends with; 0 when it succeeds.
+DWORD RangeError(const std::string& url, transfer::TransferSink& sink) {
+    TransferBuffer buffer;
+    uint64_t received = 0;
+    try {
+        transfer::HttpGetRange(nullptr, buffer, url, sink, kData.size(), received, 0, 9);
+    } catch (const transfer::InternetException& e) {
+        return e.code();
+    }
+    return 0;
+}
+
 TEST(HttpGetRange, AServerCertificateNoTrustedAuthoritySignedIsRefused) {
     TestSite site("range_untrusted");
     site.PutFile("data.bin", kData);
     transfer::MemorySink sink;
-    TransferBuffer buffer;
-    uint64_t received = 0;
-    try {
-        transfer::HttpGetRange(nullptr, buffer, site.UntrustedUrl("data.bin"), sink, kData.size(), received, 0, 9);
-        ADD_FAILURE() << "the untrusted server was accepted";
-    } catch (const transfer::InternetException& e) {
-        EXPECT_EQ(e.code(), static_cast<DWORD>(ERROR_INTERNET_INVALID_CA)) << e.message();
-    }
+    EXPECT_EQ(RangeError(site.UntrustedUrl("data.bin"), sink), static_cast<DWORD>(ERROR_INTERNET_INVALID_CA));
     EXPECT_EQ(sink.bytes(), "");
     EXPECT_THROW(QuerySize(site.UntrustedUrl("data.bin")), transfer::InternetException);
+}
+
+// Any standard user can add a root to his own store (and point the system
+// proxy at his own server): WinINet trusts such roots, the updater must not.
+// A certificate already found good for the name must not open the way for
+// another one, on kept connections or not.
+TEST(HttpGetRange, OnlyTheMachinesRootsCountNotOnesAUserAddedToHisOwnStore) {
+    TestSite site("range_user_root");
+    site.PutFile("data.bin", kData);
+    transfer::RunSession run;
+    for (int round = 0; round < 2; ++round) {
+        transfer::MemorySink trusted;
+        EXPECT_EQ(RangeError(site.Url("data.bin"), trusted), 0u) << round;
+        EXPECT_TRUE(SameBytes(trusted.bytes(), kData.substr(0, 10)));
+
+        transfer::MemorySink attacked;
+        EXPECT_EQ(RangeError(site.UserRootUrl("data.bin"), attacked), static_cast<DWORD>(ERROR_INTERNET_INVALID_CA))
+            << round;
+        EXPECT_EQ(attacked.bytes(), "");
+        EXPECT_THROW(QuerySize(site.UserRootUrl("data.bin")), transfer::InternetException);
+    }
 }
 
 }  // namespace
