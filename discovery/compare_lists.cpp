@@ -38,7 +38,9 @@ bool FileExistsInInstallFolder(const UpdateState& state, const std::string& name
 }
 
 uint32_t CompareLists(UpdateState& state) {
-    const bool hasLocalList = FileExistsInInstallFolder(state, release::kListFileName);
+    // A list anyone may have written compares nothing: every file is
+    // compared with the disk instead.
+    const bool hasLocalList = !state.m_bHomeUntrusted && FileExistsInInstallFolder(state, release::kListFileName);
     state.m_mapPending.clear();
     state.m_mapFetched.clear();
     state.m_trust.LetGoOfStaged();

@@ -38,6 +38,11 @@ struct UpdateState {
     fetch::ByteLedger m_bytes;       // m_nTotalBytes and m_nRemainingBytes, counted down by the window
     DWORD m_dwStartTick = 0;         // GetTickCount when the downloads begin
     BOOL m_bSelfUpdate = FALSE;      // this run fetches only the updater's own files
+    // The home could not be made the program's (a volume that keeps no
+    // security, or an entry that could not be put right): what is found in
+    // it decides nothing, neither the local list nor staged files of earlier
+    // runs that no signature checks.
+    bool m_bHomeUntrusted = false;
     base::RunReport* report = &base::SilentReport();  // what the run shows; never null
     // The root keys compiled into the program; threshold 0: no release is
     // checked and no signature file is asked for.
@@ -57,7 +62,9 @@ struct UpdateState {
     base::UniqueFile m_hHeldList;
 
     // What the fetches of this run need of it.
-    fetch::FetchContext Fetching() { return {m_strServerUrl, m_strInstallFolder, *report, m_bytes, m_trust}; }
+    fetch::FetchContext Fetching() {
+        return {m_strServerUrl, m_strInstallFolder, *report, m_bytes, m_trust, m_bHomeUntrusted};
+    }
 };
 
 }  // namespace discovery

@@ -17,6 +17,9 @@ struct FetchContext {
     base::RunReport& report;
     ByteLedger& bytes;
     ReleaseTrust& trust;
+    // Staged files left by earlier runs may have been changed by anyone:
+    // without a signature to check them against they are fetched again.
+    bool leftoversUntrusted = false;
 };
 
 }  // namespace fetch

@@ -141,6 +141,10 @@ void FetchPlannedFiles(FetchContext& context, const release::EntryMap& plan, rel
         progress.lastChunk = 0;
         progress.done = 0;
         progress.remaining = progress.total = entry.size;
+        if (context.leftoversUntrusted && !context.trust.Checks()) {
+            base::DeleteName(stagedName);
+            base::DeleteName(release::MarkerPath(stagedName));
+        }
         if (NeedsFetch(entry, stagedName)) {
             if (!FetchFile(context, entry, stagedName, progress, buffer)) throw base::RunFailure{base::RunStage::kFetch};
         } else {

@@ -145,6 +145,36 @@ TEST_F(DownloadUpdatesTest, CompleteStagedFileIsReportedOnceWithoutARequest) {
     EXPECT_EQ(2u, state_.m_mapFetched.size());
 }
 
+// A home that could not be made the program's: a file someone changed behind
+// a local list that still calls it current (an entry steered by its
+// revision is compared by the lists alone), and a complete staged file he
+// may have changed, are both fetched again.
+TEST_F(DownloadUpdatesTest, InAHomeThatIsNotTheProgramsTheLocalListAndStagedLeftoversDecideNothing) {
+    site_.PutFile("gateway.ini", "v\r\n");
+    const std::string list = "[Client]\r\nnotes.txt=|0||r1\r\n";
+    site_.PutFile("v/Arkenfel_List.ini", list);
+    site_.PutFile("v/notes.txt", "new notes");
+    testenv::WriteFileBytes(install_ / "Arkenfel_List.ini", list);
+    testenv::WriteFileBytes(install_ / "notes.txt", "someone's notes");
+    Run();
+    EXPECT_EQ((std::vector<std::string>{"gateway.ini", "v/Arkenfel_List.ini"}), RequestedFiles())
+        << "the local list decides in a home of the program's";
+
+    PutRelease("w", {{"b.dat", Content("b", 4000)}});
+    site_.PutFile("gateway.ini", "w\r\n");
+    testenv::WriteFileBytes(install_ / "b.dat_", Content("b", 4000));
+    state_.m_bHomeUntrusted = true;
+    site_.SetFaults({});
+    ASSERT_EQ(discovery::kFetched, Run());
+    EXPECT_EQ((std::vector<std::string>{"gateway.ini", "w/Arkenfel_List.ini", "w/b.dat"}), RequestedFiles());
+
+    site_.PutFile("gateway.ini", "v\r\n");
+    site_.SetFaults({});
+    ASSERT_EQ(discovery::kFetched, Run());
+    EXPECT_EQ((std::vector<std::string>{"gateway.ini", "v/Arkenfel_List.ini", "v/notes.txt"}), RequestedFiles());
+    EXPECT_EQ("new notes", testenv::ReadFileBytes(install_ / "notes.txt_"));
+}
+
 TEST_F(DownloadUpdatesTest, MissingStagedFileIsFetchedEvenWhenTheListGivesNoSizeNorFingerprint) {
     site_.PutFile("gateway.ini", "v\r\n");
     site_.PutFile("v/Arkenfel_List.ini", "[Client]\r\nnotes.txt=|0||r1\r\n");
