@@ -15,10 +15,10 @@
 #include "base/module_path.h"
 #include "base/updater_settings.h"
 #include "discovery/release_record.h"
+#include "install/home_tree.h"
 #include "integrity/built_in_roots.h"
 #include "integrity/release_verification.h"
 #include "transfer/directories.h"
-#include "transfer/protected_folder.h"
 
 namespace app {
 namespace {
@@ -55,7 +55,7 @@ int CVNUpdateApp::InitInstance() {
     const std::string modulePath = base::GetModulePath();
     const bool inPlace = IsInPlace(modulePath);
     // Before anything in the home folder is loaded, started or trusted.
-    if (inPlace) transfer::ProtectFolder(base::GetModuleFolder());
+    if (inPlace) OwnHome(base::GetModuleFolder());
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&controls);
 
@@ -78,7 +78,7 @@ void CVNUpdateApp::Relocate(const std::string& modulePath) {
     transfer::CreateDirectories(folder);
     // A folder made at a drive root (or one someone made there before) would
     // let every user change what the elevated copy runs.
-    transfer::ProtectFolder(folder);
+    OwnHome(folder);
     const std::string target = folder + kRelocatedName;
     const bool existedBefore = ::PathFileExistsA(target.c_str()) != FALSE;
     base::UniqueFile held;
@@ -93,6 +93,10 @@ void CVNUpdateApp::Relocate(const std::string& modulePath) {
         CreateDesktopShortcut(target, kShortcutName);
     }
     ::ShellExecuteA(nullptr, "open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void CVNUpdateApp::OwnHome(const std::string& folder) {
+    homeTree_ = install::OwnHomeTree(folder, homeTreeFailedPath_);
 }
 
 bool CVNUpdateApp::AnotherInstanceRuns() {
