@@ -26,6 +26,9 @@ public:
 
     // True while the worker thread of this window still runs.
     bool WorkerRunning() const;
+    // The home could not be made the program's: what is found in it decides
+    // nothing in the run (discovery/update_state.h). Before the window runs.
+    void DistrustHome(bool untrusted) { m_state.m_bHomeUntrusted = untrusted; }
 
 protected:
     BOOL OnInitDialog() override;

@@ -14,10 +14,10 @@
 #include "base/updater_settings.h"
 #include "discovery/release_record.h"
 #include "install/file_gate.h"
+#include "install/home_tree.h"
 #include "install/process_launch.h"
 #include "integrity/built_in_roots.h"
 #include "integrity/release_verification.h"
-#include "transfer/protected_folder.h"
 
 namespace app {
 namespace {
@@ -87,9 +87,11 @@ void Relocate(const std::string& modulePath) {
     const std::string folder = HomeFolderFor(modulePath);
     const std::string target = folder + kRelocatedName;
     if (!base::MakeFolders(folder)) return ShowCopyFailure(target, ::GetLastError());
-    // Made now or by someone before: the folder is made the administrators'
-    // before anything in it is looked at.
-    transfer::ProtectFolder(folder);
+    // Made now or by someone before: the tree is made the administrators'
+    // before anything in it is looked at. What could not be put right is
+    // not trusted: only this very program, or the kept release's, is started.
+    std::string notOwned;
+    install::OwnHomeTree(folder, notOwned);
     const bool existedBefore = ::PathFileExistsA(target.c_str()) != FALSE;
     const HomeCopyGate gate(folder, target, RunningProgram(modulePath));
     if ((!existedBefore || !gate.VouchesForCopy()) && !base::CopyFileWithRetry(modulePath, target))

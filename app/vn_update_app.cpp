@@ -11,7 +11,7 @@
 #include "base/message_box.h"
 #include "base/module_path.h"
 #include "base/updater_settings.h"
-#include "transfer/protected_folder.h"
+#include "install/home_tree.h"
 
 namespace app {
 namespace {
@@ -26,7 +26,9 @@ int CVNUpdateApp::InitInstance() {
     const std::string modulePath = base::GetModulePath();
     const bool inPlace = IsInPlace(modulePath);
     // Before anything in the home folder is loaded, started or trusted.
-    if (inPlace) transfer::ProtectFolder(base::GetModuleFolder());
+    std::string notOwned;
+    const bool homeOwned = inPlace && install::OwnHomeTree(base::GetModuleFolder(), notOwned) ==
+                                          install::HomeTreeResult::kOwned;
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&controls);
 
@@ -39,7 +41,7 @@ int CVNUpdateApp::InitInstance() {
         return 0;
     }
     base::StoreExecArgument();
-    RunMainWindow();
+    RunMainWindow(homeOwned);
     return 0;
 }
 
@@ -52,8 +54,9 @@ bool CVNUpdateApp::AnotherInstanceRuns() {
     return error == ERROR_ALREADY_EXISTS;
 }
 
-void CVNUpdateApp::RunMainWindow() {
+void CVNUpdateApp::RunMainWindow(bool homeOwned) {
     CMainDlg dialog;
+    dialog.DistrustHome(!homeOwned);
     dialog.DoModal();
     // A window closed early leaves the worker running on the window's state:
     // end the process here, as the run's owner goes away.

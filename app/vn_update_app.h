@@ -14,7 +14,9 @@ public:
 
 private:
     bool AnotherInstanceRuns();
-    void RunMainWindow();
+    // `homeOwned`: the home tree is the program's (install/home_tree.h);
+    // otherwise nothing found in it decides the run.
+    void RunMainWindow(bool homeOwned);
 };
 
 }  // namespace app

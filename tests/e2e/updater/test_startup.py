@@ -1,13 +1,15 @@
 """Start-up: the home-folder rule, relocation with its desktop shortcut, the
 home folder's permissions, a second instance, and the "exec:" argument."""
 import os
-import re
+import shutil
 import sys
 import threading
 import time
 import unittest
 
 import harness
+import relay_trace
+from home_security import FILE_SDDL, ROOT_SDDL, read_back
 from scenario import DONE, MACHINE_KEY, UPDATER_KEY, Scenario, copy_fixture
 
 SHORTCUT = "C:\\users\\Public\\Desktop\\아르켄펠.lnk"
@@ -40,53 +42,45 @@ class StartUp(Scenario):
         self.assertIsNone(self.prefix.reg_query(UPDATER_KEY, "InstallPath"))
         self.assertTrue(os.path.exists(self.home_file("readme.txt")), "the copy ran the update")
 
-    def security(self, folder, protect=False):
-        """What folder_security.exe, a process of its own, reads back."""
-        args = [os.path.join(harness.BIN, "folder_security.exe")] + (["--protect"] if protect else []) + [folder]
-        out = self.prefix.wine(args).stdout.decode("utf-8", "replace")
-        return dict(line.split("=", 1) for line in out.splitlines() if "=" in line)
+    def security(self, *paths, own=False):
+        return read_back(self.prefix, *paths, own=own)[0]
 
     def test_the_home_folder_is_made_the_administrators_before_anything_in_it_runs(self):
         self.publish_empty_release()
         source = self.prefix.install_updater(folder="C:\\Temp\\")
+        # Whether Wine keeps a descriptor: given in one process, read in another.
+        os.makedirs(self.prefix.c("C:\\probe\\"))
+        self.assertEqual("owned", self.security("C:\\probe", own=True)["result"])
+        kept = self.security("C:\\probe")["sddl:C:\\probe"] == ROOT_SDDL
         # Wine's relay trace shows the calls made and their results, in order.
         self.prefix.reg_add("HKCU\\Software\\Wine\\Debug", "RelayInclude",
-                            "advapi32.SetNamedSecurityInfoA;kernel32.CreateProcessA;kernelbase.CreateProcessA;"
-                            "kernel32.CreateMutexA;kernelbase.CreateMutexA")
+                            relay_trace.relay_include(*relay_trace.HOME_TREE_CALLS + ("CreateProcessA", "CreateMutexA")))
         run = self.prefix.drive([source], reads=["*:1017"], env={"WINEDEBUG": "+relay"})
         self.assertNoUnansweredBoxes(run)
         self.assertIn(DONE, run.texts(1017))
-        calls = []
-        with open(os.path.join(self.prefix.dir, "run.stderr"), encoding="utf-8", errors="replace") as trace:
-            for line in trace:
-                call = re.search(r'Call \w+\.(\w+)\((.*)\) ret=', line)
-                result = re.search(r'Ret  advapi32\.SetNamedSecurityInfoA\(\) retval=(\w+)', line)
-                if call and call.group(1) == "CreateProcessA":
-                    # The application name given, of the starts made after the driver's own.
-                    started = ("CreateProcessA", re.findall(r'"([^"]*)"', call.group(2))[:1])
-                    if calls and calls[-1] != started:
-                        calls.append(started)
-                elif call:
-                    calls.append((call.group(1), re.findall(r'"([^"]*)"|,(8\w{7}),', call.group(2))))
-                elif result:
-                    calls.append(("result", result.group(1)))
-        # SE_FILE_OBJECT (1) and owner, DACL and protected DACL (0x80000005).
-        protect = ("SetNamedSecurityInfoA", [("C:\\\\ARKENFEL", ""), ("", "80000005")])
-        # The relocation protects the folder, then starts the copy in it; the
-        # copy, in a folder that exists, protects it before anything else.
-        self.assertEqual([protect, ("result", "00000000"),
-                          ("CreateProcessA", ["C:\\\\ARKENFEL\\\\Arkenfel_Update.exe"]),
-                          protect, ("result", "00000000"), ("CreateMutexA", [("ARKENFEL", "")])], calls[:6])
-
-        # Whether Wine keeps a descriptor set on a folder: set one in a
-        # process, read it back in another.
-        os.makedirs(self.prefix.c("C:\\probe\\"))
-        self.assertEqual("1", self.security("C:\\probe", protect=True)["set"])
-        if self.security("C:\\probe")["protected_home"] == "1":
-            self.assertEqual("1", self.security("C:\\ARKENFEL")["protected_home"])
+        # The updater's calls (the driver's own are on its log files).
+        events = []
+        for e in relay_trace.home_tree_events(relay_trace.calls(os.path.join(self.prefix.dir, "run.stderr"))):
+            if e[0] == "CreateProcessA":
+                e = (e[0], e[1][:1])  # the application name given
+                if e[1] != [HOME_UPDATER] or events[-1:] == [e]:
+                    continue  # the driver's start, or the same call under its other name
+            if e[0] in ("CreateProcessA", "CreateMutexA") or e[0] != "CreateFileA" and e[1].startswith("C:\\"):
+                events.append(e)
+        own_home = ("own", "C:\\ARKENFEL")
+        # The relocation gives the new folder its descriptor, then starts the
+        # copy in it; the copy, in a folder that exists, checks the tree (and
+        # where Wine keeps no descriptor, gives every entry its own again)
+        # before anything else.
+        copy_owns = [] if kept else [own_home, ("own", HOME_UPDATER)]
+        self.assertEqual([own_home, ("CreateProcessA", [HOME_UPDATER])] + copy_owns +
+                         [("CreateMutexA", ["ARKENFEL"])], events[:3 + len(copy_owns)])
+        if kept:
+            self.assertEqual({"sddl:C:\\ARKENFEL": ROOT_SDDL, "sddl:" + HOME_UPDATER: FILE_SDDL},
+                             self.security("C:\\ARKENFEL", HOME_UPDATER))
         else:
-            sys.stderr.write("note: this Wine does not keep a folder's security descriptor (%s); the trace "
-                             "above is what shows the home folder's\n" % self.security("C:\\probe")["sddl"])
+            sys.stderr.write("note: this Wine does not keep a descriptor (%s); the trace above is what shows "
+                             "the home folder's\n" % self.security("C:\\probe")["sddl:C:\\probe"])
 
     def test_a_copy_found_in_the_home_is_started_only_when_it_is_this_program(self):
         self.publish_empty_release()
@@ -138,7 +132,8 @@ class StartUp(Scenario):
         os.makedirs(os.path.join(games, "Arkenfel"))
         os.symlink(games, os.path.join(self.prefix.dir, "prefix", "dosdevices", "d:"))
         updater = os.path.join(games, "Arkenfel", "Other.exe")
-        os.link(os.path.join(harness.BIN, "Arkenfel_Update.exe"), updater)
+        # A copy: a hard-linked name in the home is removed at start.
+        shutil.copyfile(os.path.join(harness.BIN, "Arkenfel_Update.exe"), updater)
         run = self.prefix.drive(["D:\\Arkenfel\\Other.exe"], reads=["*:1017"])
         self.assertNoUnansweredBoxes(run)
         self.assertEqual(["Other.exe"], run.started())
