@@ -8,6 +8,7 @@ build folder. One Xvfb display serves every prefix of a test process.
 """
 import atexit
 import fcntl
+import hashlib
 import json
 import os
 import re
@@ -93,20 +94,33 @@ def _bench_env(bench_dir):
     return _envs[bench_dir]
 
 
+def _template_stamp():
+    """What the template is made from: a build folder whose template came from
+    other setup scripts makes it again."""
+    digest = hashlib.sha256()
+    for script in (os.path.join(WINE_DIR, "setup.sh"), os.path.join(WINE_DIR, "..", "server", "make_test_ca.sh")):
+        with open(script, "rb") as f:
+            digest.update(f.read())
+    return digest.hexdigest()
+
+
 def _template_dir():
     """A prefix made by the bench setup script, with the test CA trusted."""
     template = os.path.join(E2E_DIR, "template")
+    ready = os.path.join(template, "ready")
     os.makedirs(E2E_DIR, exist_ok=True)
     with open(os.path.join(E2E_DIR, "template.lock"), "w") as lock:
         fcntl.flock(lock, fcntl.LOCK_EX)
-        if not os.path.exists(os.path.join(template, "ready")):
+        stamp = _template_stamp()
+        if not os.path.exists(ready) or open(ready).read() != stamp:
             shutil.rmtree(template, ignore_errors=True)
             env = dict(os.environ, DISPLAY=display(), ARKENFEL_ARCH=build_arch())
             subprocess.run([os.path.join(WINE_DIR, "setup.sh"), template, os.path.join(BIN, "trust_test_ca.exe")],
                            env=env, check=True, stdout=subprocess.DEVNULL, stdin=subprocess.DEVNULL)
             subprocess.run([os.path.join(WINE_DIR, "teardown.sh"), template], env=env,
                            stdout=subprocess.DEVNULL, stdin=subprocess.DEVNULL)
-            open(os.path.join(template, "ready"), "w").close()
+            with open(ready, "w") as f:
+                f.write(stamp)
     return template
 
 
