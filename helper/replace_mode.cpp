@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/ansi_text.h"
 #include "base/link_guard.h"
 #include "helper/checked_program.h"
 #include "helper/helper_box.h"
@@ -60,8 +61,11 @@ bool RenameHeldCopy(HANDLE copy, const char* target) {
 }
 
 // The updater may still be closing: the replacement is retried to outlast
-// its exit. The target's name is replaced, never written through.
+// its exit. The target's name is replaced, never written through, below
+// folders held and found to be no links.
 bool ReplaceTarget(HANDLE copy, const char* target) {
+    const base::FoldersOnTheWay folders(base::FolderPart(target), base::FoldersOnTheWay::Make::kNone);
+    if (!folders.ok()) return false;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         base::ClearForReplacing(target);
         if (RenameHeldCopy(copy, target)) return true;
