@@ -16,6 +16,9 @@ MACHINE_KEY = "HKLM\\SOFTWARE\\VANTERO\\UPDATER"  # RunOnce, the serials and the
 # the test keys and the builds that have them compiled in (tests/fixtures/integrity)
 SIGNING_KEYS = os.path.join(harness.BINARY_DIR, "fixtures", "integrity")
 NOT_INSTALLED = "\n서명이 확인되지 않은 업데이트는 설치하지 않습니다."
+# The updater built with the test release key, and the key's private half.
+SIGNED_BUILD = "Arkenfel_Update_signed.exe"
+RELEASE_KEY = os.path.join(SIGNING_KEYS, "test_release_key.pem")
 
 
 class Scenario(unittest.TestCase):

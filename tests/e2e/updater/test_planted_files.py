@@ -9,10 +9,8 @@ import shutil
 import unittest
 
 import harness
-from scenario import DONE, MACHINE_KEY, UPDATER_KEY, Scenario, copy_fixture, fixture
+from scenario import DONE, MACHINE_KEY, UPDATER_KEY, RELEASE_KEY, SIGNED_BUILD, Scenario, copy_fixture, fixture
 
-SIGNED_BUILD = "Arkenfel_Update_signed.exe"
-KEY = os.path.join(harness.BINARY_DIR, "fixtures", "integrity", "test_release_key.pem")
 UNSIGNED = "[%s] 파일이 업데이트 서명에 없습니다.\n서명된 업데이트의 파일만 사용합니다."
 CHANGED = "[%s] 파일이 업데이트 서명과 일치하지 않습니다.\n사용하지 않고 지웠습니다. 다음 실행 때 다시 받습니다."
 
@@ -28,7 +26,7 @@ class PlantedFiles(Scenario):
                  "plain.dll": ("copy", fixture("fixture_plain.dll"))}
         if with_components:
             files["setup.bat"] = "plain.dll\r\n"
-        self.publish(version, files, ["--include-list", "--sign", harness.win_path(KEY), "--serial", str(serial)])
+        self.publish(version, files, ["--include-list", "--sign", harness.win_path(RELEASE_KEY), "--serial", str(serial)])
 
     def exists(self, name):
         """A file directly in the home folder, its name's case ignored (a

@@ -11,10 +11,8 @@ import stat
 import unittest
 
 import harness
-from scenario import DONE, Scenario, copy_fixture, fixture
+from scenario import DONE, RELEASE_KEY, SIGNED_BUILD, Scenario, copy_fixture, fixture
 
-SIGNED_BUILD = "Arkenfel_Update_signed.exe"
-KEY = os.path.join(harness.BINARY_DIR, "fixtures", "integrity", "test_release_key.pem")
 HOME_UPDATER = "C:\\ARKENFEL\\Arkenfel_Update.exe"
 LINKED = "[C:\\ARKENFEL\\data] 폴더가 다른 위치로 연결되어 있어 파일을 설치할 수 없습니다."
 
@@ -35,7 +33,7 @@ class SquattedHome(Scenario):
         self.publish("2026a", {"Arkenfel.exe": ("copy", fixture("fixture_sleeper.exe")),
                                "hard.bin": "the release's hard.bin",
                                "data/b.bin": "the release's b.bin"},
-                     ["--sign", harness.win_path(KEY), "--serial", "7100"])
+                     ["--sign", harness.win_path(RELEASE_KEY), "--serial", "7100"])
         # The victim's files, and what the planter left in the home.
         victim = self.prefix.c("C:\\Victim\\")
         os.makedirs(victim)
