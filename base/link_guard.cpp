@@ -134,13 +134,16 @@ FoldersOnTheWay::FoldersOnTheWay(const std::string& folderPath, Make make) {
 }
 
 bool FoldersOnTheWay::Enter(const std::string& folder, const std::string& name, Make make) {
-    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;  // no renaming it away meanwhile
-    UniqueFile handle = OpenEntry(folder, FILE_READ_ATTRIBUTES, share);
+    // Sharing holds only for an opening that asks for data access: listing
+    // keeps the folder from being renamed away or deleted meanwhile.
+    const DWORD access = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES;
+    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+    UniqueFile handle = OpenEntry(folder, access, share);
     if (!handle && make == Make::kMissing) {
         const DWORD error = ::GetLastError();
         if ((error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) &&
             (::CreateDirectoryA(folder.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS))
-            handle = OpenEntry(folder, FILE_READ_ATTRIBUTES, share);
+            handle = OpenEntry(folder, access, share);
     }
     BY_HANDLE_FILE_INFORMATION info;
     std::string finalName;

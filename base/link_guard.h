@@ -9,8 +9,8 @@
 // it: it must not be a reparse point, and the system's final name of it must
 // be its parent's final name and its own (under Wine, which follows symbolic
 // links even when asked not to, only the final name tells). The folders stay
-// open without delete sharing while the file is written, so none can be
-// renamed away and swapped for a link meanwhile.
+// open without delete sharing until the file is open (or moved, or deleted),
+// so none can be renamed away and swapped for a link in between.
 #pragma once
 
 #include <windows.h>

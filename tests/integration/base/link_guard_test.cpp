@@ -68,6 +68,13 @@ TEST_F(PlantedLinks, NothingIsWrittenThroughAFolderLinkAndFileLinksAreReplacedAs
     partial.reset();
     EXPECT_EQ("12345", testenv::ReadFileBytes(home_ + "partial.bin"));
     EXPECT_TRUE(base::MakeFolders(home_ + "표\\하위"));
+    {
+        // While held, a folder on the way cannot be renamed away (and a link
+        // put in its place).
+        const base::FoldersOnTheWay held(home_ + "표\\하위", base::FoldersOnTheWay::Make::kNone);
+        ASSERT_TRUE(held.ok());
+        EXPECT_FALSE(::MoveFileA((home_ + "표").c_str(), (scratch_ / "moved").c_str()));
+    }
     EXPECT_EQ(1, base::WriteStringToFile(home_ + "표\\하위\\파일.txt", "ok"));
     EXPECT_TRUE(base::DeleteName(home_ + "표\\하위\\파일.txt"));
 }
