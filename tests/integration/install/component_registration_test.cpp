@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <vector>
 
 #include "install/component_registration.h"
 #include "tests/integration/install/install_test_support.h"
@@ -88,6 +89,31 @@ TEST_F(Components, SameFolderRegistersOnlyFetchedAndUnregisteredDlls) {
     EXPECT_FALSE(install::FindRegisteredCoClass(dir_ / "comp.dll", clsid, progId, error));
     EXPECT_TRUE(Register("comp.dll\r\n", true));
     EXPECT_EQ(3, Registrations("comp.dll"));
+}
+
+// A gate that refuses everything and notes what it was asked.
+class RefusingGate : public install::FileGate {
+public:
+    install::GateResult Admit(const std::string& path, base::UniqueFile&) const override {
+        asked.push_back(path);
+        return install::GateResult::kRefused;
+    }
+    install::GateResult ReadInstructions(const std::string&, std::string&) const override {
+        return install::GateResult::kRefused;
+    }
+    mutable std::vector<std::string> asked;
+};
+
+// The gate decides before any byte of a component is read: one registered
+// already is asked for too (its type library is what tells), and a refused
+// one is neither read nor registered.
+TEST_F(Components, AComponentIsAskedOfTheGateBeforeItsTypeLibraryIsRead) {
+    ASSERT_TRUE(Register("comp.dll\r\n", false));
+    RefusingGate gate;
+    testenv::WriteFileBytes(setup_, "comp.dll\r\n");
+    EXPECT_TRUE(install::RegisterComponents(setup_, "comp.dll\r\n", gate, {}, error_, true, nullptr));
+    EXPECT_EQ(std::vector<std::string>{dir_ / "comp.dll"}, gate.asked);
+    EXPECT_EQ(1, Registrations("comp.dll"));
 }
 
 TEST_F(Components, FailedInProcessAttemptFallsBackToRegsvr32) {
