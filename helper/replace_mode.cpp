@@ -30,9 +30,9 @@ struct RenameInfo {
 
 // The copy, opened so that it can be renamed through this very handle while
 // no one else may write, rename or delete it. The updater holds it until it
-// exits: the open is retried to outlast that.
+// exits: the open is retried to outlast that, for up to 10 s.
 base::UniqueFile OpenCopy(const char* source) {
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    for (int attempt = 0; attempt < 2 * kAttempts; ++attempt) {
         base::UniqueFile copy(::CreateFileA(source, GENERIC_READ | DELETE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                             FILE_ATTRIBUTE_NORMAL, nullptr));
         if (copy) return copy;
