@@ -91,25 +91,12 @@ TEST_F(Components, SameFolderRegistersOnlyFetchedAndUnregisteredDlls) {
     EXPECT_EQ(3, Registrations("comp.dll"));
 }
 
-// A gate that refuses everything and notes what it was asked.
-class RefusingGate : public install::FileGate {
-public:
-    install::GateResult Admit(const std::string& path, base::UniqueFile&) const override {
-        asked.push_back(path);
-        return install::GateResult::kRefused;
-    }
-    install::GateResult ReadInstructions(const std::string&, std::string&) const override {
-        return install::GateResult::kRefused;
-    }
-    mutable std::vector<std::string> asked;
-};
-
 // The gate decides before any byte of a component is read: one registered
 // already is asked for too (its type library is what tells), and a refused
 // one is neither read nor registered.
 TEST_F(Components, AComponentIsAskedOfTheGateBeforeItsTypeLibraryIsRead) {
     ASSERT_TRUE(Register("comp.dll\r\n", false));
-    RefusingGate gate;
+    installtest::RefusingGate gate;
     testenv::WriteFileBytes(setup_, "comp.dll\r\n");
     EXPECT_TRUE(install::RegisterComponents(setup_, "comp.dll\r\n", gate, {}, error_, true, nullptr));
     EXPECT_EQ(std::vector<std::string>{dir_ / "comp.dll"}, gate.asked);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/run_report.h"
+#include "install/file_gate.h"
 
 namespace installtest {
 
@@ -57,5 +58,21 @@ struct RegisterRecorder : base::RunReport {
 
     RegisterProgress* expected = nullptr;
     std::vector<int32_t> seen;
+};
+}  // namespace installtest
+
+namespace installtest {
+// A gate that refuses everything, as a signed build does with a file no
+// verified release put in the install folder, and notes what it was asked.
+class RefusingGate : public install::FileGate {
+public:
+    install::GateResult Admit(const std::string& path, base::UniqueFile&) const override {
+        asked.push_back(path);
+        return install::GateResult::kRefused;
+    }
+    install::GateResult ReadInstructions(const std::string&, std::string&) const override {
+        return install::GateResult::kRefused;
+    }
+    mutable std::vector<std::string> asked;
 };
 }  // namespace installtest

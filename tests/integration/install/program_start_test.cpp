@@ -63,26 +63,12 @@ TEST(ResolveProgram, LooksOnlyBesideTheProgramAndInTheSystemsFolders) {
     EXPECT_EQ("", ResolveProgram("\"\" /q", home.path()));
 }
 
-// A gate that refuses everything, as a signed build does with a file no
-// verified release put in the install folder.
-class RefusingGate : public install::FileGate {
-public:
-    install::GateResult Admit(const std::string& path, base::UniqueFile&) const override {
-        asked.push_back(path);
-        return install::GateResult::kRefused;
-    }
-    install::GateResult ReadInstructions(const std::string&, std::string&) const override {
-        return install::GateResult::kRefused;
-    }
-    mutable std::vector<std::string> asked;
-};
-
 TEST(StartProgram, AsksTheGateWithTheFullPathAndStartsNothingItRefuses) {
     testenv::ScratchDir dir("gated_start");
     testenv::RecordingReport report;
     const std::string program = dir / "run.exe";
     ASSERT_TRUE(::CopyFileA((testenv::BinDir() + "fixture_sleeper.exe").c_str(), program.c_str(), FALSE));
-    RefusingGate gate;
+    installtest::RefusingGate gate;
     EXPECT_FALSE(install::StartProgram(gate, report, "\"" + program + "\" 0 " + dir / "a.rec", false));
     EXPECT_EQ(static_cast<DWORD>(-1), install::RunForExitCode(gate, program + " 0 " + dir / "b.rec", INFINITE));
     EXPECT_EQ((std::vector<std::string>{program, program}), gate.asked);
