@@ -1,5 +1,7 @@
 #include "base/link_guard.h"
 
+#include <vector>
+
 #include "base/ansi_text.h"
 
 namespace base {
@@ -14,27 +16,6 @@ FinalPathFunction FinalPathOfHandle() {
     static const FinalPathFunction function = reinterpret_cast<FinalPathFunction>(
         reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA")));
     return function;
-}
-
-// The handle's final name with "\\?\" (or "\\?\UNC\") taken off. False when
-// the system cannot say; `known` false when it has no way to say at all.
-bool FinalNameOf(HANDLE handle, std::string& name, bool& known) {
-    const FinalPathFunction function = FinalPathOfHandle();
-    known = function != nullptr;
-    if (!known) return true;
-    char buffer[1024];
-    const DWORD length = function(handle, buffer, sizeof buffer, kNormalizedDosName);
-    if (length == 0 || length >= sizeof buffer) return false;
-    name.assign(buffer, length);
-    if (name.compare(0, 8, "\\\\?\\UNC\\") == 0)
-        name = "\\\\" + name.substr(8);
-    else if (name.compare(0, 4, "\\\\?\\") == 0)
-        name = name.substr(4);
-    return true;
-}
-
-std::string Join(const std::string& folder, const std::string& name) {
-    return !folder.empty() && folder.back() == '\\' ? folder + name : folder + "\\" + name;
 }
 
 // An entry of a folder, opened as itself: a link is not followed (where the
@@ -68,9 +49,8 @@ bool IsFileOfItsOwn(HANDLE file, const FoldersOnTheWay& folders, const std::stri
     if (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) return false;
     if (info.nNumberOfLinks > 1) return false;
     std::string name;
-    bool known = false;
-    if (!FinalNameOf(file, name, known)) return false;
-    return !known || EqualsNoCase(name, Join(folders.finalName(), leaf));
+    if (!FinalNameOf(file, name)) return false;
+    return name.empty() || EqualsNoCase(name, JoinName(folders.finalName(), leaf));
 }
 
 // Puts a new empty file of its own in the place of the name `full`: an empty
@@ -109,6 +89,31 @@ bool OwnNameAt(const std::string& full, const FoldersOnTheWay& folders) {
 
 }  // namespace
 
+bool FinalNameOf(HANDLE handle, std::string& name) {
+    name.clear();
+    const FinalPathFunction function = FinalPathOfHandle();
+    if (!function) return true;
+    std::vector<char> buffer(MAX_PATH + 1);
+    for (;;) {
+        const DWORD length = function(handle, buffer.data(), static_cast<DWORD>(buffer.size()), kNormalizedDosName);
+        if (length == 0) return false;
+        if (length < buffer.size()) {
+            name.assign(buffer.data(), length);
+            break;
+        }
+        buffer.resize(length + 1);
+    }
+    if (name.compare(0, 8, "\\\\?\\UNC\\") == 0)
+        name = "\\\\" + name.substr(8);
+    else if (name.compare(0, 4, "\\\\?\\") == 0)
+        name = name.substr(4);
+    return true;
+}
+
+std::string JoinName(const std::string& folder, const std::string& name) {
+    return !folder.empty() && folder.back() == '\\' ? folder + name : folder + "\\" + name;
+}
+
 FoldersOnTheWay::FoldersOnTheWay(const std::string& folderPath, Make make) {
     std::string folder = FullPathOf(folderPath);
     if (folder.empty() || folder.back() != '\\') folder += '\\';
@@ -117,13 +122,12 @@ FoldersOnTheWay::FoldersOnTheWay(const std::string& folderPath, Make make) {
     UniqueFile rootHandle;
     if (rootLength != 0)
         rootHandle = OpenEntry(root, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
-    bool known = false;
-    if (!rootHandle || !FinalNameOf(rootHandle.get(), finalName_, known)) {
+    if (!rootHandle || !FinalNameOf(rootHandle.get(), finalName_)) {
         failure_ = rootLength == 0 ? ERROR_BAD_PATHNAME : ::GetLastError() ? ::GetLastError() : ERROR_PATH_NOT_FOUND;
         failedFolder_ = root.empty() ? folderPath : root;
         return;
     }
-    if (!known) finalName_ = root;
+    if (finalName_.empty()) finalName_ = root;
     const char* start = folder.c_str() + rootLength;
     for (const char* p = start; *p; p = ::CharNextA(p)) {
         if (*p != '\\') continue;
@@ -147,7 +151,6 @@ bool FoldersOnTheWay::Enter(const std::string& folder, const std::string& name, 
     }
     BY_HANDLE_FILE_INFORMATION info;
     std::string finalName;
-    bool known = false;
     DWORD failure = 0;
     if (!handle || !::GetFileInformationByHandle(handle.get(), &info))
         failure = ::GetLastError() ? ::GetLastError() : ERROR_PATH_NOT_FOUND;
@@ -155,9 +158,9 @@ bool FoldersOnTheWay::Enter(const std::string& folder, const std::string& name, 
         failure = ERROR_DIRECTORY;
     else if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
         failure = kLinkOnTheWay;
-    else if (!FinalNameOf(handle.get(), finalName, known))
+    else if (!FinalNameOf(handle.get(), finalName))
         failure = ::GetLastError() ? ::GetLastError() : ERROR_PATH_NOT_FOUND;
-    else if (known && !EqualsNoCase(finalName, Join(finalName_, name)))
+    else if (!finalName.empty() && !EqualsNoCase(finalName, JoinName(finalName_, name)))
         failure = kLinkOnTheWay;
     if (failure) {
         failure_ = failure;
@@ -165,7 +168,7 @@ bool FoldersOnTheWay::Enter(const std::string& folder, const std::string& name, 
         ::SetLastError(failure);
         return false;
     }
-    finalName_ = known ? finalName : folder;
+    finalName_ = finalName.empty() ? folder : finalName;
     held_.push_back(std::move(handle));
     return true;
 }

@@ -51,6 +51,14 @@ private:
     DWORD failure_ = 0;
 };
 
+// The system's final name of an open file or folder, without "\\?\" (a
+// network path as "\\server\share\..."): under Wine the only sign of a
+// symbolic link. Empty where the system cannot say (before Vista); false
+// when it cannot be read.
+bool FinalNameOf(HANDLE handle, std::string& name);
+// `name` in `folder`, one backslash between them.
+std::string JoinName(const std::string& folder, const std::string& name);
+
 // Opens `path` for writing as a file of its own: the folders on the way are
 // checked (none is made), and an existing name that is a link, or one of
 // several hard links of a file, is first made the name of a new empty file

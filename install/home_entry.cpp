@@ -1,6 +1,6 @@
 #include "install/home_entry.h"
 
-#include <vector>
+#include "base/link_guard.h"
 
 namespace install {
 namespace {
@@ -18,7 +18,6 @@ struct StandardInfo {
     BOOLEAN deletePending, directory;
 };
 using InfoByHandleFn = BOOL(WINAPI*)(HANDLE, int, LPVOID, DWORD);
-using FinalPathFn = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
 
 template <typename Function>
 Function KernelFunction(const char* name) {
@@ -48,22 +47,6 @@ bool ReadAttributesAndLinks(HANDLE entry, EntryFacts& facts) {
     return true;
 }
 
-bool ReadFinalPath(HANDLE entry, std::string& path) {
-    static const auto finalPath = KernelFunction<FinalPathFn>("GetFinalPathNameByHandleA");
-    path.clear();
-    if (!finalPath) return true;
-    std::vector<char> buffer(MAX_PATH + 1);
-    for (;;) {
-        const DWORD length = finalPath(entry, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
-        if (length == 0) return false;
-        if (length < buffer.size()) {
-            path.assign(buffer.data(), length);
-            return true;
-        }
-        buffer.resize(length + 1);
-    }
-}
-
 }  // namespace
 
 base::UniqueFile OpenEntry(const std::string& path, bool folder) {
@@ -77,18 +60,14 @@ base::UniqueFile OpenEntry(const std::string& path, bool folder) {
 }
 
 bool ReadEntryFacts(HANDLE entry, EntryFacts& facts) {
-    return ReadAttributesAndLinks(entry, facts) && ReadFinalPath(entry, facts.finalPath);
+    return ReadAttributesAndLinks(entry, facts) && base::FinalNameOf(entry, facts.finalPath);
 }
 
 bool ReadFolderFinalPath(const std::string& folder, std::string& finalPath) {
     const base::UniqueFile handle(::CreateFileA(folder.c_str(), FILE_READ_ATTRIBUTES,
                                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    return handle && ReadFinalPath(handle.get(), finalPath);
-}
-
-std::string ChildPath(const std::string& folder, const std::string& name) {
-    return folder + (!folder.empty() && folder.back() == '\\' ? "" : "\\") + name;
+    return handle && base::FinalNameOf(handle.get(), finalPath);
 }
 
 }  // namespace install

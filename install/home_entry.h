@@ -14,8 +14,8 @@ namespace install {
 struct EntryFacts {
     DWORD attributes = 0;
     DWORD links = 0;
-    // The path the system resolves the handle to; empty where the system
-    // cannot say (before Vista).
+    // The path the system resolves the handle to (base::FinalNameOf); empty
+    // where the system cannot say (before Vista).
     std::string finalPath;
 };
 
@@ -29,7 +29,5 @@ bool ReadEntryFacts(HANDLE entry, EntryFacts& facts);
 // The final path of a folder as it is reached (through whatever links lie on
 // the way); empty where the system cannot say. False when it could not be read.
 bool ReadFolderFinalPath(const std::string& folder, std::string& finalPath);
-// `name` in `folder`, one backslash between them.
-std::string ChildPath(const std::string& folder, const std::string& name);
 
 }  // namespace install

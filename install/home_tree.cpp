@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "base/ansi_text.h"
+#include "base/link_guard.h"
 #include "base/unique_handle.h"
 #include "install/home_entry.h"
 #include "install/owner_privileges.h"
@@ -34,7 +35,7 @@ bool VolumeKeepsSecurity(const std::string& path, bool& keeps) {
 // even when told not to, and only the final path gives it away. Deleting or
 // changing such an entry by name would act on what it names.
 bool IsNamedEntry(const EntryFacts& facts, const std::string& folderFinal, const std::string& name) {
-    return facts.finalPath.empty() || base::EqualsNoCase(facts.finalPath, ChildPath(folderFinal, name));
+    return facts.finalPath.empty() || base::EqualsNoCase(facts.finalPath, base::JoinName(folderFinal, name));
 }
 
 class TreeWalk {
@@ -71,7 +72,7 @@ void TreeWalk::Root(const std::string& root) {
 
 void TreeWalk::List(const std::string& folder, const std::string& folderFinal) {
     WIN32_FIND_DATAA found;
-    const base::UniqueFind find(::FindFirstFileA(ChildPath(folder, "*").c_str(), &found));
+    const base::UniqueFind find(::FindFirstFileA(base::JoinName(folder, "*").c_str(), &found));
     if (!find) return Fail(folder);
     do {
         if (std::strcmp(found.cFileName, ".") != 0 && std::strcmp(found.cFileName, "..") != 0)
@@ -81,7 +82,7 @@ void TreeWalk::List(const std::string& folder, const std::string& folderFinal) {
 }
 
 void TreeWalk::Entry(const std::string& folder, const std::string& folderFinal, const WIN32_FIND_DATAA& found) {
-    const std::string path = ChildPath(folder, found.cFileName);
+    const std::string path = base::JoinName(folder, found.cFileName);
     const bool listedFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     // Held until its subtree is done: a folder cannot be swapped while listed.
     base::UniqueFile entry = OpenEntry(path, listedFolder);
