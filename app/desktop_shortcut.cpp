@@ -8,7 +8,7 @@
 
 namespace app {
 
-HRESULT CreateDesktopShortcut(const std::string& targetPath, const std::string& name) {
+HRESULT CreateDesktopShortcut(const std::string& targetPath, const std::string& name, const std::string& arguments) {
     char desktop[MAX_PATH] = {};
     ::SHGetSpecialFolderPathA(nullptr, desktop, CSIDL_COMMON_DESKTOPDIRECTORY, FALSE);
     std::string linkPath = std::string(desktop) + "\\" + name;
@@ -22,6 +22,7 @@ HRESULT CreateDesktopShortcut(const std::string& targetPath, const std::string& 
     const std::string folder = base::FolderPart(targetPath);
     if (!folder.empty()) link->SetWorkingDirectory(folder.substr(0, folder.size() - 1).c_str());
     hr = link->SetPath(targetPath.c_str());
+    if (!arguments.empty()) link->SetArguments(arguments.c_str());
 
     base::ComPtr<IPersistFile> file;
     hr = link->QueryInterface(IID_IPersistFile, file.put_void());

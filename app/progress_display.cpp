@@ -30,12 +30,8 @@ TransferDisplay ApplyTransferProgress(discovery::UpdateState& state, const trans
     const uint32_t wholeRate = static_cast<uint32_t>(static_cast<uint64_t>(std::trunc(rate)));
     const uint64_t secondsLeft = remaining / wholeRate + 1;
 
-    display.fileInfo = base::FormatText("%s / %s", discovery::FormatSize(record.done).c_str(),
-                                        discovery::FormatSize(record.total).c_str());
-    display.summary = base::FormatText("%s / %s (%s/s / %llu초 남음)", discovery::FormatSize(overallDone).c_str(),
-                                       discovery::FormatSize(total).c_str(),
-                                       discovery::FormatSize(rate).c_str(),
-                                       static_cast<unsigned long long>(secondsLeft));
+    display.fileInfo = discovery::FormatFileBytes(record.done, record.total);
+    display.summary = discovery::FormatRunSummary(overallDone, total, rate, secondsLeft);
     return display;
 }
 

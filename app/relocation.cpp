@@ -12,6 +12,7 @@
 #include "base/run_report.h"
 #include "base/system_error.h"
 #include "base/updater_settings.h"
+#include "discovery/download_updates.h"
 #include "discovery/release_record.h"
 #include "install/file_gate.h"
 #include "install/home_tree.h"
@@ -23,6 +24,9 @@ namespace app {
 namespace {
 
 const char kShortcutName[] = "아르켄펠";
+// Beside the game's own: the updater closes by itself after its run, so a
+// player looks for a repair where he starts the game.
+const char kRepairShortcutName[] = "아르켄펠 복구";
 const char kTextCopyFailed[] = "자동 업데이터를 %s(으)로 복사할 수 없습니다.\n%s";
 const char kTextNotVouched[] = "%s\n확인되지 않은 파일이므로 실행하지 않습니다.";
 
@@ -99,6 +103,7 @@ void Relocate(const std::string& modulePath) {
     if (!existedBefore) {
         base::WriteInstallPath(nullptr);
         CreateDesktopShortcut(target, kShortcutName);
+        CreateDesktopShortcut(target, kRepairShortcutName, discovery::kRepairOption);
     }
     install::StartProgram(gate, base::SilentReport(), "\"" + target + "\"", false);
 }

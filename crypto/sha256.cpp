@@ -20,6 +20,10 @@ Sha256::Sha256() : provider_(AcquireProvider()) {
     if (provider_ && !::CryptCreateHash(provider_.get(), CALG_SHA_256, 0, 0, hash_.put())) hash_.release();
 }
 
+Sha256::Sha256(HCRYPTPROV provider) {
+    if (provider && !::CryptCreateHash(provider, CALG_SHA_256, 0, 0, hash_.put())) hash_.release();
+}
+
 bool Sha256::Update(const void* data, size_t size) {
     const BYTE* bytes = static_cast<const BYTE*>(data);
     while (ok() && !failed_ && size > 0) {

@@ -15,6 +15,9 @@ using Sha256Digest = std::array<uint8_t, 32>;
 class Sha256 {
 public:
     Sha256();
+    // On a provider the caller keeps alive (a Sha256Hasher's): many files
+    // hashed one after another need not acquire one each.
+    explicit Sha256(HCRYPTPROV provider);
     bool ok() const { return hash_.valid(); }
     bool Update(const void* data, size_t size);
     // The digest of everything added; false when the provider failed.
@@ -32,6 +35,7 @@ class Sha256Hasher {
 public:
     Sha256Hasher();
     bool ok() const { return provider_.valid(); }
+    HCRYPTPROV provider() const { return provider_.get(); }
     bool Digest(const void* data, size_t size, Sha256Digest& digest) const;
 
 private:

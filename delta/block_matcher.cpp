@@ -213,4 +213,29 @@ bool MatchBlocks(const release::BlockIndex& index, const std::string& oldPath, B
     return true;
 }
 
+bool MatchBlocksInPlace(const release::BlockIndex& index, const std::string& oldPath, BlockMatch& match) {
+    match.source.assign(index.blocks.size(), kNotFound);
+    match.strongHashes = match.weakOnlyHits = 0;
+    if (index.blocks.empty() || index.blockSize == 0) return false;
+    OldFileWindow window(oldPath, index.blockSize);
+    if (!window.ok()) return false;
+    for (size_t block = 0; block < index.blocks.size(); ++block) {
+        const uint64_t offset = index.BlockOffset(block);
+        const uint32_t length = index.BlockLength(block);
+        if (offset + length > window.size()) break;  // cut short: the rest is fetched
+        const uint8_t* bytes = window.Span(offset, length);
+        if (!bytes) return false;
+        if (release::WeakChecksum(bytes, length) == index.blocks[block].weak)
+            match.source[block] = static_cast<int64_t>(offset);
+    }
+    return true;
+}
+
+double FoundShare(const BlockMatch& match) {
+    if (match.source.empty()) return 0.0;
+    size_t found = 0;
+    for (int64_t source : match.source) found += source != kNotFound;
+    return static_cast<double>(found) / match.source.size();
+}
+
 }  // namespace delta

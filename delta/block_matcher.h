@@ -26,4 +26,13 @@ struct BlockMatch {
 // False when the old file cannot be read or hashing fails.
 bool MatchBlocks(const release::BlockIndex& index, const std::string& oldPath, BlockMatch& match);
 
+// For an old copy that is the new file itself with damaged stretches (a
+// repair): each block is taken where it belongs when the bytes there have
+// its weak checksum, with no strong hash and no search elsewhere. Only for
+// a caller whose assembled file is checked whole against a signed digest
+// afterwards: a weak hit is no proof. False when the old file cannot be read.
+bool MatchBlocksInPlace(const release::BlockIndex& index, const std::string& oldPath, BlockMatch& match);
+// The share of the index's blocks the match found, 0 to 1.
+double FoundShare(const BlockMatch& match);
+
 }  // namespace delta

@@ -3,6 +3,8 @@
 #include "base/ansi_text.h"
 #include "base/run_failure.h"
 #include "base/run_report.h"
+#include "discovery/format_size.h"
+#include "fetch/disk_space.h"
 #include "fetch/planned_files.h"
 #include "release/staging_layout.h"
 
@@ -10,6 +12,8 @@ namespace discovery {
 namespace {
 
 const char kSkinFile[] = "styles\\Vantero.cjstyles";
+const char kTextNoRoom[] = "디스크 공간이 부족하여 업데이트를 받을 수 없습니다.";
+const char kTextRoomFigures[] = "\n[%s] 필요한 공간: %s, 남은 공간: %s\n공간을 확보한 뒤 다시 실행해 주십시오.";
 
 bool IsSelfFile(const UpdateState& state, const std::string& localPath) {
     const std::string name = base::ToLowerAnsi(localPath);
@@ -45,6 +49,15 @@ base::StringList PendingFilePaths(const UpdateState& state) {
         paths.push_back(release::FullPath(entry, state.m_strInstallFolder));
     }
     return paths;
+}
+
+void CheckRoomForPendingFiles(const UpdateState& state) {
+    fetch::SpaceShortfall shortfall;
+    if (fetch::PlanFits(state.m_mapPending, state.m_strInstallFolder, shortfall)) return;
+    throw base::RunFailure{base::RunStage::kFetch, ERROR_DISK_FULL, kTextNoRoom,
+                           kTextNoRoom + base::FormatText(kTextRoomFigures, shortfall.folder.c_str(),
+                                                          FormatSize(shortfall.needed).c_str(),
+                                                          FormatSize(shortfall.free).c_str())};
 }
 
 void DownloadPendingFiles(UpdateState& state) {

@@ -15,6 +15,10 @@ namespace discovery {
 void RestrictToSelfFiles(UpdateState& state);
 // Full paths of the pending files except the running updater, in index order.
 base::StringList PendingFilePaths(const UpdateState& state);
+// Before any file is asked for: the drives have room for what the pending
+// files will write (fetch/disk_space.h), or the run's failure is thrown with
+// a box that says how much is needed and how much is free.
+void CheckRoomForPendingFiles(const UpdateState& state);
 // Fetches every pending file into its staged name (fetch/planned_files.h).
 // Throws the run's failure at the first file that could not be staged (the
 // files staged before it stay in m_mapFetched).

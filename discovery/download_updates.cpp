@@ -67,6 +67,7 @@ int Discover(UpdateState& state, const std::string& gatewayKey) {
 
     RestrictToSelfFiles(state);
     if (install::WaitForFilesFree(PendingFilePaths(state), *state.report) > 0) return kFilesHeld;
+    CheckRoomForPendingFiles(state);
     DownloadPendingFiles(state);
     return kFetched;
 }
@@ -76,6 +77,8 @@ int Discover(UpdateState& state, const std::string& gatewayKey) {
 int DownloadUpdates(UpdateState& state) {
     std::string key;
     base::GetCommandLineValue("jisacd:", key);
+    std::string anyValue;
+    state.m_bRepair = base::GetCommandLineValue(kRepairOption, anyValue);
     return DownloadUpdates(state, BuiltInServerUrl(), key);
 }
 

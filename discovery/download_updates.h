@@ -21,8 +21,12 @@ enum DownloadResult : int {
 // server-disabled build).
 std::string BuiltInServerUrl();
 
-// The run as the program does it: the built-in server URL and the folder key
-// from the "jisacd:" command-line option.
+// The command-line option that asks for a repair run (m_bRepair); whatever
+// follows it in its argument is ignored.
+constexpr char kRepairOption[] = "repair:";
+
+// The run as the program does it: the built-in server URL, the folder key
+// from the "jisacd:" command-line option and a repair when "repair:" is given.
 int DownloadUpdates(UpdateState& state);
 // The same with the server URL (trimmed; "//..." means disabled) and the
 // gateway key given.

@@ -44,4 +44,13 @@ std::string FormatSize(double bytes) {
     return base::FormatText("%0.2f%s", bytes, kUnits[unit]);
 }
 
+std::string FormatFileBytes(uint64_t done, uint64_t total) {
+    return base::FormatText("%s / %s", FormatSize(done).c_str(), FormatSize(total).c_str());
+}
+
+std::string FormatRunSummary(uint64_t done, uint64_t total, double rate, uint64_t secondsLeft) {
+    return base::FormatText("%s / %s (%s/s / %llu초 남음)", FormatSize(done).c_str(), FormatSize(total).c_str(),
+                            FormatSize(rate).c_str(), static_cast<unsigned long long>(secondsLeft));
+}
+
 }  // namespace discovery

@@ -14,4 +14,10 @@ std::string FormatSize(uint32_t bytes);
 // Floating form: the two decimals are rounded (1535.0 gives "1.50KB").
 std::string FormatSize(double bytes);
 
+// "<done> / <total>": the bytes of the current file, as the window shows them.
+std::string FormatFileBytes(uint64_t done, uint64_t total);
+// "<done> / <total> (<rate>/s / <n>초 남음)": the run's bytes, its rate and
+// the seconds left, as the window's summary line shows them.
+std::string FormatRunSummary(uint64_t done, uint64_t total, double rate, uint64_t secondsLeft);
+
 }  // namespace discovery

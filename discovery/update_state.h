@@ -43,6 +43,10 @@ struct UpdateState {
     // it decides nothing, neither the local list nor staged files of earlier
     // runs that no signature checks.
     bool m_bHomeUntrusted = false;
+    // The player asked for a repair ("repair:"): nothing is taken from the
+    // local list, and with a release key every file is read whole and held
+    // to the signed release.
+    bool m_bRepair = false;
     base::RunReport* report = &base::SilentReport();  // what the run shows; never null
     // The root keys compiled into the program; threshold 0: no release is
     // checked and no signature file is asked for.
@@ -63,7 +67,7 @@ struct UpdateState {
 
     // What the fetches of this run need of it.
     fetch::FetchContext Fetching() {
-        return {m_strServerUrl, m_strInstallFolder, *report, m_bytes, m_trust, m_bHomeUntrusted};
+        return {m_strServerUrl, m_strInstallFolder, *report, m_bytes, m_trust, m_bHomeUntrusted, m_bRepair};
     }
 };
 

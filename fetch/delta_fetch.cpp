@@ -62,6 +62,21 @@ DeltaFetch FetchWhole(FetchContext& context, const release::ListEntry& entry, ui
     return DeltaFetch::kWhole;
 }
 
+// The installed copy's blocks. In a repair with a release key the copy is
+// the release's own file with damaged stretches: a block that sits where it
+// belongs with its weak checksum is taken without hashing the copy again,
+// since the assembled file's SHA-256 decides (a wrong block costs a whole
+// download, never a wrong file). A copy where most blocks are elsewhere or
+// gone is an older file, searched as in any update.
+bool FindBlocks(const FetchContext& context, const release::BlockIndex& index, const std::string& oldPath,
+                delta::BlockMatch& match) {
+    constexpr double kMostlyInPlace = 0.5;
+    if (context.repairs && context.trust.Checks() && delta::MatchBlocksInPlace(index, oldPath, match) &&
+        delta::FoundShare(match) >= kMostlyInPlace)
+        return true;
+    return delta::MatchBlocks(index, oldPath, match);
+}
+
 }  // namespace
 
 DeltaFetch FetchByBlocks(FetchContext& context, const release::ListEntry& entry, const std::string& staged,
@@ -74,7 +89,7 @@ DeltaFetch FetchByBlocks(FetchContext& context, const release::ListEntry& entry,
     release::BlockIndex index;
     uint32_t indexSize = 0;
     delta::BlockMatch match;
-    if (!FetchIndex(context, entry, buffer, index, indexSize) || !delta::MatchBlocks(index, oldPath, match))
+    if (!FetchIndex(context, entry, buffer, index, indexSize) || !FindBlocks(context, index, oldPath, match))
         return DeltaFetch::kWhole;
     const delta::AssemblyPlan plan = delta::PlanAssembly(index, match);
 

@@ -20,6 +20,9 @@ struct FetchContext {
     // Staged files left by earlier runs may have been changed by anyone:
     // without a signature to check them against they are fetched again.
     bool leftoversUntrusted = false;
+    // A repair: the installed copy of a planned file is the same release's
+    // file with damaged stretches, not an older one.
+    bool repairs = false;
 };
 
 }  // namespace fetch

@@ -13,6 +13,7 @@ from home_security import FILE_SDDL, ROOT_SDDL, read_back
 from scenario import DONE, MACHINE_KEY, UPDATER_KEY, Scenario, copy_fixture
 
 SHORTCUT = "C:\\users\\Public\\Desktop\\아르켄펠.lnk"
+REPAIR_SHORTCUT = "C:\\users\\Public\\Desktop\\아르켄펠 복구.lnk"
 ALREADY_RUNNING = "자동 업데이터가 이미 실행 중입니다"
 HOME_UPDATER = "C:\\ARKENFEL\\Arkenfel_Update.exe"
 
@@ -22,8 +23,8 @@ class StartUp(Scenario):
         self.publish("2026a", {"readme.txt": "readme\r\n"})
         self.start_server()
 
-    def shortcut(self):
-        proc = self.prefix.wine([os.path.join(harness.BIN, "shortcut_info.exe"), SHORTCUT], check=False)
+    def shortcut(self, path=SHORTCUT):
+        proc = self.prefix.wine([os.path.join(harness.BIN, "shortcut_info.exe"), path], check=False)
         if proc.returncode != 0:
             return None
         return dict(line.split("=", 1) for line in proc.stdout.decode("utf-8").splitlines() if "=" in line)
@@ -38,7 +39,9 @@ class StartUp(Scenario):
         self.assertIn(DONE, run.texts(1017))
         with open(self.prefix.c(HOME_UPDATER), "rb") as copy, open(self.prefix.c(source), "rb") as original:
             self.assertEqual(original.read(), copy.read())
-        self.assertEqual({"target": HOME_UPDATER, "workdir": "C:\\ARKENFEL"}, self.shortcut())
+        self.assertEqual({"target": HOME_UPDATER, "workdir": "C:\\ARKENFEL", "arguments": ""}, self.shortcut())
+        self.assertEqual({"target": HOME_UPDATER, "workdir": "C:\\ARKENFEL", "arguments": "repair:"},
+                         self.shortcut(REPAIR_SHORTCUT))
         self.assertIsNone(self.prefix.reg_query(UPDATER_KEY, "InstallPath"))
         self.assertTrue(os.path.exists(self.home_file("readme.txt")), "the copy ran the update")
 

@@ -1,6 +1,6 @@
 // Test tool: reads a shell link (.lnk) back through the shell link object and
-// prints its target and working folder as "target=<path>" and
-// "workdir=<path>" lines (UTF-8). Exit 1 when the link cannot be loaded.
+// prints its target, working folder and arguments as "target=<path>",
+// "workdir=<path>" and "arguments=<text>" lines (UTF-8). Exit 1 when the link cannot be loaded.
 // Usage: shortcut_info.exe <link path>
 #include <windows.h>
 #include <objbase.h>
@@ -25,9 +25,11 @@ int main(int argc, char** argv) {
     if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.put_void())) ||
         FAILED(link->QueryInterface(IID_IPersistFile, file.put_void())) || FAILED(file->Load(widePath, STGM_READ)))
         return 1;
-    char target[MAX_PATH] = {}, folder[MAX_PATH] = {};
+    char target[MAX_PATH] = {}, folder[MAX_PATH] = {}, arguments[MAX_PATH] = {};
     link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH);
     link->GetWorkingDirectory(folder, MAX_PATH);
-    std::printf("target=%s\nworkdir=%s\n", base::AnsiToUtf8(target).c_str(), base::AnsiToUtf8(folder).c_str());
+    link->GetArguments(arguments, MAX_PATH);
+    std::printf("target=%s\nworkdir=%s\narguments=%s\n", base::AnsiToUtf8(target).c_str(),
+                base::AnsiToUtf8(folder).c_str(), base::AnsiToUtf8(arguments).c_str());
     return 0;
 }
