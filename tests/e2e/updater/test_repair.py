@@ -44,16 +44,17 @@ class RepairScenario(Scenario):
         below the version folder, with the bytes sent for each."""
         asked = {}
         for r in self.server.requests()[since:]:
-            if r.get("kind") in ("whole", "range") and "/2026a/" in r.get("fn", ""):
-                name = r["fn"].split("/2026a/", 1)[1]
+            if r.get("kind") in ("whole", "range") and r.get("fn", "").startswith("vantero/"):
+                name = r["fn"][len("vantero/"):]
+                name = name[len("2026a/"):] if name.startswith("2026a/") else name
                 asked[name] = asked.get(name, 0) + r.get("bytes", 0)
         return asked
 
     def damage_middle(self):
         """Three stretches of the archive overwritten in place: same size, and
-        away from the fingerprint's samples."""
+        away from the fingerprint's samples (the first 8 bytes of each KiB)."""
         data = bytearray(self.read_home(ARCHIVE))
-        for at in (200000, 350000, 500000):
+        for at in (200 * 1024 + 100, 340 * 1024 + 100, 490 * 1024 + 100):
             data[at:at + 700] = os.urandom(700)
         self.write_home(ARCHIVE, bytes(data))
 
@@ -63,7 +64,7 @@ class SignedRepair(RepairScenario):
         files = release_files(random.Random(27))
         self.prefix.install_updater(exe_name=SIGNED_BUILD)
         self.publish("2026a", files, TOOL_ARGS + ["--include-list", "--sign", harness.win_path(RELEASE_KEY),
-                                                  "--serial", "100"])
+                                                  "--serial", "7000"])
         self.assertNoUnansweredBoxes(self.prefix.run_updater(name="install"))
         self.damage_middle()
         seen = len(self.server.requests())
@@ -86,7 +87,9 @@ class SignedRepair(RepairScenario):
         self.assertIn(DONE, statuses)
         self.assertLess(statuses.index(CHECKING), statuses.index(DONE))
         # The check shows its progress as a download does: against every byte of the release.
-        every_byte = format_size(sum(len(b if isinstance(b, bytes) else b.encode("cp949")) for b in files.values()))
+        listing = os.path.getsize(os.path.join(self.release.folder("2026a"), "Arkenfel_List.ini"))
+        every_byte = format_size(listing + sum(len(b if isinstance(b, bytes) else b.encode("cp949"))
+                                               for b in files.values()))
         self.assertTrue([t for t in run.texts(1018) if (" / %s (" % every_byte) in t and "초 남음" in t],
                         run.texts(1018))
         for rel in files:
@@ -112,7 +115,7 @@ class UnkeyedRepair(RepairScenario):
     def test_compares_with_the_disk_not_the_local_list_and_cannot_see_a_damaged_middle(self):
         files = release_files(random.Random(28))
         self.prefix.install_updater()
-        self.publish("2026a", files, TOOL_ARGS)
+        self.publish("2026a", files, TOOL_ARGS + ["--include-list"])
         self.assertNoUnansweredBoxes(self.prefix.run_updater(name="install"))
         self.damage_middle()
         os.remove(self.home_file("data/maps/harbor.map"))
