@@ -183,6 +183,8 @@ private:
                                             selfDigest_.c_str())
                          : base::FormatText("/restart \"%s\" %u 1 5000 %s", base::GetModulePath().c_str(),
                                             static_cast<unsigned>(::GetCurrentProcessId()), ownDigest.c_str());
+        // The updater the helper starts knows no arguments: a repair goes on in it.
+        if (state_.m_bRepair) base::WriteRepairPending(true);
         // A helper changed after it was written is not the one this program carries.
         if (!install::StartUpdateHelper(report_, helper, arguments))
             throw base::RunFailure{base::RunStage::kHandOff, ::GetLastError(), kTextHelperFailed};

@@ -42,6 +42,15 @@ bool WriteReleaseSerial(uint32_t serial) { return WriteSerial("ReleaseSerial", s
 uint32_t ReadReleaseKeySerial() { return ReadSerial("ReleaseKeySerial"); }
 bool WriteReleaseKeySerial(uint32_t serial) { return WriteSerial("ReleaseKeySerial", serial); }
 
+bool WriteRepairPending(bool pending) { return WriteTextValue(kMachineKey, "RepairPending", pending ? "1" : nullptr); }
+
+bool TakeRepairPending() {
+    std::string text;
+    if (!ReadTextValue(kMachineKey, "RepairPending", text)) return false;
+    WriteRepairPending(false);
+    return true;
+}
+
 std::string ReadInstalledRelease() {
     std::string digest;
     ReadTextValue(kMachineKey, "InstalledRelease", digest);

@@ -14,7 +14,10 @@
 //   "ReleaseKeySerial" REG_DWORD the highest release-key serial accepted;
 //   "RootSet"          REG_SZ    the newest root set reached: its version in
 //                                decimal, a blank, its digest in hex (one
-//                                value, so that both change together).
+//                                value, so that both change together);
+//   "RepairPending"    REG_SZ    present: a repair run handed off to the
+//                                helper before it was done; the updater
+//                                the helper starts repairs too.
 // The root set itself is not stored: every release carries the root
 // statements that lead to it from the built-in roots, and the pin only says
 // which set they must pass through, so a value written by hand can refuse
@@ -56,6 +59,11 @@ bool WriteRootPin(const StoredRootPin& pin);
 std::string ReadInstalledRelease();
 // With null the value is deleted.
 bool WriteInstalledRelease(const char* digest);
+
+// Sets (true) or deletes (false) "RepairPending".
+bool WriteRepairPending(bool pending);
+// True when "RepairPending" was there; it is deleted.
+bool TakeRepairPending();
 
 // Any start with arguments rewrites "RunOnce": to the "exec:" value, or to an
 // empty text when no argument carries it. Fewer than two arguments: nothing

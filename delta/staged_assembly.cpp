@@ -58,6 +58,10 @@ uint64_t ReportPresent(transfer::TransferProgress& progress, const AssemblyPlan&
 // many bytes (and at the end of each piece), not once per read block.
 constexpr uint64_t kCopyReportStep = 1024 * 1024;
 
+// Copied bytes move in blocks this large: a copy of a large file in the
+// transfer's small read blocks costs more in calls than in bytes.
+constexpr int32_t kCopyBlock = 1024 * 1024;
+
 // Old bytes [from, from + length) to the end of the staged file. False when
 // the old file cannot be read.
 bool CopyOld(transfer::TransferProgress& progress, transfer::TransferBuffer& buffer, HANDLE old,
@@ -123,6 +127,7 @@ AssemblyResult AssembleStagedFile(transfer::TransferProgress& progress, transfer
     base::UniqueFile old(::CreateFileA(source.oldPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                        FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!old || fileSize == 0) return AssemblyResult::kUnusable;
+    transfer::TransferBuffer copyBlock(kCopyBlock);
     try {
         transfer::DiskFileSink staged;
         uint64_t offset = 0;
@@ -135,7 +140,7 @@ AssemblyResult AssembleStagedFile(transfer::TransferProgress& progress, transfer
             if (end <= offset) continue;
             const uint64_t skip = offset > piece.offset ? offset - piece.offset : 0;
             if (!piece.fetched()) {
-                if (!CopyOld(progress, buffer, old.get(), staged, static_cast<uint64_t>(piece.source) + skip,
+                if (!CopyOld(progress, copyBlock, old.get(), staged, static_cast<uint64_t>(piece.source) + skip,
                              piece.length - skip))
                     return AssemblyResult::kUnusable;
             } else {

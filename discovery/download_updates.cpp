@@ -2,6 +2,7 @@
 
 #include "base/ansi_text.h"
 #include "base/link_guard.h"
+#include "base/machine_settings.h"
 #include "base/run_failure.h"
 #include "base/command_line.h"
 #include "base/run_report.h"
@@ -78,7 +79,9 @@ int DownloadUpdates(UpdateState& state) {
     std::string key;
     base::GetCommandLineValue("jisacd:", key);
     std::string anyValue;
-    state.m_bRepair = base::GetCommandLineValue(kRepairOption, anyValue);
+    // Asked for, or left to this run by a repair that handed off to the helper.
+    const bool pending = base::TakeRepairPending();
+    state.m_bRepair = base::GetCommandLineValue(kRepairOption, anyValue) || pending;
     return DownloadUpdates(state, BuiltInServerUrl(), key);
 }
 

@@ -8,12 +8,13 @@ list does."""
 import os
 import random
 
-from scenario import DONE, RELEASE_KEY, SIGNED_BUILD, UP_TO_DATE, Scenario
+from scenario import DONE, MACHINE_KEY, RELEASE_KEY, SIGNED_BUILD, UP_TO_DATE, Scenario
 import harness
 
 TOOL_ARGS = ["--index-threshold", "65536", "--block-size", "4096"]
 ARCHIVE = "data/world.pak"
 CHECKING = "설치된 파일을 검사하고 있습니다..."
+SKIN = "styles/Vantero.cjstyles"
 STEERING = ["gateway.ini", "Arkenfel_List.ini", "Arkenfel_Release.sig"]
 
 
@@ -60,11 +61,33 @@ class RepairScenario(Scenario):
 
 
 class SignedRepair(RepairScenario):
+    def publish_signed(self, files):
+        self.publish("2026a", files, TOOL_ARGS + ["--include-list", "--sign", harness.win_path(RELEASE_KEY),
+                                                  "--serial", "7000"])
+
+    def test_a_damaged_skin_is_replaced_through_the_helper_and_the_restarted_updater_goes_on_repairing(self):
+        files = release_files(random.Random(29))
+        files[SKIN] = os.urandom(3000)
+        self.prefix.install_updater(exe_name=SIGNED_BUILD)
+        self.publish_signed(files)
+        self.assertNoUnansweredBoxes(self.prefix.run_updater(name="install"))
+        self.damage_middle()
+        skin = bytearray(self.read_home(SKIN))
+        skin[500] ^= 0xff  # between the fingerprint's samples
+        self.write_home(SKIN, bytes(skin))
+        run = self.prefix.run_updater(["repair:"], name="repair", timeout_ms=120000)
+        self.assertNoUnansweredBoxes(run)
+        self.assertEqual(1, run.started().count("UpdateHelper.exe"), run.started())
+        self.assertEqual(2, run.started().count("Arkenfel_Update.exe"), run.started())
+        self.assertEqual(2, run.texts(1017).count(CHECKING), "the restarted updater checks again")
+        self.assertSameFile("2026a", SKIN)
+        self.assertSameFile("2026a", ARCHIVE)
+        self.assertIsNone(self.prefix.reg_query(MACHINE_KEY, "RepairPending"))
+
     def test_finds_and_mends_by_blocks_what_a_normal_run_never_sees_and_leaves_the_rest(self):
         files = release_files(random.Random(27))
         self.prefix.install_updater(exe_name=SIGNED_BUILD)
-        self.publish("2026a", files, TOOL_ARGS + ["--include-list", "--sign", harness.win_path(RELEASE_KEY),
-                                                  "--serial", "7000"])
+        self.publish_signed(files)
         self.assertNoUnansweredBoxes(self.prefix.run_updater(name="install"))
         self.damage_middle()
         seen = len(self.server.requests())
