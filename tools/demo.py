@@ -6,8 +6,11 @@ everything up to date. --fresh starts again from an empty prefix.
 --second-release publishes a next release in which the large archive changed
 in a few places, runs the updater on it and prints the bytes it fetched for
 the archive against its size (the rest comes from the installed copy).
+--repair damages the installed archive in its middle (where a normal run
+never looks) and deletes the readme, then runs the updater with "repair:"
+and prints what the repair fetched.
 
-Usage: demo.py BUILD_DIR [--fresh] [--second-release]
+Usage: demo.py BUILD_DIR [--fresh] [--second-release | --repair]
 """
 import os
 import random
@@ -102,13 +105,59 @@ def run_second_release(prefix, release):
     return 0 if same and not run.timed_out and run.exit_code == 0 else 1
 
 
-def fetched_files(access_log):
+def run_repair(prefix, release):
+    """Damages the installation, repairs it and prints what that cost."""
+    version = SECOND_VERSION if os.path.exists(
+        os.path.join(release.folder(SECOND_VERSION), "Arkenfel_Release.sig")) else VERSION
+    pak = prefix.c("C:\\ARKENFEL\\data\\world.pak")
+    with open(pak, "r+b") as f:
+        rng = random.Random(2028)
+        for kib in (1500, 3100, 4700):  # 900 bytes after a KiB's first 8, which the fingerprint samples
+            f.seek(kib * 1024 + 100)
+            f.write(bytes(rng.getrandbits(8) for _ in range(900)))
+    readme = prefix.c("C:\\ARKENFEL\\readme.txt")
+    if os.path.exists(readme):
+        os.remove(readme)
+    print("damaged data/world.pak in 3 places (2,700 bytes) and deleted readme.txt")
+    server = harness.NginxServer(release.top, prefix.tls, os.path.join(prefix.dir, "nginx"))
+    try:
+        log_start = len(server.access_log())
+        print("running C:\\ARKENFEL\\Arkenfel_Update.exe repair: against https://localhost:%d ..."
+              % harness.server_port())
+        started = time.time()
+        run = prefix.run_updater(["repair:"], answers=["=1"])
+        elapsed = time.time() - started
+        log = server.access_log()[log_start:]
+        index, ranges, count = archive_requests(log, version)
+        fetched = [(name, size) for name, size in fetched_files(log, version) if not name.startswith("data/world.pak")]
+    finally:
+        server.stop()
+        prefix.close(keep=True)
+    same = all(open(prefix.c("C:\\ARKENFEL\\" + rel.replace("/", "\\")), "rb").read() ==
+               open(os.path.join(release.folder(version), rel), "rb").read() for rel in ("data/world.pak", "readme.txt")
+               if os.path.exists(prefix.c("C:\\ARKENFEL\\" + rel.replace("/", "\\"))))
+    statuses = [t for t in run.texts(STATUS) if t]
+    print()
+    print("status texts:    " + " → ".join(dict.fromkeys(statuses)))
+    print("data/world.pak:  fetched %d bytes (block index %d + %d bytes in %d ranges) of %d"
+          % (index + ranges, index, ranges, count, os.path.getsize(pak)))
+    for name, size in fetched:
+        print("  %-28s %10d bytes" % (name, size))
+    print("time:            %.1f s" % elapsed)
+    print("installed files: %s" % ("the release's bytes again" if same and os.path.exists(readme)
+                                   else "DIFFERENT from the release"))
+    for text in run.boxes():
+        print("message box:     %s" % text.replace("\n", " "))
+    return 0 if same and os.path.exists(readme) and not run.timed_out and run.exit_code == 0 else 1
+
+
+def fetched_files(access_log, version=VERSION):
     """(file, bytes) of every download in the nginx access log lines given."""
     files = []
     for line in access_log:
         match = re.search(r'"GET /fs_c_get\.php\?fn=vantero/(\S+) HTTP/[\d.]+" (\d+) (\d+) range="([^"]*)"', line)
-        if match and match.group(2) == "206" and match.group(1) != VERSION + "/Arkenfel_List.ini" \
-                and match.group(1) != VERSION + "/Arkenfel_Release.sig" and not match.group(1).endswith("gateway.ini"):
+        if match and match.group(2) == "206" and match.group(1) != version + "/Arkenfel_List.ini" \
+                and match.group(1) != version + "/Arkenfel_Release.sig" and not match.group(1).endswith("gateway.ini"):
             files.append((match.group(1).split("/", 1)[1], int(match.group(3))))
     return files
 
@@ -122,6 +171,11 @@ def main():
             print("run the demo once without --second-release first: it installs the first release")
             return 2
         return run_second_release(prefix, release)
+    if "--repair" in sys.argv[2:]:
+        if not os.path.exists(prefix.c("C:\\ARKENFEL\\data\\world.pak")):
+            print("run the demo once without --repair first: it installs the first release")
+            return 2
+        return run_repair(prefix, release)
     signature = os.path.join(release.folder(VERSION), "Arkenfel_Release.sig")
     if not os.path.exists(signature):
         print("publishing the sample release %s, signed with the demo key, with arkenfel_release_list.exe ..."

@@ -3,8 +3,9 @@
 # for a local update server, publishes a sample release, serves it with the
 # reference nginx server over HTTPS and lets the updater install it in a Wine
 # prefix. Run it again: everything is up to date. Then --second-release
-# publishes a next release with a changed archive and shows what it cost.
-# Usage: tools/demo.sh [--fresh] [--second-release]
+# publishes a next release with a changed archive and shows what it cost,
+# and --repair damages the installation and repairs it.
+# Usage: tools/demo.sh [--fresh] [--second-release | --repair]
 # Runs in the mode of tests/wine/mode.sh, like the tests.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
