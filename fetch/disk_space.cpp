@@ -5,6 +5,7 @@
 #include <map>
 
 #include "base/ansi_text.h"
+#include "fetch/planned_files.h"
 #include "release/file_identity.h"
 #include "release/staging_layout.h"
 
@@ -50,7 +51,10 @@ uint64_t BytesWritten(const release::ListEntry& entry, const std::string& instal
 bool PlanFits(const release::EntryMap& plan, const std::string& installFolder, SpaceShortfall& shortfall) {
     std::map<std::string, Volume> volumes;
     for (const auto& item : plan) {
-        const std::string folder = FolderTaking(release::FullPath(item.second, installFolder), installFolder);
+        // A name the fetch will refuse is neither measured nor asked about.
+        const std::string target = release::FullPath(item.second, installFolder);
+        if (!IsStageable(item.second, release::StagedName(target))) continue;
+        const std::string folder = FolderTaking(target, installFolder);
         Volume& volume = volumes[VolumeOf(folder)];
         if (volume.folder.empty()) volume.folder = folder;
         volume.needed += BytesWritten(item.second, installFolder);

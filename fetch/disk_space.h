@@ -22,7 +22,7 @@ struct SpaceShortfall {
 uint64_t BytesWritten(const release::ListEntry& entry, const std::string& installFolder);
 
 // False, with `shortfall` filled, when a volume has less free space than the
-// plan writes to it. A volume whose free space cannot be read is taken as
+// plan writes to it. Entries whose names the fetch refuses count nothing. A volume whose free space cannot be read is taken as
 // having room: the writes then fail on their own, as before.
 bool PlanFits(const release::EntryMap& plan, const std::string& installFolder, SpaceShortfall& shortfall);
 

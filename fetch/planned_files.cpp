@@ -104,6 +104,10 @@ void ReportStagedFile(transfer::TransferProgress& progress, uint32_t size) {
 
 }  // namespace
 
+bool IsStageable(const release::ListEntry& entry, const std::string& stagedName) {
+    return base::IsUsablePath(stagedName) && release::StaysInItsFolder(entry);
+}
+
 void CheckPlanIsSigned(const FetchContext& context, const release::EntryMap& plan) {
     for (const auto& item : plan) {
         const release::ListEntry& entry = item.second;
@@ -132,8 +136,7 @@ void FetchPlannedFiles(FetchContext& context, const release::EntryMap& plan, rel
         // An entry whose name cannot be a file, or that would leave its
         // folder, fails the run before any of its folders is made or any
         // request is sent.
-        if (!base::IsUsablePath(stagedName) || !release::StaysInItsFolder(entry))
-            throw base::RunFailure{base::RunStage::kFetch};
+        if (!IsStageable(entry, stagedName)) throw base::RunFailure{base::RunStage::kFetch};
         CreateFolderOf(stagedName);
         context.report.SetText(kFileNameLabel, base::FileNamePart(entry.localPath));
         context.report.SetText(kStatusLabel, "파일 수신 중...");

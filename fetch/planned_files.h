@@ -5,10 +5,17 @@
 // before it counts as staged.
 #pragma once
 
+#include <string>
+
 #include "fetch/fetch_context.h"
 #include "release/list_entry.h"
 
 namespace fetch {
+
+// The rule every planned entry's name must pass before anything is done
+// with it, folder, request or size asked: its staged name can be a file, and
+// the entry stays in its folder.
+bool IsStageable(const release::ListEntry& entry, const std::string& stagedName);
 
 // Every planned file is part of the trusted release; the first that is not
 // is refused (fetch/refusal.h).

@@ -140,6 +140,9 @@ TEST(DiskSpace, CountsStagedAndPlacedBytesLessWhatIsThereAndFitsASmallPlan) {
     EXPECT_EQ(dir.path(), shortfall.folder);
     EXPECT_EQ(1000ull * 0xFFFFFFFFu * 2, shortfall.needed);
     EXPECT_LT(shortfall.free, shortfall.needed);
+    // Names the fetch refuses (out of the folder, a stream) count nothing and are asked nothing.
+    for (auto& item : plan) item.second.localPath = (item.first % 2 ? "..\\" : "data\\a.pak:") + item.second.localPath;
+    EXPECT_TRUE(fetch::PlanFits(plan, dir.path(), shortfall));
 }
 
 }  // namespace
