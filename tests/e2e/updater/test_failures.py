@@ -90,7 +90,8 @@ class Failures(Scenario):
                               if name.endswith(("_", ".$ver$"))])
 
     def test_a_held_file_asks_for_retry_until_the_program_ends(self):
-        holder = self.release_held_file_after(4000)
+        # Held long enough that a start slowed by a busy machine still finds it held.
+        holder = self.release_held_file_after(8000)
         run = self.prefix.run_updater(answers=[RUNNING_DIALOG + "=1004"], reads=["*:1017,1002"])
         holder.wait(timeout=60)
         self.assertNoUnansweredBoxes(run)
