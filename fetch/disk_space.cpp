@@ -6,7 +6,6 @@
 
 #include "base/ansi_text.h"
 #include "fetch/planned_files.h"
-#include "release/file_identity.h"
 #include "release/staging_layout.h"
 
 namespace fetch {
@@ -17,8 +16,11 @@ struct Volume {
     uint64_t needed = 0;
 };
 
+// One call a name: a plan of a fresh installation asks this of every file twice.
 uint64_t SizeOnDisk(const std::string& path) {
-    return ::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES ? 0 : release::GetFileSize64(path);
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
 // The folder whose volume takes the entry's writes: the install folder, or
@@ -49,15 +51,20 @@ uint64_t BytesWritten(const release::ListEntry& entry, const std::string& instal
 }
 
 bool PlanFits(const release::EntryMap& plan, const std::string& installFolder, SpaceShortfall& shortfall) {
-    std::map<std::string, Volume> volumes;
+    // Bytes by the folder that takes them (almost always the install folder
+    // alone), then folders by volume.
+    std::map<std::string, uint64_t> byFolder;
     for (const auto& item : plan) {
         // A name the fetch will refuse is neither measured nor asked about.
         const std::string target = release::FullPath(item.second, installFolder);
         if (!IsStageable(item.second, release::StagedName(target))) continue;
-        const std::string folder = FolderTaking(target, installFolder);
-        Volume& volume = volumes[VolumeOf(folder)];
-        if (volume.folder.empty()) volume.folder = folder;
-        volume.needed += BytesWritten(item.second, installFolder);
+        byFolder[FolderTaking(target, installFolder)] += BytesWritten(item.second, installFolder);
+    }
+    std::map<std::string, Volume> volumes;
+    for (const auto& item : byFolder) {
+        Volume& volume = volumes[VolumeOf(item.first)];
+        if (volume.folder.empty() || base::EqualsNoCase(item.first, installFolder)) volume.folder = item.first;
+        volume.needed += item.second;
     }
     for (const auto& item : volumes) {
         const Volume& volume = item.second;

@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "base/unique_handle.h"
@@ -29,7 +30,16 @@ public:
 
     void Run(unsigned threads, CheckListener* listener, unsigned reportMs) {
         std::vector<std::thread> workers;
-        for (unsigned i = 0; i < threads; ++i) workers.emplace_back([this] { Work(); });
+        try {
+            for (unsigned i = 0; i < threads; ++i) workers.emplace_back([this] { Work(); });
+        } catch (const std::system_error&) {
+            // No more threads to be had: the ones running take every file.
+            threads = static_cast<unsigned>(workers.size());
+        }
+        if (threads == 0) {
+            Work();  // not even one: on this thread, told at the end
+            threads = 1;
+        }
         {
             std::unique_lock<std::mutex> lock(mutex_);
             while (finished_ < threads) {
