@@ -6,6 +6,7 @@
 
 #include "base/ansi_text.h"
 #include "fetch/planned_files.h"
+#include "release/file_identity.h"
 #include "release/staging_layout.h"
 
 namespace fetch {
@@ -15,13 +16,6 @@ struct Volume {
     std::string folder;  // asked for its free space: it exists
     uint64_t needed = 0;
 };
-
-// One call a name: a plan of a fresh installation asks this of every file twice.
-uint64_t SizeOnDisk(const std::string& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
-    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
 
 // The folder whose volume takes the entry's writes: the install folder, or
 // for a file outside it (the system folder's) its own folder. A folder
@@ -45,8 +39,8 @@ std::string VolumeOf(const std::string& folder) {
 uint64_t BytesWritten(const release::ListEntry& entry, const std::string& installFolder) {
     const std::string target = release::FullPath(entry, installFolder);
     const uint64_t size = entry.size;
-    const uint64_t staged = SizeOnDisk(release::StagedName(target));
-    const uint64_t replaced = SizeOnDisk(target);
+    const uint64_t staged = release::GetFileSize64(release::StagedName(target));
+    const uint64_t replaced = release::GetFileSize64(target);
     return (size > staged ? size - staged : 0) + (size > replaced ? size - replaced : 0);
 }
 

@@ -139,7 +139,8 @@ int main(int argc, char** argv) {
     trust.Accept({{"world.pak", archive}, {std::string("world.pak") + release::kIndexSuffix, indexFile}});
     fetch::ByteLedger bytes;
     bytes.Start(entry.size);
-    fetch::FetchContext context{baseUrl + "/new", oldFolder, base::SilentReport(), bytes, trust, false, true};
+    fetch::FetchContext context{baseUrl + "/new", oldFolder, base::SilentReport(), bytes, trust,
+                                /*leftoversUntrusted=*/false, /*repairs=*/true};
     const std::string oldPath = oldFolder + "world.pak", staged = oldFolder + "world.pak_";
     transfer::TransferBuffer buffer(32768);
     transfer::TransferProgress progress;
