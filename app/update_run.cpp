@@ -140,8 +140,11 @@ private:
             if (lastWasSelf_) {
                 // The running executable cannot be overwritten: its staged copy
                 // stays for the helper program, held from here on (a release's
-                // copy is still held by the trust) so the helper gets these bytes.
-                if (!install::HoldForHandOff(lastStaged_, selfDigest_))
+                // copy through the handle the trust holds it by) so the helper
+                // gets these bytes.
+                const HANDLE held = state_.m_trust.HeldFor(entry.index);
+                if (!(held ? install::HoldForHandOff(held, selfDigest_)
+                           : install::HoldForHandOff(lastStaged_, selfDigest_)))
                     throw base::RunFailure{base::RunStage::kCopy, ::GetLastError(),
                                            base::FormatText(kTextCopyFailed, lastTarget_.c_str())};
                 selfUpdatePending_ = true;

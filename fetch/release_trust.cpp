@@ -42,13 +42,40 @@ bool ReleaseTrust::Admits(const release::ListEntry& entry, const std::string& st
     if (!known) return false;
     base::UniqueFile held = base::OpenHeldFile(staged);
     if (!held || !integrity::OpenFileMatches(held.get(), *known)) return false;
-    held_[entry.index] = std::move(held);
+    Hold(entry.index, std::move(held));
     return true;
 }
 
+bool ReleaseTrust::AdmitsWritten(const release::ListEntry& entry, transfer::WrittenFile written) {
+    if (!checks_) return true;
+    const integrity::SignedFile* known = Find(entry.remoteName);
+    if (!known || !written.file) return false;
+    const bool matches = written.hashed ? written.size == known->size && written.sha256 == known->sha256
+                                        : integrity::OpenFileMatches(written.file.get(), *known);
+    if (!matches) return false;
+    Hold(entry.index, std::move(written.file));
+    return true;
+}
+
+void ReleaseTrust::Hold(int32_t index, base::UniqueFile file) {
+    const std::lock_guard<std::mutex> lock(*heldLock_);
+    held_[index] = std::move(file);
+}
+
 HANDLE ReleaseTrust::HeldFor(int32_t index) const {
+    const std::lock_guard<std::mutex> lock(*heldLock_);
     const auto held = held_.find(index);
     return held == held_.end() ? nullptr : held->second.get();
+}
+
+void ReleaseTrust::LetGo(int32_t index) {
+    const std::lock_guard<std::mutex> lock(*heldLock_);
+    held_.erase(index);
+}
+
+void ReleaseTrust::LetGoOfStaged() {
+    const std::lock_guard<std::mutex> lock(*heldLock_);
+    held_.clear();
 }
 
 }  // namespace fetch

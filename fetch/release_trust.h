@@ -7,11 +7,14 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
+#include <mutex>
 #include <string>
 
 #include "base/unique_handle.h"
 #include "integrity/release_signature.h"
 #include "release/list_entry.h"
+#include "transfer/transfer_sink.h"
 
 namespace fetch {
 
@@ -41,18 +44,28 @@ public:
     // it unchanged until its copy, it has the signed size and SHA-256. The
     // handle stays here under the entry's index. Silent.
     bool Admits(const release::ListEntry& entry, const std::string& staged);
+    // The same for a staged file whose download kept it open without
+    // sharing from its first byte: its size and the SHA-256 taken as it was
+    // written decide, and its own handle is the one held. One that does not
+    // match is closed. Silent.
+    bool AdmitsWritten(const release::ListEntry& entry, transfer::WrittenFile written);
 
     // The handle that holds the entry's staged file since its check, for the
     // copy to read from; null when none is held.
     HANDLE HeldFor(int32_t index) const;
     // The entry's staged file has been copied: it is no longer held.
-    void LetGo(int32_t index) { held_.erase(index); }
+    void LetGo(int32_t index);
     // The staged files are no longer held (a new comparison, or the run's end).
-    void LetGoOfStaged() { held_.clear(); }
+    void LetGoOfStaged();
 
 private:
+    void Hold(int32_t index, base::UniqueFile file);
+
     bool checks_ = true;
+    // Set once per run, before any file is fetched; only read after.
     std::map<std::string, integrity::SignedFile> signed_;
+    // Files in flight together are admitted from their own threads.
+    std::unique_ptr<std::mutex> heldLock_ = std::make_unique<std::mutex>();
     std::map<int32_t, base::UniqueFile> held_;
 };
 

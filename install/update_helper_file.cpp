@@ -44,16 +44,32 @@ bool ExtractUpdateHelper(const std::string& path) {
     return ::WriteFile(file.get(), bytes, size, &written, nullptr) && written == size;
 }
 
-bool HoldForHandOff(const std::string& program, std::string& digestHex) {
-    // Let go only when the process ends, after the helper has started.
+namespace {
+
+// Let go only when the process ends, after the helper has started.
+bool KeepUntilExit(base::UniqueFile file, std::string& digestHex) {
     static std::vector<base::UniqueFile> held;
-    base::UniqueFile file = base::OpenHeldFile(program);
     crypto::Sha256Digest digest;
     uint64_t size = 0;
     if (!file || !crypto::HashOpenFile(file.get(), digest, size)) return false;
     digestHex = crypto::DigestToHex(digest);
     held.push_back(std::move(file));
     return true;
+}
+
+}  // namespace
+
+bool HoldForHandOff(const std::string& program, std::string& digestHex) {
+    return KeepUntilExit(base::OpenHeldFile(program), digestHex);
+}
+
+bool HoldForHandOff(HANDLE heldProgram, std::string& digestHex) {
+    // A handle of its own on the same open file: it stays when the trust
+    // lets go of its one.
+    HANDLE own = nullptr;
+    const HANDLE process = ::GetCurrentProcess();
+    if (!::DuplicateHandle(process, heldProgram, process, &own, 0, FALSE, DUPLICATE_SAME_ACCESS)) return false;
+    return KeepUntilExit(base::UniqueFile(own), digestHex);
 }
 
 bool PrepareUpdateHelper(base::RunReport& report, const std::string& path) {

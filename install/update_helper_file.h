@@ -23,6 +23,9 @@ bool PrepareUpdateHelper(base::RunReport& report, const std::string& path);
 // the helper's command line: the helper moves and starts only those bytes.
 // False when it cannot be held or read.
 bool HoldForHandOff(const std::string& program, std::string& digestHex);
+// The same for a program already held open (a staged copy the download kept
+// open without sharing, which cannot be opened by name meanwhile).
+bool HoldForHandOff(HANDLE heldProgram, std::string& digestHex);
 // Starts the helper written at `path`, hidden, by its full path, after
 // reading it through a held handle (kept until the process has started) and
 // finding it byte for byte the helper this program carries. False, and

@@ -13,6 +13,12 @@ UniqueInternetHandle OpenInternetSession() {
         ::InternetOpenA("Vantero", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, INTERNET_FLAG_ASYNC));
 }
 
+void AllowConnectionsPerServer(DWORD count) {
+    // Servers that answer as HTTP/1.0 have a limit of their own.
+    ::InternetSetOptionA(nullptr, INTERNET_OPTION_MAX_CONNS_PER_SERVER, &count, sizeof(count));
+    ::InternetSetOptionA(nullptr, INTERNET_OPTION_MAX_CONNS_PER_1_0_SERVER, &count, sizeof(count));
+}
+
 RunSession::RunSession() : handle_(OpenInternetSession()), previous_(g_runSession) {
     if (handle_) g_runSession = handle_.get();
 }

@@ -22,6 +22,10 @@ using UniqueInternetHandle = base::UniqueHandle<InternetHandleTraits>;
 // (the reason is in GetLastError).
 UniqueInternetHandle OpenInternetSession();
 
+// Lets WinINet keep up to `count` connections to one server at once, for
+// that many requests in flight together (a process-wide setting).
+void AllowConnectionsPerServer(DWORD count);
+
 class RunSession {
 public:
     // Opens the session; the requests made from now on go through it. One

@@ -4,6 +4,7 @@
 #include <shlwapi.h>
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 #include "base/link_guard.h"
@@ -40,21 +41,58 @@ std::string ReadLocalSample(DiskFileSink& file, uint64_t length, uint64_t head, 
 
 // The download target. When a server or proxy ignores Range and answers a
 // resumed request with the whole file, the file starts over from byte 0 with
-// that body, under a freshly written marker.
+// that body, under a freshly written marker. A target that hashes keeps the
+// SHA-256 of every byte it holds as they are written.
 class StagedFile : public DiskFileSink {
 public:
-    StagedFile(std::string markerPath, const char* markerText)
-        : markerPath_(std::move(markerPath)), markerText_(markerText) {}
+    StagedFile(std::string markerPath, const char* markerText, bool hashes)
+        : markerPath_(std::move(markerPath)), markerText_(markerText), hashes_(hashes) {}
+    void Write(const char* data, size_t count) override {
+        DiskFileSink::Write(data, count);
+        if (hash_) hash_->Update(data, count);
+        hashedBytes_ += count;
+    }
     bool Restart() override {
         Seek(0);
         Truncate();
+        StartHash();
         if (markerText_) base::WriteStringToFile(markerPath_, markerText_);
         return true;
     }
+    // The bytes the file holds before the download goes on: its first
+    // `length`, read once through this handle.
+    void HashPresentBytes(uint64_t length, TransferBuffer& buffer) {
+        StartHash();
+        if (!hash_ || length == 0) return;
+        Seek(0);
+        while (hashedBytes_ < length) {
+            const size_t want = static_cast<size_t>(std::min<uint64_t>(buffer.size, length - hashedBytes_));
+            const size_t got = Read(buffer.data.get(), want);
+            if (got == 0) break;
+            hash_->Update(buffer.data.get(), got);
+            hashedBytes_ += got;
+        }
+        SeekToEnd();
+    }
+    // Hands the open file over with its digest. A digest that does not cover
+    // exactly the file's bytes (a write that broke off part way) is not one.
+    void HandOver(WrittenFile& written) {
+        written.hashed = hash_ && hash_->Finish(written.sha256) && hashedBytes_ == Length();
+        written.size = Length();
+        written.file = TakeHandle();
+    }
 
 private:
+    void StartHash() {
+        hash_.reset(hashes_ ? new crypto::Sha256 : nullptr);
+        hashedBytes_ = 0;
+    }
+
     std::string markerPath_;
     const char* markerText_;
+    bool hashes_;
+    std::unique_ptr<crypto::Sha256> hash_;
+    uint64_t hashedBytes_ = 0;
 };
 
 // How a partial file kept under a matching marker is taken up.
@@ -193,7 +231,7 @@ namespace {
 // ranged requests for the bytes still missing.
 int FetchIntoTarget(TransferProgress* progress, TransferBuffer& buffer, const std::string& url,
                     const std::string& target, const char* markerText, int attempts, uint64_t remoteSize,
-                    PartialCheck check, const ExpectedLength& expected) {
+                    PartialCheck check, const ExpectedLength& expected, WrittenFile* kept) {
     base::RunReport& report = base::ReportOf(progress);
     if (!FitsOnDrive(target, remoteSize)) {
         report.ShowError(base::SystemErrorText(ERROR_DISK_FULL));
@@ -204,11 +242,28 @@ int FetchIntoTarget(TransferProgress* progress, TransferBuffer& buffer, const st
     const bool markerMatches = markerText && MarkerMatches(markerPath, markerText);
     if (markerText && !markerMatches) base::WriteStringToFile(markerPath, markerText);
 
-    StagedFile file(markerPath, markerText);
+    StagedFile file(markerPath, markerText, kept != nullptr);
     uint64_t offset = 0;
     const bool resume = markerMatches && ::PathFileExistsA(target.c_str());
     if (!OpenTarget(report, file, target, resume, check, remoteSize, buffer, url, attempts, expected, offset))
         return 0;
+    if (kept) {
+        try {
+            file.HashPresentBytes(offset, buffer);
+        } catch (const TransferException&) {
+            return 0;
+        }
+    }
+    // The download has ended with the whole file: a kept file goes to the
+    // caller still open, any other is closed.
+    const auto finish = [&] {
+        if (kept) {
+            file.HandOver(*kept);
+        } else {
+            file.Close();
+        }
+        if (markerText) base::DeleteName(markerPath);
+    };
 
     const uint64_t last = remoteSize - 1;
     const int64_t missing = static_cast<int64_t>(remoteSize - offset);
@@ -217,6 +272,7 @@ int FetchIntoTarget(TransferProgress* progress, TransferBuffer& buffer, const st
             progress->lastChunk = progress->done = progress->remaining = 0;
             ReportProgress(*progress);
         }
+        if (kept) file.HandOver(*kept);
         return 1;
     }
     if (offset > 0 && progress) {
@@ -239,8 +295,7 @@ int FetchIntoTarget(TransferProgress* progress, TransferBuffer& buffer, const st
         try {
             uint64_t received = 0;
             const int result = HttpGetRange(&record, buffer, url, file, remoteSize, received, offset, last);
-            file.Close();
-            if (markerText) base::DeleteName(markerPath);
+            finish();
             return result;
         } catch (const TransferException& e) {
             offset = record.total - record.remaining;
@@ -261,14 +316,15 @@ int DownloadFileResumable(TransferProgress* progress, TransferBuffer& buffer, co
     if (!GetRemoteFileSize(base::ReportOf(progress), url, remoteSize, attempts, expected) || remoteSize == 0)
         return 0;
     return FetchIntoTarget(progress, buffer, url, target, markerText, attempts, remoteSize, PartialCheck::kSampled,
-                           expected);
+                           expected, nullptr);
 }
 
 int DownloadFileOfKnownSize(TransferProgress* progress, TransferBuffer& buffer, const std::string& url,
-                            const std::string& target, const char* markerText, int attempts, uint64_t size) {
+                            const std::string& target, const char* markerText, int attempts, uint64_t size,
+                            WrittenFile* kept) {
     if (!base::IsUsablePath(target) || size == 0) return 0;
     return FetchIntoTarget(progress, buffer, url, target, markerText, attempts, size, PartialCheck::kByCaller,
-                           ExpectedLength::Exactly(size));
+                           ExpectedLength::Exactly(size), kept);
 }
 
 }  // namespace transfer

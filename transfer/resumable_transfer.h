@@ -59,9 +59,12 @@ int DownloadFileResumable(TransferProgress* progress, TransferBuffer& buffer, co
 // marker is continued from its length without samples, or started over
 // when it is longer than `size`. The caller checks the whole file after,
 // and starts it over when it does not match. One ranged request when
-// nothing fails.
+// nothing fails. With `kept`, the target is opened without sharing from its
+// first byte and comes back open in `kept` with its SHA-256 (a continued
+// file is read once from its start), so the check need not read it again.
 int DownloadFileOfKnownSize(TransferProgress* progress, TransferBuffer& buffer, const std::string& url,
-                            const std::string& target, const char* markerText, int attempts, uint64_t size);
+                            const std::string& target, const char* markerText, int attempts, uint64_t size,
+                            WrittenFile* kept = nullptr);
 
 // The target exists and its marker holds exactly `markerText`: a download
 // under that text was left unfinished.

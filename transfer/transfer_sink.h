@@ -9,6 +9,7 @@
 #include <string>
 
 #include "base/unique_handle.h"
+#include "crypto/sha256.h"
 
 namespace transfer {
 
@@ -36,6 +37,8 @@ public:
     bool Open(const std::string& path, Mode mode);
     bool IsOpen() const { return file_.valid(); }
     void Close() { file_.reset(); }
+    // The open handle, now the caller's; the sink is closed.
+    base::UniqueFile TakeHandle() { return std::move(file_); }
 
     void Write(const char* data, size_t count) override;
     std::string FilePath() const override { return path_; }
@@ -51,6 +54,19 @@ public:
 private:
     base::UniqueFile file_;
     std::string path_;
+};
+
+// A download's file kept open after its last byte, with the SHA-256 of
+// every byte it holds: hashed as they were written, and for a continued file
+// read once from its start through the same handle. The handle was opened
+// without sharing, so from the first byte to its close no one else can have
+// written to the file. `hashed` is false when the provider failed; the file
+// must then be read again through the handle.
+struct WrittenFile {
+    base::UniqueFile file;
+    crypto::Sha256Digest sha256{};
+    uint64_t size = 0;
+    bool hashed = false;
 };
 
 // A growing block of memory, written from its end.
