@@ -4,12 +4,22 @@
 // progress handler counts received bytes down; nothing else writes them.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 namespace fetch {
 
 class ByteLedger {
 public:
+    ByteLedger() = default;
+    // A run state moved or copied outside a run takes the counts as they stand.
+    ByteLedger(const ByteLedger& other) : m_nTotalBytes(other.Total()), m_nRemainingBytes(other.Remaining()) {}
+    ByteLedger& operator=(const ByteLedger& other) {
+        m_nTotalBytes = other.Total();
+        m_nRemainingBytes = other.Remaining();
+        return *this;
+    }
+
     // A new count: `total` bytes to come, none received.
     void Start(uint32_t total);
     // A file's bytes come again after they were counted once.
@@ -26,10 +36,12 @@ public:
     uint32_t Done() const { return Total() - Remaining(); }
 
 private:
-    // Counted modulo 2^32. The two threads never write at once: the window
-    // counts down while the worker waits in SendMessage.
-    uint32_t m_nTotalBytes = 0;
-    uint32_t m_nRemainingBytes = 0;
+    // Counted modulo 2^32. The window counts down while files in flight
+    // change the plan from their own threads, so each counter changes in one
+    // step; the window may read a total a file's change has not reached yet,
+    // for one report.
+    std::atomic<uint32_t> m_nTotalBytes{0};
+    std::atomic<uint32_t> m_nRemainingBytes{0};
 };
 
 }  // namespace fetch

@@ -4,6 +4,8 @@
 #include "base/link_guard.h"
 #include "base/usable_path.h"
 #include "fetch/delta_fetch.h"
+#include "fetch/files_in_flight.h"
+#include "fetch/flight_board.h"
 #include "fetch/refusal.h"
 #include "fetch/server_files.h"
 #include "release/entry_on_disk.h"
@@ -44,33 +46,36 @@ transfer::ExpectedLength ExpectedLengthOf(const release::ListEntry& entry) {
 }
 
 // The signature gives the file's size and SHA-256, so the file comes with
-// one ranged request from its signed size and the hash decides. A partial
-// file an earlier run left, continued here, starts over from byte 0 once
-// when the whole does not match; a file fetched from its first byte that
-// does not match is refused. False when a transfer gave up.
+// one ranged request from its signed size and the hash, taken as the bytes
+// are written, decides; the download's handle then holds the file until its
+// copy. A partial file an earlier run left, continued here, starts over from
+// byte 0 once when the whole does not match; a file fetched from its first
+// byte that does not match is refused. False when a transfer gave up.
 bool FetchSignedFile(FetchContext& context, const release::ListEntry& entry, const std::string& url,
                      const std::string& staged, const std::string& marker, transfer::TransferProgress& progress,
                      transfer::TransferBuffer& buffer) {
     const uint32_t signedSize = context.trust.Find(entry.remoteName)->size;  // CheckPlanIsSigned held
-    const auto fetch = [&] {
-        return transfer::DownloadFileOfKnownSize(&progress, buffer, url, staged, marker.c_str(), kTransferAttempts,
-                                                 signedSize) == 1;
+    const auto fetchAndAdmit = [&](bool& admitted) {
+        transfer::WrittenFile written;
+        if (transfer::DownloadFileOfKnownSize(&progress, buffer, url, staged, marker.c_str(), kTransferAttempts,
+                                              signedSize, &written) != 1)
+            return false;
+        admitted = context.trust.AdmitsWritten(entry, std::move(written));
+        return true;
     };
     const bool continued = transfer::LeftUnderMarker(staged, marker);
-    if (!fetch()) return false;
-    if (!continued) {
-        AdmitStagedFile(context, entry, staged);
-        return true;
-    }
-    if (context.trust.Admits(entry, staged)) return true;
+    bool admitted = false;
+    if (!fetchAndAdmit(admitted)) return false;
+    if (admitted) return true;
+    if (!continued) RefuseStagedFile(entry, staged);
 
     base::DeleteName(staged);
     // The window has counted the file's bytes once; they come again.
     context.bytes.CountAgain(signedSize);
     progress.lastChunk = progress.done = 0;
     progress.remaining = progress.total = entry.size;
-    if (!fetch()) return false;
-    AdmitStagedFile(context, entry, staged);
+    if (!fetchAndAdmit(admitted)) return false;
+    if (!admitted) RefuseStagedFile(entry, staged);
     return true;
 }
 
@@ -94,12 +99,41 @@ bool FetchFile(FetchContext& context, const release::ListEntry& entry, const std
                                            ExpectedLengthOf(entry)) == 1;
 }
 
+// The entry's staged name. An entry whose name cannot be a file, or that
+// would leave its folder, fails the run before any of its folders is made or
+// any request is sent.
+std::string StagedNameOf(const FetchContext& context, const release::ListEntry& entry) {
+    std::string stagedName = release::StagedName(release::FullPath(entry, context.installFolder));
+    if (!IsStageable(entry, stagedName)) throw base::RunFailure{base::RunStage::kFetch};
+    return stagedName;
+}
+
 // A staged file already complete and current: report it as fully received.
 void ReportStagedFile(transfer::TransferProgress& progress, uint32_t size) {
     progress.lastChunk = size;
     progress.done = size;
     progress.remaining = 0;
     transfer::ReportProgress(progress);
+}
+
+// Stages the entry: fetched, or reused when an earlier run left it complete,
+// and admitted either way. Throws the run's failure when it cannot.
+void StagePlannedFile(FetchContext& context, const release::ListEntry& entry, const std::string& stagedName,
+                      transfer::TransferProgress& progress, transfer::TransferBuffer& buffer) {
+    CreateFolderOf(stagedName);
+    progress.lastChunk = 0;
+    progress.done = 0;
+    progress.remaining = progress.total = entry.size;
+    if (context.leftoversUntrusted && !context.trust.Checks()) {
+        base::DeleteName(stagedName);
+        base::DeleteName(release::MarkerPath(stagedName));
+    }
+    if (NeedsFetch(entry, stagedName)) {
+        if (!FetchFile(context, entry, stagedName, progress, buffer)) throw base::RunFailure{base::RunStage::kFetch};
+    } else {
+        ReportStagedFile(progress, entry.size);
+        AdmitStagedFile(context, entry, stagedName);
+    }
 }
 
 }  // namespace
@@ -118,7 +152,10 @@ void CheckPlanIsSigned(const FetchContext& context, const release::EntryMap& pla
 }
 
 void AdmitStagedFile(FetchContext& context, const release::ListEntry& entry, const std::string& staged) {
-    if (context.trust.Admits(entry, staged)) return;
+    if (!context.trust.Admits(entry, staged)) RefuseStagedFile(entry, staged);
+}
+
+void RefuseStagedFile(const release::ListEntry& entry, const std::string& staged) {
     base::DeleteName(staged);
     base::DeleteName(release::MarkerPath(staged));
     const std::string text = base::FormatText(kTextFileMismatch, entry.localPath.c_str());
@@ -127,33 +164,26 @@ void AdmitStagedFile(FetchContext& context, const release::ListEntry& entry, con
 
 void FetchPlannedFiles(FetchContext& context, const release::EntryMap& plan, release::EntryMap& staged) {
     CheckPlanIsSigned(context, plan);
+    // With a key every file's size is known before its request, so files
+    // go in flight together; without one each takes a size query first and
+    // they come one after another.
+    if (context.trust.Checks() && plan.size() > 1) {
+        StageInFlight(context, plan, staged, kFilesInFlight,
+                      [](FetchContext& lane, const release::ListEntry& entry, transfer::TransferProgress& progress,
+                         transfer::TransferBuffer& buffer) {
+                          StagePlannedFile(lane, entry, StagedNameOf(lane, entry), progress, buffer);
+                      });
+        return;
+    }
     transfer::TransferBuffer buffer(kWorkBufferSize);
     transfer::TransferProgress progress;
     progress.report = &context.report;
     for (const auto& item : plan) {
         const release::ListEntry& entry = item.second;
-        const std::string stagedName = release::StagedName(release::FullPath(entry, context.installFolder));
-        // An entry whose name cannot be a file, or that would leave its
-        // folder, fails the run before any of its folders is made or any
-        // request is sent.
-        if (!IsStageable(entry, stagedName)) throw base::RunFailure{base::RunStage::kFetch};
-        CreateFolderOf(stagedName);
+        const std::string stagedName = StagedNameOf(context, entry);
         context.report.SetText(kFileNameLabel, base::FileNamePart(entry.localPath));
-        context.report.SetText(kStatusLabel, "파일 수신 중...");
-
-        progress.lastChunk = 0;
-        progress.done = 0;
-        progress.remaining = progress.total = entry.size;
-        if (context.leftoversUntrusted && !context.trust.Checks()) {
-            base::DeleteName(stagedName);
-            base::DeleteName(release::MarkerPath(stagedName));
-        }
-        if (NeedsFetch(entry, stagedName)) {
-            if (!FetchFile(context, entry, stagedName, progress, buffer)) throw base::RunFailure{base::RunStage::kFetch};
-        } else {
-            ReportStagedFile(progress, entry.size);
-            AdmitStagedFile(context, entry, stagedName);
-        }
+        context.report.SetText(kStatusLabel, kTextReceiving);
+        StagePlannedFile(context, entry, stagedName, progress, buffer);
         staged[item.first] = entry;
     }
 }

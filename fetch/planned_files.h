@@ -23,10 +23,14 @@ void CheckPlanIsSigned(const FetchContext& context, const release::EntryMap& pla
 // The trust admits the staged file, or it and its marker are deleted so that
 // the next run fetches it again, and it is refused.
 void AdmitStagedFile(FetchContext& context, const release::ListEntry& entry, const std::string& staged);
-// CheckPlanIsSigned, then every planned file in index order; `staged` gains
-// each file as it is staged. At the first file that cannot be staged it
-// throws the run's failure (the files staged before it stay in `staged`):
-// a refusal, or a transfer that gave up after showing its own box.
+// The staged file did not match its signature: it and its marker are
+// deleted and the file is refused.
+[[noreturn]] void RefuseStagedFile(const release::ListEntry& entry, const std::string& staged);
+// CheckPlanIsSigned, then every planned file in index order (with a release
+// key several at once, fetch/files_in_flight.h); `staged` gains each file as
+// it is staged. At the first file that cannot be staged it throws the run's
+// failure (the files staged before it stay in `staged`): a refusal, or a
+// transfer that gave up after showing its own box.
 void FetchPlannedFiles(FetchContext& context, const release::EntryMap& plan, release::EntryMap& staged);
 
 }  // namespace fetch

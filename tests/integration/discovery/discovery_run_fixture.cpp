@@ -51,6 +51,17 @@ std::vector<std::string> DownloadUpdatesTest::RequestedFiles() const {
 
 std::string DownloadUpdatesTest::Status() const { return report_.Text(kStatusLabel); }
 
+std::string DownloadUpdatesTest::StagedBytes(const std::string& name) {
+    state_.m_trust.LetGoOfStaged();
+    return testenv::ReadFileBytes(install_ / name);
+}
+
+std::vector<std::string> DownloadUpdatesTest::RequestedFilesSorted(size_t steering) const {
+    std::vector<std::string> files = RequestedFiles();
+    if (files.size() > steering) std::sort(files.begin() + static_cast<std::ptrdiff_t>(steering), files.end());
+    return files;
+}
+
 std::vector<std::string> DownloadUpdatesTest::StagedNames() const {
     std::vector<std::string> names;
     WIN32_FIND_DATAA data;

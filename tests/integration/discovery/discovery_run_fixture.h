@@ -37,6 +37,13 @@ protected:
     std::string Status() const;
     // Names in the install folder that end in "_" (staged files and copies).
     std::vector<std::string> StagedNames() const;
+    // A staged file's bytes once the run has let go of it, as its process
+    // would at its end: a file admitted while it was written is held without
+    // sharing until then.
+    std::string StagedBytes(const std::string& name);
+    // The files requested, the first `steering` in their order and the rest
+    // (fetched several at once) sorted.
+    std::vector<std::string> RequestedFilesSorted(size_t steering) const;
 
     testserver::TestSite site_{"discovery"};
     testenv::ScratchDir install_{"discovery_install"};

@@ -1,0 +1,125 @@
+#include "fetch/flight_board.h"
+
+namespace fetch {
+
+const char kTextReceiving[] = "파일 수신 중...";
+
+// A lane's report: its bytes go to the board, its boxes wait there, and
+// everything else reaches the run's report under the board's lock.
+class FlightBoard::Lane : public base::RunReport {
+public:
+    Lane(FlightBoard& board, int lane) : board_(board), lane_(lane) {}
+    void SetText(WindowPart label, const std::string& text) override {
+        const std::lock_guard<std::mutex> lock(board_.lock_);
+        board_.to_.SetText(label, text);
+    }
+    void SetBarRange(WindowPart bar, int lower, int upper) override {
+        const std::lock_guard<std::mutex> lock(board_.lock_);
+        board_.to_.SetBarRange(bar, lower, upper);
+    }
+    void SetBarPos(WindowPart bar, int position) override {
+        const std::lock_guard<std::mutex> lock(board_.lock_);
+        board_.to_.SetBarPos(bar, position);
+    }
+    void Transferred(base::TransferProgress& progress) override { board_.Transferred(lane_, progress); }
+    void Registered(RegisterProgress& progress) override {
+        const std::lock_guard<std::mutex> lock(board_.lock_);
+        board_.to_.Registered(progress);
+    }
+    bool RetryHeldFiles(const base::StringList& inUse) override {
+        const std::lock_guard<std::mutex> lock(board_.lock_);
+        return board_.to_.RetryHeldFiles(inUse);
+    }
+    int ShowBox(const std::string& text, UINT type) override {
+        const std::lock_guard<std::mutex> lock(board_.lock_);
+        return board_.to_.ShowBox(text, type);
+    }
+    void ShowError(const std::string& text) override { board_.HoldBox(lane_, text); }
+
+private:
+    FlightBoard& board_;
+    int lane_;
+};
+
+FlightBoard::FlightBoard(base::RunReport& to, int lanes) : to_(to), states_(static_cast<size_t>(lanes)) {
+    for (int lane = 0; lane < lanes; ++lane) lanes_.emplace_back(new Lane(*this, lane));
+}
+
+FlightBoard::~FlightBoard() = default;
+
+base::RunReport& FlightBoard::LaneReport(int lane) { return *lanes_[static_cast<size_t>(lane)]; }
+
+void FlightBoard::Begin(int lane, uint64_t order, const std::string& fileName, uint64_t size) {
+    const std::lock_guard<std::mutex> lock(lock_);
+    State& state = states_[static_cast<size_t>(lane)];
+    state.active = true;
+    state.order = order;
+    state.fileName = fileName;
+    state.done = 0;
+    state.total = size;
+    state.heldBox.clear();
+    ShowEarliest();
+}
+
+void FlightBoard::End(int lane, bool staged, std::string& heldBox) {
+    const std::lock_guard<std::mutex> lock(lock_);
+    State& state = states_[static_cast<size_t>(lane)];
+    state.active = false;
+    heldBox.swap(state.heldBox);
+    state.heldBox.clear();
+    if (staged && !heldBox.empty()) {
+        to_.ShowError(heldBox);
+        heldBox.clear();
+    }
+    ShowEarliest();
+}
+
+void FlightBoard::Transferred(int lane, base::TransferProgress& progress) {
+    const std::lock_guard<std::mutex> lock(lock_);
+    State& state = states_[static_cast<size_t>(lane)];
+    state.done = progress.done;
+    state.total = progress.total;
+    // Every byte counts; the file bar and its label stay with the file shown.
+    const State& shown = shown_ >= 0 ? states_[static_cast<size_t>(shown_)] : state;
+    base::TransferProgress record;
+    record.report = &to_;
+    record.lastChunk = progress.lastChunk;
+    record.done = shown.done;
+    record.total = shown.total;
+    record.remaining = shown.total - shown.done;
+    to_.Transferred(record);
+}
+
+void FlightBoard::HoldBox(int lane, const std::string& text) {
+    const std::lock_guard<std::mutex> lock(lock_);
+    std::string& held = states_[static_cast<size_t>(lane)].heldBox;
+    if (held.empty()) held = text;
+}
+
+int FlightBoard::EarliestLane() const {
+    int earliest = -1;
+    for (size_t lane = 0; lane < states_.size(); ++lane) {
+        if (!states_[lane].active) continue;
+        if (earliest < 0 || states_[lane].order < states_[static_cast<size_t>(earliest)].order)
+            earliest = static_cast<int>(lane);
+    }
+    return earliest;
+}
+
+void FlightBoard::ShowEarliest() {
+    const int earliest = EarliestLane();
+    if (earliest == shown_) return;
+    shown_ = earliest;
+    if (earliest < 0) return;
+    const State& state = states_[static_cast<size_t>(earliest)];
+    to_.SetText(kFileNameLabel, state.fileName);
+    to_.SetText(kStatusLabel, kTextReceiving);
+    base::TransferProgress record;
+    record.report = &to_;
+    record.done = state.done;
+    record.total = state.total;
+    record.remaining = state.total - state.done;
+    to_.Transferred(record);
+}
+
+}  // namespace fetch
