@@ -95,6 +95,7 @@ void StageInFlight(FetchContext& context, const release::EntryMap& plan, release
     }
     runLane(0);  // the run's own thread is a lane too
     for (std::thread& thread : threads) thread.join();
+    board.Flush();
     results.Deliver(context.report, staged);
 }
 

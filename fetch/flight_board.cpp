@@ -58,7 +58,7 @@ void FlightBoard::Begin(int lane, uint64_t order, const std::string& fileName, u
     state.done = 0;
     state.total = size;
     state.heldBox.clear();
-    ShowEarliest();
+    Show(false);
 }
 
 void FlightBoard::End(int lane, bool staged, std::string& heldBox) {
@@ -71,7 +71,12 @@ void FlightBoard::End(int lane, bool staged, std::string& heldBox) {
         to_.ShowError(heldBox);
         heldBox.clear();
     }
-    ShowEarliest();
+    Show(false);
+}
+
+void FlightBoard::Flush() {
+    const std::lock_guard<std::mutex> lock(lock_);
+    Show(true);
 }
 
 void FlightBoard::Transferred(int lane, base::TransferProgress& progress) {
@@ -79,15 +84,8 @@ void FlightBoard::Transferred(int lane, base::TransferProgress& progress) {
     State& state = states_[static_cast<size_t>(lane)];
     state.done = progress.done;
     state.total = progress.total;
-    // Every byte counts; the file bar and its label stay with the file shown.
-    const State& shown = shown_ >= 0 ? states_[static_cast<size_t>(shown_)] : state;
-    base::TransferProgress record;
-    record.report = &to_;
-    record.lastChunk = progress.lastChunk;
-    record.done = shown.done;
-    record.total = shown.total;
-    record.remaining = shown.total - shown.done;
-    to_.Transferred(record);
+    unshownBytes_ += progress.lastChunk;
+    Show(false);
 }
 
 void FlightBoard::HoldBox(int lane, const std::string& text) {
@@ -106,19 +104,27 @@ int FlightBoard::EarliestLane() const {
     return earliest;
 }
 
-void FlightBoard::ShowEarliest() {
+void FlightBoard::Show(bool now) {
+    const DWORD tick = ::GetTickCount();
+    if (!now && anyShown_ && tick - shownAt_ < kShowEveryMs) return;
+    anyShown_ = true;
+    shownAt_ = tick;
     const int earliest = EarliestLane();
-    if (earliest == shown_) return;
-    shown_ = earliest;
-    if (earliest < 0) return;
-    const State& state = states_[static_cast<size_t>(earliest)];
-    to_.SetText(kFileNameLabel, state.fileName);
-    to_.SetText(kStatusLabel, kTextReceiving);
+    if (earliest >= 0 && earliest != shown_) {
+        shown_ = earliest;
+        to_.SetText(kFileNameLabel, states_[static_cast<size_t>(earliest)].fileName);
+        to_.SetText(kStatusLabel, kTextReceiving);
+    }
+    if (shown_ < 0) return;
+    // Every byte counts; the file bar and its label are the shown file's.
+    const State& state = states_[static_cast<size_t>(shown_)];
     base::TransferProgress record;
     record.report = &to_;
+    record.lastChunk = unshownBytes_;
     record.done = state.done;
     record.total = state.total;
     record.remaining = state.total - state.done;
+    unshownBytes_ = 0;
     to_.Transferred(record);
 }
 

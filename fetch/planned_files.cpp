@@ -1,5 +1,8 @@
 #include "fetch/planned_files.h"
 
+#include <mutex>
+#include <set>
+
 #include "base/ansi_text.h"
 #include "base/link_guard.h"
 #include "base/usable_path.h"
@@ -15,6 +18,24 @@
 namespace fetch {
 namespace {
 
+// The folders one fetch of planned files has made or found, told apart
+// without regard to case; files in flight add to it from their own threads.
+class FoldersMade {
+public:
+    bool Has(const std::string& folder) {
+        const std::lock_guard<std::mutex> lock(lock_);
+        return folders_.count(base::ToUpperAnsi(folder)) != 0;
+    }
+    void Add(const std::string& folder) {
+        const std::lock_guard<std::mutex> lock(lock_);
+        folders_.insert(base::ToUpperAnsi(folder));
+    }
+
+private:
+    std::mutex lock_;
+    std::set<std::string> folders_;
+};
+
 const char kTextFetchAgain[] = "\n받은 파일을 지웠습니다. 다음 실행 때 다시 받습니다.";
 const char kTextLinkedFolder[] = "[%s] 폴더가 다른 위치로 연결되어 있어 파일을 설치할 수 없습니다.";
 const char kTextLinkRemedy[] = "\n업데이터를 다시 실행하면 연결을 지우고 설치합니다.";
@@ -22,9 +43,17 @@ const char kTextLinkRemedy[] = "\n업데이터를 다시 실행하면 연결을 
 // Makes the folders of the entry's staged file. A folder on the way that is
 // a link would carry the file out of the install folder: the run ends there,
 // naming it. Any other failure is left to the download, which reports it.
-void CreateFolderOf(const std::string& staged) {
+// A folder this fetch has made or found already is not walked again: every
+// write into it still looks for links on its way (base::OpenForWriting).
+void CreateFolderOf(const std::string& staged, FoldersMade& made) {
+    const std::string folder = base::FolderPart(staged);
+    if (made.Has(folder)) return;
     std::string failed;
-    if (base::MakeFolders(base::FolderPart(staged), &failed) || ::GetLastError() != base::kLinkOnTheWay) return;
+    if (base::MakeFolders(folder, &failed)) {
+        made.Add(folder);
+        return;
+    }
+    if (::GetLastError() != base::kLinkOnTheWay) return;
     const std::string text = base::FormatText(kTextLinkedFolder, failed.c_str());
     Refuse(base::RunStage::kFetch, text, text + kTextLinkRemedy);
 }
@@ -119,8 +148,8 @@ void ReportStagedFile(transfer::TransferProgress& progress, uint32_t size) {
 // Stages the entry: fetched, or reused when an earlier run left it complete,
 // and admitted either way. Throws the run's failure when it cannot.
 void StagePlannedFile(FetchContext& context, const release::ListEntry& entry, const std::string& stagedName,
-                      transfer::TransferProgress& progress, transfer::TransferBuffer& buffer) {
-    CreateFolderOf(stagedName);
+                      FoldersMade& made, transfer::TransferProgress& progress, transfer::TransferBuffer& buffer) {
+    CreateFolderOf(stagedName, made);
     progress.lastChunk = 0;
     progress.done = 0;
     progress.remaining = progress.total = entry.size;
@@ -167,11 +196,12 @@ void FetchPlannedFiles(FetchContext& context, const release::EntryMap& plan, rel
     // With a key every file's size is known before its request, so files
     // go in flight together; without one each takes a size query first and
     // they come one after another.
+    FoldersMade made;
     if (context.trust.Checks() && plan.size() > 1) {
         StageInFlight(context, plan, staged, kFilesInFlight,
-                      [](FetchContext& lane, const release::ListEntry& entry, transfer::TransferProgress& progress,
-                         transfer::TransferBuffer& buffer) {
-                          StagePlannedFile(lane, entry, StagedNameOf(lane, entry), progress, buffer);
+                      [&made](FetchContext& lane, const release::ListEntry& entry,
+                              transfer::TransferProgress& progress, transfer::TransferBuffer& buffer) {
+                          StagePlannedFile(lane, entry, StagedNameOf(lane, entry), made, progress, buffer);
                       });
         return;
     }
@@ -183,7 +213,7 @@ void FetchPlannedFiles(FetchContext& context, const release::EntryMap& plan, rel
         const std::string stagedName = StagedNameOf(context, entry);
         context.report.SetText(kFileNameLabel, base::FileNamePart(entry.localPath));
         context.report.SetText(kStatusLabel, kTextReceiving);
-        StagePlannedFile(context, entry, stagedName, progress, buffer);
+        StagePlannedFile(context, entry, stagedName, made, progress, buffer);
         staged[item.first] = entry;
     }
 }

@@ -84,7 +84,8 @@ public:
 
 private:
     void StartHash() {
-        hash_.reset(hashes_ ? new crypto::Sha256 : nullptr);
+        // One provider for every file: acquiring one costs more than hashing a small file.
+        hash_.reset(hashes_ ? new crypto::Sha256(crypto::SharedProvider()) : nullptr);
         hashedBytes_ = 0;
     }
 
