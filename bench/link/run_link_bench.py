@@ -3,12 +3,17 @@
 link_proxy.py (a round trip and a rate cap), reached by the updater through
 the system proxy setting of its Wine prefix and by curl through the same
 proxy. For many small files and for one large file it prints, side by side:
-the updater built with the test release key (a signed release) and without a
-key, curl fetching the same files one after another over one connection, plain
-WinINet doing the same in one session (bench/wininet_floor.cpp: the platform's
-own rate, which the updater cannot beat), and the link's floor (bytes / rate + one round trip per file; for the updater
-also the copy loop's 50 ms pause per file), with the bytes that came down the
-link and the connections (tunnels) and requests each used.
+the updater built with the test release key (a signed release, its files in
+flight together) and without a key, curl fetching the same files one after
+another over one connection and the release's files N at a time (--parallel
+--parallel-max N, HTTP/1.1 as the updater speaks it), plain WinINet doing the
+same as curl one at a time in one session (bench/wininet_floor.cpp: the
+platform's own rate), and the link's floors: one at a time (bytes / rate + one
+round trip per file) and N in flight (max(bytes / rate, files x round trip /
+N)), for the updater with the copy loop's 50 ms pause per file. With them the
+bytes that came down the link, the connections (tunnels) and requests each
+used, and the fetch phase: from the first request of a release file to its
+last byte, as the server's log times them, plus one round trip.
 
 Usage: run_link_bench.py BUILD_DIR [--rtt-ms 50] [--rate-mbit 100] [--files 200]
                          [--file-kib 4] [--large-mib 32]
@@ -32,6 +37,10 @@ import harness  # noqa: E402
 import re  # noqa: E402
 
 COPY_PAUSE = 0.05
+# The files a keyed updater keeps in flight at once.
+FILES_IN_FLIGHT = 6
+# A request in the reference server's log: its name, when it ended and how long it took.
+TIMED = re.compile(r'fn=vantero/(\S+) HTTP/.* t=([0-9.]+)/([0-9.]+)')
 KEY = os.path.join(BUILD_DIR, "fixtures", "integrity", "test_release_key.pem")
 INTERNET_SETTINGS = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings"
 
@@ -85,9 +94,9 @@ class Link:
 
 
 class Row:
-    def __init__(self, name, seconds, down, connections, requests, floor, note=""):
+    def __init__(self, name, seconds, down, connections, requests, floor, floor_n, phase, note=""):
         self.name, self.seconds, self.down, self.connections = name, seconds, down, connections
-        self.requests, self.floor, self.note = requests, floor, note
+        self.requests, self.floor, self.floor_n, self.phase, self.note = requests, floor, floor_n, phase, note
 
 
 class Bench:
@@ -121,15 +130,35 @@ class Bench:
         total = sum(os.path.getsize(os.path.join(self.release.top, n)) for n in names)
         return total / self.rate + self.rtt * len(names)
 
-    def measured(self, name, floor, run):
+    def floor_in_flight(self, pauses):
+        """The release's files N at a time: max(bytes / rate, files x round trip / N), and the copy loop's pauses."""
+        payload = sum(len(d) for d in self.files.values())
+        return pauses + max(payload / self.rate, len(self.files) * self.rtt / FILES_IN_FLIGHT)
+
+    def fetch_phase(self, lines):
+        """From the first request of a release file to its last byte: the
+        server's first start and last end, and a round trip (half before the
+        server sees the request, half for the last byte to come back)."""
+        spans = []
+        for line in lines:
+            timed = TIMED.search(line)
+            if timed and timed.group(1).startswith(self.version + "/data/"):
+                end, took = float(timed.group(2)), float(timed.group(3))
+                spans.append((end - took, end))
+        if not spans:
+            return float("nan")
+        return max(end for _, end in spans) - min(start for start, _ in spans) + self.rtt
+
+    def measured(self, name, floor, floor_n, run):
         """Runs `run` (returning seconds and a note, given the tunnels' opening
         times); returns its Row with the link's and the server's counts."""
         before = self.link.stats()
         logged = len(self.server.access_log())
         seconds, note = run(lambda: self.link.stats()["opened"][len(before["opened"]):])
         after = self.link.stats()
+        lines = self.server.access_log()[logged:]
         return Row(name, seconds, after["down"] - before["down"], after["connections"] - before["connections"],
-                   len(self.server.access_log()) - logged, floor, note)
+                   len(lines), floor, floor_n, self.fetch_phase(lines), note)
 
     def updater(self, version, signed):
         prefix = harness.Prefix("linkbench_%s_%s" % (version, "key" if signed else "nokey"))
@@ -159,8 +188,10 @@ class Bench:
                 first = min(opened())
                 return finished[0] - first, "start-up %.1f s before the first request" % (first - launched)
 
-            floor = self.floor(self.names(version, signed)) + COPY_PAUSE * len(self.files)
-            return self.measured("updater, %s" % ("with key" if signed else "without key"), floor, run)
+            pauses = COPY_PAUSE * len(self.files)
+            floor = self.floor(self.names(version, signed)) + pauses
+            return self.measured("updater, %s" % ("with key" if signed else "without key"), floor,
+                                 self.floor_in_flight(pauses), run)
         finally:
             prefix.close()
 
@@ -177,7 +208,25 @@ class Bench:
             subprocess.run(["curl", "-sf", "--proxy", "http://127.0.0.1:%d" % self.link.port, "--cacert",
                             os.path.join(self.tool.tls, "ca.pem"), "-K", config], check=True)
             return time.time() - started, "the same files as the updater with key"
-        return self.measured("curl, one connection", self.floor(names), run)
+        return self.measured("curl, one connection", self.floor(names), self.floor_in_flight(0), run)
+
+    def curl_parallel(self, version):
+        """The release's files only, N at a time over N connections."""
+        names = sorted(version + "/" + rel for rel in self.files)
+        config = os.path.join(self.work, "curl_parallel.urls")
+        with open(config, "w") as f:
+            for name in names:
+                f.write('url = "https://localhost:%d/fs_c_get.php?fn=vantero/%s"\noutput = "/dev/null"\n'
+                        % (harness.server_port(), name))
+
+        def run(opened):
+            started = time.time()
+            subprocess.run(["curl", "-sf", "--no-progress-meter", "--http1.1", "--parallel", "--parallel-max", str(FILES_IN_FLIGHT),
+                            "--proxy", "http://127.0.0.1:%d" % self.link.port, "--cacert",
+                            os.path.join(self.tool.tls, "ca.pem"), "-K", config], check=True)
+            return time.time() - started, "the release's files, %d at a time" % FILES_IN_FLIGHT
+        return self.measured("curl, %d in parallel" % FILES_IN_FLIGHT, self.floor(names), self.floor_in_flight(0),
+                             run)
 
     def wininet(self, version):
         """Plain WinINet GETs of the same files in one session, through the same
@@ -196,7 +245,7 @@ class Bench:
                                     "C:\\body.bin"], timeout=900)
                 took = re.search(r" in ([0-9.]+) s:", done.stdout.decode(errors="replace"))
                 return float(took.group(1)), "the same files as the updater with key, one session"
-            return self.measured("plain WinINet", self.floor(names), run)
+            return self.measured("plain WinINet", self.floor(names), self.floor_in_flight(0), run)
         finally:
             prefix.close()
 
@@ -208,29 +257,36 @@ class Bench:
                             "https://localhost:%d/fs_c_get.php?fn=vantero/gateway.ini" % harness.server_port()],
                            check=True)
             return 0, ""
-        return self.measured("", 0, run).down
+        return self.measured("", 0, 0, run).down
 
     def case(self, title, version, files):
-        self.files = files
+        self.files, self.version = files, version
         self.publish(version, files)
         payload = sum(len(d) for d in files.values())
         rows = [self.updater(version, True), self.updater(version, False), self.curl(version),
-                self.wininet(version)]
+                self.curl_parallel(version), self.wininet(version)]
+        keyed, curl_n, wininet = rows[0], rows[3], rows[4]
         handshake = self.handshake()
         print()
         print("%s (payload %d bytes), %g ms round trip, %g Mbit/s:" % (title, payload, self.args.rtt_ms,
                                                                        self.args.rate_mbit))
-        print("  %-22s %9s %9s %8s %12s %9s %12s %6s %8s" % ("", "time", "floor", "x floor", "bytes down",
-                                                              "x payload", "+handshake", "conns", "requests"))
+        print("  %-22s %8s %8s %8s %8s %8s %8s %11s %8s %10s %6s %8s" % (
+            "", "time", "floor", "x floor", "floor N", "x fl. N", "fetch", "bytes down", "x payld", "+handshake",
+            "conns", "requests"))
         for row in rows:
-            print("  %-22s %8.1fs %8.1fs %8.2f %12d %9.2f %12.2f %6d %8d   %s"
-                  % (row.name, row.seconds, row.floor, row.seconds / row.floor, row.down, row.down / payload,
+            print("  %-22s %7.2fs %7.2fs %8.2f %7.2fs %8.2f %7.2fs %11d %8.2f %10.2f %6d %8d   %s"
+                  % (row.name, row.seconds, row.floor, row.seconds / row.floor, row.floor_n,
+                     row.seconds / row.floor_n, row.phase, row.down, row.down / payload,
                      (row.down - handshake) / payload, row.connections, row.requests, row.note))
-        print("  floor: bytes / rate + one round trip per file; the updater's adds the copy loop's %d ms per file"
-              % (COPY_PAUSE * 1000))
+        print("  floor: bytes / rate + one round trip per file; floor N: max(bytes / rate, files x round trip / %d)"
+              " of the release's files; the updater's both add the copy loop's %d ms per file"
+              % (FILES_IN_FLIGHT, COPY_PAUSE * 1000))
+        print("  fetch: first request of a release file to its last byte (server's log + one round trip)")
         print("  +handshake: (bytes down - one TLS connection's %d bytes) / payload" % handshake)
-        print("  updater with key / plain WinINet: %.2f in time, %.2f in bytes down"
-              % (rows[0].seconds / rows[3].seconds, rows[0].down / rows[3].down))
+        print("  updater with key: fetch / curl %d in parallel's fetch %.2f; time / floor N %.2f;"
+              " time / plain WinINet %.2f, bytes down / plain WinINet %.2f"
+              % (FILES_IN_FLIGHT, keyed.phase / curl_n.phase, keyed.seconds / keyed.floor_n,
+                 keyed.seconds / wininet.seconds, keyed.down / wininet.down))
 
 
 def main():

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Delivery over a simulated real link (see run_link_bench.py): the updater
-# with and without a key, curl, plain WinINet and the link's floor, for 200 files of 4 KiB
+# with and without a key, curl one at a time and N in parallel, plain WinINet
+# and the link's floors, for 200 files of 4 KiB
 # and for one file of 32 MiB, over 50 ms round trips at 100 Mbit/s.
 # Usage: bench/link/run_link_bench.sh BUILD_DIR [--rtt-ms N] [--rate-mbit N]
 #                                     [--files N] [--file-kib N] [--large-mib N]
