@@ -19,6 +19,8 @@ namespace transfer {
 namespace {
 
 constexpr int kSampleAttempts = 10;
+// A file of known size up to this size gets no marker of its own.
+constexpr uint64_t kUnmarkedSize = 64 * 1024;
 
 bool MarkerMatches(const std::string& markerPath, const char* markerText) {
     std::string content;
@@ -241,9 +243,15 @@ int FetchIntoTarget(TransferProgress* progress, TransferBuffer& buffer, const st
 
     const std::string markerPath = markerText ? release::MarkerPath(target) : std::string();
     const bool markerMatches = markerText && MarkerMatches(markerPath, markerText);
-    if (markerText && !markerMatches) base::WriteStringToFile(markerPath, markerText);
+    // A small file of known size is fetched again whole rather than
+    // continued: no marker is written for it (two file operations fewer a
+    // file, which counts in a release of thousands of small files), while
+    // one an earlier run left is still honoured.
+    const bool marks =
+        markerText && (markerMatches || check != PartialCheck::kByCaller || remoteSize > kUnmarkedSize);
+    if (marks && !markerMatches) base::WriteStringToFile(markerPath, markerText);
 
-    StagedFile file(markerPath, markerText, kept != nullptr);
+    StagedFile file(markerPath, marks ? markerText : nullptr, kept != nullptr);
     uint64_t offset = 0;
     const bool resume = markerMatches && ::PathFileExistsA(target.c_str());
     if (!OpenTarget(report, file, target, resume, check, remoteSize, buffer, url, attempts, expected, offset))
@@ -263,7 +271,7 @@ int FetchIntoTarget(TransferProgress* progress, TransferBuffer& buffer, const st
         } else {
             file.Close();
         }
-        if (markerText) base::DeleteName(markerPath);
+        if (marks) base::DeleteName(markerPath);
     };
 
     const uint64_t last = remoteSize - 1;

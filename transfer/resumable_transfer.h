@@ -57,7 +57,8 @@ int DownloadFileResumable(TransferProgress* progress, TransferBuffer& buffer, co
 // The same for a file whose size and content the caller already knows (a
 // signed release): no size query, and a partial file left under a matching
 // marker is continued from its length without samples, or started over
-// when it is longer than `size`. The caller checks the whole file after,
+// when it is longer than `size`. A file of at most 64 KiB gets no marker of
+// its own: broken off, it comes again whole. The caller checks the whole file after,
 // and starts it over when it does not match. One ranged request when
 // nothing fails. With `kept`, the target is opened without sharing from its
 // first byte and comes back open in `kept` with its SHA-256 (a continued

@@ -32,7 +32,8 @@ class FilesInFlight(Scenario):
 
     def test_a_file_failing_in_flight_fails_the_run_after_the_others_and_their_staged_bytes_are_kept(self):
         files = release_files(10)
-        files["data/f02.dat"] = os.urandom(30000)  # more than ten broken-off attempts bring
+        # More than ten broken-off attempts bring, and large enough to be continued next run.
+        files["data/f02.dat"] = os.urandom(100000)
         self.publish_signed(files)
         failing = "2026a/data/f02.dat"
         self.server.plan("vantero", [{"file": failing, "kind": "range", "fault": "drop", "after": 1000}])

@@ -17,7 +17,7 @@ SIGNED_BUILD = "Arkenfel_Update_signed.exe"
 OLDER_RELEASE = "이미 설치한 업데이트보다 오래된 업데이트입니다."
 FILE_MISMATCH = "[data\\map.pak] 파일이 업데이트 서명과 일치하지 않습니다."
 # The files a keyed updater keeps in flight at once.
-FILES_IN_FLIGHT = 6
+FILES_IN_FLIGHT = 8
 MAP = os.urandom(300000)
 # An access log line of the reference nginx: the name, the Range header and the connection.
 LOGGED = re.compile(r'fn=vantero/(\S+) HTTP/[\d.]+" \d+ \d+ range="([^"]*)" ua="[^"]*" conn=(\d+)/')
@@ -95,7 +95,7 @@ class SignedReleaseInstalls(SignedReleaseScenario):
 class ManyFilesOverAKeptConnection(SignedReleaseScenario):
     server_kind = "nginx"
 
-    def test_files_come_in_flight_together_each_one_ranged_request_over_at_most_six_kept_connections(self):
+    def test_files_come_in_flight_together_each_one_ranged_request_over_at_most_eight_kept_connections(self):
         self.start_server()
         files = {"data/f%03d.dat" % i: os.urandom(2000 + 37 * i) for i in range(60)}
         key = harness.win_path(os.path.join(KEYS, "test_release_key.pem"))
@@ -115,7 +115,7 @@ class ManyFilesOverAKeptConnection(SignedReleaseScenario):
                          sorted((name, ranged) for name, ranged, _ in of_files))
         # Several files at once (one connection each), every body read to its
         # end, so that the connections are kept from file to file: never more
-        # than the six files the updater keeps in flight.
+        # than the eight files the updater keeps in flight.
         connections = {conn for _, _, conn in of_files}
         self.assertGreater(len(connections), 1, of_files)
         self.assertLessEqual(len(connections), FILES_IN_FLIGHT, of_files)

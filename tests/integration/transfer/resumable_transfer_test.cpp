@@ -11,6 +11,7 @@
 #include "tests/support/recording_report.h"
 #include "tests/support/test_env.h"
 #include "transfer/http_transfer.h"
+#include "crypto/sha256.h"
 #include "transfer/transfer_errors.h"
 #include "release/staging_layout.h"
 
@@ -394,6 +395,43 @@ TEST_F(Download, RangeRetryContinuesInTheSameSinkAndCountsEveryByte) {
     EXPECT_TRUE(SameBytes(partial.bytes(), kData.substr(0, 300)));
     ASSERT_EQ(report_.boxes.size(), 1u);
     EXPECT_EQ(report_.boxes[0].text, kLengthMismatch);
+}
+
+// A download of known size that keeps its file: the handle comes back open
+// and unshared with the SHA-256 of every byte, a continued file's first
+// bytes read once through it; a small file gets no marker and comes again
+// whole once broken off.
+TEST_F(Download, AKeptDownloadHoldsItsFileWithTheDigestOfEveryByteAndASmallOneIsNotMarked) {
+    LeavePartial(50000, "k");
+    TransferBuffer buffer;
+    transfer::WrittenFile written;
+    ASSERT_EQ(1, transfer::DownloadFileOfKnownSize(Reported(), buffer, site_.Url("data.bin"), target(), "k", 10, kSize,
+                                                   &written));
+    EXPECT_EQ(Ranges(ranged()), std::vector<std::string>{RangeOf(50000, kSize - 1)});
+    crypto::Sha256Digest expected;
+    ASSERT_TRUE(crypto::HashBytes(kData, expected));
+    EXPECT_TRUE(written.hashed);
+    EXPECT_EQ(kSize, written.size);
+    EXPECT_TRUE(expected == written.sha256);
+    EXPECT_FALSE(testenv::FileExists(marker()));
+    const base::UniqueFile other(::CreateFileA(target().c_str(), GENERIC_READ,
+                                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                               OPEN_EXISTING, 0, nullptr));
+    EXPECT_FALSE(other.valid());
+    written.file.reset();
+
+    const std::string small = Pattern(3000, 3);
+    site_.PutFile("small.bin", small);
+    const std::string smallTarget = scratch_ / "small.bin_";
+    site_.SetFaults({{"small.bin", "range", {1}, "drop", 1000}});
+    EXPECT_EQ(0, transfer::DownloadFileOfKnownSize(Reported(), buffer, site_.Url("small.bin"), smallTarget, "s", 1,
+                                                   small.size()));
+    EXPECT_FALSE(testenv::FileExists(scratch_ / "small.$ver$"));
+    site_.SetFaults({});
+    EXPECT_EQ(1, transfer::DownloadFileOfKnownSize(Reported(), buffer, site_.Url("small.bin"), smallTarget, "s", 1,
+                                                   small.size()));
+    EXPECT_EQ(Ranges(site_.Requests("small.bin", "range")), std::vector<std::string>{RangeOf(0, 2999)});
+    EXPECT_TRUE(SameBytes(testenv::ReadFileBytes(smallTarget), small));
 }
 
 }  // namespace
