@@ -1,5 +1,6 @@
 #include "base/link_guard.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "base/ansi_text.h"
@@ -243,6 +244,43 @@ bool MoveName(const std::string& from, const std::string& to, DWORD flags) {
         return false;
     }
     return ::MoveFileExA(source.c_str(), target.c_str(), flags) != FALSE;
+}
+
+bool RenameOpenFile(HANDLE file, const std::string& to) {
+    // SetFileInformationByHandle and its FileRenameInfo record, as Vista
+    // defines them (the headers show them to Vista builds only).
+    using SetInformationFunction = BOOL(WINAPI*)(HANDLE, int, LPVOID, DWORD);
+    constexpr int kFileRenameInfo = 3;
+    struct RenameInfo {
+        BOOLEAN replaceIfExists;
+        HANDLE rootDirectory;
+        DWORD fileNameLength;  // in bytes
+        WCHAR fileName[1];
+    };
+    static const auto setInformation = reinterpret_cast<SetInformationFunction>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "SetFileInformationByHandle")));
+    if (!setInformation) {
+        ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+        return false;
+    }
+    const std::string target = FullPathOf(to);
+    const FoldersOnTheWay folders(FolderPart(target), FoldersOnTheWay::Make::kNone);
+    if (!folders.ok()) {
+        ::SetLastError(folders.failure());
+        return false;
+    }
+    const int length = ::MultiByteToWideChar(CP_ACP, 0, target.c_str(), -1, nullptr, 0);
+    if (length <= 1) return false;
+    std::vector<WCHAR> wide(static_cast<size_t>(length));
+    ::MultiByteToWideChar(CP_ACP, 0, target.c_str(), -1, wide.data(), length);
+    const size_t nameBytes = static_cast<size_t>(length - 1) * sizeof(WCHAR);
+    std::vector<char> buffer(sizeof(RenameInfo) + nameBytes, '\0');
+    auto* rename = reinterpret_cast<RenameInfo*>(buffer.data());
+    rename->replaceIfExists = TRUE;
+    rename->rootDirectory = nullptr;
+    rename->fileNameLength = static_cast<DWORD>(nameBytes);
+    std::copy(wide.begin(), wide.end() - 1, rename->fileName);
+    return setInformation(file, kFileRenameInfo, rename, static_cast<DWORD>(buffer.size())) != FALSE;
 }
 
 bool MakeFolders(const std::string& folder, std::string* failedFolder) {

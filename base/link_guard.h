@@ -77,6 +77,12 @@ bool DeleteName(const std::string& path);
 // Renames `from` to `to` (MoveFileExA `flags`); a name at `to` is replaced,
 // never written through; both folders are checked.
 bool MoveName(const std::string& from, const std::string& to, DWORD flags);
+// Renames the open file (opened with DELETE access) over the name `to`
+// through that very handle, which keeps holding it: a name at `to` is
+// replaced, never written through; its folders are checked. False, with
+// GetLastError, where the system lacks the call (before Vista) or the
+// rename fails.
+bool RenameOpenFile(HANDLE file, const std::string& to);
 // Makes the missing folders of `folder`, every folder on the way checked.
 // False with the folder that failed in `failedFolder` and the error in
 // GetLastError (kLinkOnTheWay for a link).

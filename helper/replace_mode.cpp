@@ -2,8 +2,6 @@
 // beside it under a staged name.
 #include <shlwapi.h>
 
-#include <algorithm>
-#include <vector>
 
 #include "base/ansi_text.h"
 #include "base/link_guard.h"
@@ -16,17 +14,6 @@ namespace {
 
 constexpr int kAttempts = 10;
 constexpr DWORD kRetryDelayMs = 500;
-
-// SetFileInformationByHandle and its FileRenameInfo record, as Vista
-// defines them (the headers show them to Vista builds only).
-using SetInformationFunction = BOOL(WINAPI*)(HANDLE, int, LPVOID, DWORD);
-constexpr int kFileRenameInfo = 3;
-struct RenameInfo {
-    BOOLEAN replaceIfExists;
-    HANDLE rootDirectory;
-    DWORD fileNameLength;  // in bytes
-    WCHAR fileName[1];
-};
 
 // The copy, opened so that it can be renamed through this very handle while
 // no one else may write, rename or delete it. The updater holds it until it
@@ -42,24 +29,6 @@ base::UniqueFile OpenCopy(const char* source) {
     return base::UniqueFile();
 }
 
-// Renames the held copy over `target`. Looked up at run time: systems before
-// Vista lack it.
-bool RenameHeldCopy(HANDLE copy, const char* target) {
-    static const auto setInformation = reinterpret_cast<SetInformationFunction>(reinterpret_cast<void*>(
-        ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "SetFileInformationByHandle")));
-    wchar_t wide[MAX_PATH * 2];
-    const int length = ::MultiByteToWideChar(CP_ACP, 0, target, -1, wide, MAX_PATH * 2);
-    if (!setInformation || length <= 1) return false;
-    const size_t nameBytes = static_cast<size_t>(length - 1) * sizeof(wchar_t);
-    std::vector<char> buffer(sizeof(RenameInfo) + nameBytes, '\0');
-    auto* rename = reinterpret_cast<RenameInfo*>(buffer.data());
-    rename->replaceIfExists = TRUE;
-    rename->rootDirectory = nullptr;
-    rename->fileNameLength = static_cast<DWORD>(nameBytes);
-    std::copy(wide, wide + length - 1, rename->fileName);
-    return setInformation(copy, kFileRenameInfo, rename, static_cast<DWORD>(buffer.size())) != FALSE;
-}
-
 // The updater may still be closing: the replacement is retried to outlast
 // its exit. The target's name is replaced, never written through, below
 // folders held and found to be no links.
@@ -68,7 +37,7 @@ bool ReplaceTarget(HANDLE copy, const char* target) {
     if (!folders.ok()) return false;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         base::ClearForReplacing(target);
-        if (RenameHeldCopy(copy, target)) return true;
+        if (base::RenameOpenFile(copy, target)) return true;
         ::Sleep(kRetryDelayMs);
     }
     return false;

@@ -7,7 +7,9 @@ namespace transfer {
 
 bool DiskFileSink::Open(const std::string& path, Mode mode) {
     const DWORD disposition = mode == Mode::CreateTruncate ? CREATE_ALWAYS : OPEN_EXISTING;
-    file_ = base::OpenForWriting(path, GENERIC_READ | GENERIC_WRITE, 0, disposition);
+    // DELETE: a staged file the trust admits by this handle is renamed into
+    // place through it.
+    file_ = base::OpenForWriting(path, GENERIC_READ | GENERIC_WRITE | DELETE, 0, disposition);
     path_ = file_ ? path : std::string();
     return file_.valid();
 }

@@ -411,10 +411,19 @@ TEST_F(SignedReleaseTest, AStagedFileIsInstalledAsItWasChecked) {
 
     const release::ListEntry entry = state_.m_mapFetched.begin()->second;
     ASSERT_EQ("a.dat", entry.localPath);
+    BY_HANDLE_FILE_INFORMATION checked = {};
+    ASSERT_TRUE(::GetFileInformationByHandle(state_.m_trust.HeldFor(entry.index), &checked));
     ASSERT_TRUE(discovery::InstallStagedFile(state_, entry, staged, target));
     EXPECT_TRUE(files_[0].second == testenv::ReadFileBytes(target));
     EXPECT_FALSE(testenv::FileExists(staged));
     EXPECT_EQ(0u, report_.boxes.size());
+    // The checked file itself went into place, renamed through its download's handle.
+    const base::UniqueFile installed(::CreateFileA(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                   OPEN_EXISTING, 0, nullptr));
+    BY_HANDLE_FILE_INFORMATION placed = {};
+    ASSERT_TRUE(::GetFileInformationByHandle(installed.get(), &placed));
+    EXPECT_EQ(checked.nFileIndexLow, placed.nFileIndexLow);
+    EXPECT_EQ(checked.nFileIndexHigh, placed.nFileIndexHigh);
 }
 
 // The release installed last, kept in the install folder, decides what later
