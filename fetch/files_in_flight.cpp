@@ -56,8 +56,9 @@ void StageInFlight(FetchContext& context, const release::EntryMap& plan, release
                    const StageEntry& stage) {
     std::vector<const release::EntryMap::value_type*> order;
     for (const auto& item : plan) order.push_back(&item);
+    if (order.empty()) return;
     lanes = std::max(1, std::min<int>(lanes, static_cast<int>(order.size())));
-    transfer::AllowConnectionsPerServer(static_cast<DWORD>(lanes));
+    if (lanes > 1) transfer::AllowConnectionsPerServer(static_cast<DWORD>(lanes));
 
     FlightBoard board(context.report, lanes);
     LaneResults results;

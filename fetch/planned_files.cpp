@@ -194,10 +194,11 @@ void RefuseStagedFile(const release::ListEntry& entry, const std::string& staged
 void FetchPlannedFiles(FetchContext& context, const release::EntryMap& plan, release::EntryMap& staged) {
     CheckPlanIsSigned(context, plan);
     // With a key every file's size is known before its request, so files
-    // go in flight together; without one each takes a size query first and
-    // they come one after another.
+    // go in flight together (a single file too: the board tells the window
+    // of it every 50 ms rather than every block); without one each takes a
+    // size query first and they come one after another.
     FoldersMade made;
-    if (context.trust.Checks() && plan.size() > 1) {
+    if (context.trust.Checks()) {
         StageInFlight(context, plan, staged, kFilesInFlight,
                       [&made](FetchContext& lane, const release::ListEntry& entry,
                               transfer::TransferProgress& progress, transfer::TransferBuffer& buffer) {
