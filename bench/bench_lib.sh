@@ -34,8 +34,17 @@ bench_open() {
   "$src/tests/wine/setup.sh" "$bench" "${trust[@]}" >"$bench.setup.log" 2>&1
 }
 
+# bench_serve starts the test update server in the bench opened (stopped
+# when the script ends) and sets port.
+bench_serve() {
+  bench_serving=1
+  "$src/tests/server/start_server.sh" "$bench" >/dev/null
+  port="$(cat "$bench/server.port")"
+}
+
 bench_close() {
   declare -F bench_cleanup >/dev/null && bench_cleanup
+  if [ -n "${bench_serving:-}" ]; then "$src/tests/server/stop_server.sh" "$bench" >/dev/null 2>&1 || true; fi
   "$src/tests/wine/teardown.sh" "$bench" >/dev/null 2>&1 || true
   rm -rf "$bench"
 }

@@ -8,14 +8,12 @@
 # Uses its own Wine bench in BUILD_DIR/downloadbench (made and removed here).
 set -euo pipefail
 . "$(dirname "$0")/bench_lib.sh"
-bench_cleanup() { "$src/tests/server/stop_server.sh" "$bench" >/dev/null 2>&1 || true; }
 bench_open "$1" downloadbench --trust download_bench wininet_floor
 size_mib="${2:-256}"
 rounds="${3:-3}"
 exe="$build/bin/download_bench.exe"
 floor_exe="$build/bin/wininet_floor.exe"
-"$src/tests/server/start_server.sh" "$bench" >/dev/null
-port="$(cat "$bench/server.port")"
+bench_serve
 root="$bench/server/root"
 mkdir -p "$root/bench"
 head -c "$((size_mib * 1048576))" /dev/urandom >"$root/bench/big.bin"

@@ -6,12 +6,10 @@
 # Usage: bench/delta/run_delta_bench.sh BUILD_DIR [FILE_MIB]
 set -euo pipefail
 . "$(dirname "$0")/../bench_lib.sh"
-bench_cleanup() { "$src/tests/server/stop_server.sh" "$bench" >/dev/null 2>&1 || true; }
 bench_open "$1" deltabench --trust delta_bench
 file_mib="${2:-1024}"
 exe="$build/bin/delta_bench.exe"
-"$src/tests/server/start_server.sh" "$bench" >/dev/null
-port="$(cat "$bench/server.port")"
+bench_serve
 work="$bench/server/root/deltabench"
 mkdir -p "$work/old" "$work/new"
 

@@ -6,12 +6,10 @@
 # Usage: bench/repair/run_repair_bench.sh BUILD_DIR [MIB]
 set -euo pipefail
 . "$(dirname "$0")/../bench_lib.sh"
-bench_cleanup() { "$src/tests/server/stop_server.sh" "$bench" >/dev/null 2>&1 || true; }
 bench_open "$1" repairbench --trust repair_bench
 mib="${2:-1024}"
 exe="$build/bin/repair_bench.exe"
-"$src/tests/server/start_server.sh" "$bench" >/dev/null
-port="$(cat "$bench/server.port")"
+bench_serve
 work="$bench/server/root/repairbench"
 mkdir -p "$work/check" "$work/old" "$work/new"
 
