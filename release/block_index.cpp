@@ -15,7 +15,8 @@ const char kIndexSuffix[] = ".blkidx";
 namespace {
 
 const char kMagic[8] = {'A', 'R', 'K', 'B', 'L', 'K', 'I', 'X'};
-constexpr uint32_t kFormatVersion = 1;
+constexpr uint32_t kPlainVersion = 1;
+constexpr uint32_t kSeededVersion = 2;
 constexpr size_t kHeaderSize = 32;
 constexpr size_t kEntrySize = 4 + kStrongBytes;
 constexpr uint64_t kSmallestBlock = 512;
@@ -33,6 +34,37 @@ uint64_t GetLe(const std::string& in, size_t offset, int bytes) {
 
 uint64_t BlockCount(uint64_t fileSize, uint64_t blockSize) { return (fileSize + blockSize - 1) / blockSize; }
 
+bool IsSeedName(const std::string& name) {
+    return !name.empty() && name.size() <= kMaxSeedNameBytes && name.find('\0') == std::string::npos;
+}
+
+bool WritesSeeds(const BlockIndex& index) {
+    if (index.seeds.empty() || index.seeds.size() > kMaxSeeds) return false;
+    for (const std::string& seed : index.seeds)
+        if (!IsSeedName(seed)) return false;
+    return true;
+}
+
+// The seeds section from `at` to the end of `bytes`, exactly. False for
+// anything else.
+bool ParseSeeds(const std::string& bytes, size_t at, std::vector<std::string>& seeds) {
+    seeds.clear();
+    if (bytes.size() < at + 4) return false;
+    const uint64_t count = GetLe(bytes, at, 4);
+    at += 4;
+    if (count == 0 || count > kMaxSeeds) return false;
+    for (uint64_t i = 0; i < count; ++i) {
+        if (bytes.size() < at + 2) return false;
+        const size_t length = static_cast<size_t>(GetLe(bytes, at, 2));
+        at += 2;
+        if (bytes.size() < at + length) return false;
+        seeds.push_back(bytes.substr(at, length));
+        at += length;
+        if (!IsSeedName(seeds.back())) return false;
+    }
+    return at == bytes.size();
+}
+
 }  // namespace
 
 uint32_t BlockIndex::BlockLength(size_t block) const {
@@ -43,8 +75,9 @@ uint32_t BlockIndex::BlockLength(size_t block) const {
 bool IsUsableBlockSize(uint64_t blockSize) { return blockSize >= kSmallestBlock && blockSize <= kLargestBlock; }
 
 std::string SerializeIndex(const BlockIndex& index) {
+    const bool seeded = WritesSeeds(index);
     std::string out(kMagic, sizeof(kMagic));
-    PutLe(out, kFormatVersion, 4);
+    PutLe(out, seeded ? kSeededVersion : kPlainVersion, 4);
     PutLe(out, index.blockSize, 4);
     PutLe(out, index.fileSize, 8);
     PutLe(out, kStrongBytes, 4);
@@ -52,6 +85,12 @@ std::string SerializeIndex(const BlockIndex& index) {
     for (const BlockSum& block : index.blocks) {
         PutLe(out, block.weak, 4);
         out.append(reinterpret_cast<const char*>(block.strong.data()), block.strong.size());
+    }
+    if (!seeded) return out;
+    PutLe(out, index.seeds.size(), 4);
+    for (const std::string& seed : index.seeds) {
+        PutLe(out, seed.size(), 2);
+        out += seed;
     }
     return out;
 }
@@ -61,10 +100,16 @@ bool ParseIndex(const std::string& bytes, BlockIndex& index) {
     const uint64_t blockSize = GetLe(bytes, 12, 4);
     const uint64_t fileSize = GetLe(bytes, 16, 8);
     const uint64_t count = GetLe(bytes, 28, 4);
-    if (GetLe(bytes, 8, 4) != kFormatVersion || !IsUsableBlockSize(blockSize) || fileSize == 0 ||
-        GetLe(bytes, 24, 4) != kStrongBytes || count != BlockCount(fileSize, blockSize) ||
-        bytes.size() != kHeaderSize + count * kEntrySize)
+    const uint64_t version = GetLe(bytes, 8, 4);
+    if ((version != kPlainVersion && version != kSeededVersion) || !IsUsableBlockSize(blockSize) || fileSize == 0 ||
+        GetLe(bytes, 24, 4) != kStrongBytes || count != BlockCount(fileSize, blockSize))
         return false;
+    const uint64_t blocksEnd = kHeaderSize + count * kEntrySize;
+    if (version == kPlainVersion ? bytes.size() != blocksEnd
+                                 : bytes.size() <= blocksEnd ||
+                                       !ParseSeeds(bytes, static_cast<size_t>(blocksEnd), index.seeds))
+        return false;
+    if (version == kPlainVersion) index.seeds.clear();
     index.blockSize = static_cast<uint32_t>(blockSize);
     index.fileSize = fileSize;
     index.blocks.assign(static_cast<size_t>(count), BlockSum());

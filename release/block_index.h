@@ -13,6 +13,16 @@
 //       32  20*n  per block: weak checksum (4), SHA-256 of the block's bytes,
 //                 its first 16 bytes (16); the last block may be short and is
 //                 summed over its own bytes only
+//
+// An index that names seeds (files of the previous release that hold some
+// of these blocks, by their paths below the install folder) is version 2
+// and carries them after the blocks:
+//
+//   32+20*n    4  seed count, 1 .. 16
+//              then per seed: its name's length in bytes (2), 1 .. 259, and
+//              the name, "/"-separated, without a NUL
+//
+// An index without seeds is always version 1, so it reads as before.
 #pragma once
 
 #include <array>
@@ -28,6 +38,8 @@ extern const char kIndexSuffix[];  // ".blkidx"
 constexpr uint64_t kMaxIndexBytes = 16 * 1024 * 1024;
 constexpr uint32_t kDefaultBlockSize = 64 * 1024;
 constexpr size_t kStrongBytes = 16;
+constexpr size_t kMaxSeeds = 16;
+constexpr size_t kMaxSeedNameBytes = 259;
 using StrongHash = std::array<uint8_t, kStrongBytes>;
 
 struct BlockSum {
@@ -39,6 +51,7 @@ struct BlockIndex {
     uint32_t blockSize = 0;
     uint64_t fileSize = 0;
     std::vector<BlockSum> blocks;
+    std::vector<std::string> seeds;  // as the index names them; empty: a version 1 index
 
     // Bytes of block `block` (the last one may be short).
     uint32_t BlockLength(size_t block) const;
@@ -46,6 +59,8 @@ struct BlockIndex {
 };
 
 bool IsUsableBlockSize(uint64_t blockSize);
+// Version 1 without seeds, 2 with them. Seeds beyond the bounds above are
+// the caller's mistake and are not written.
 std::string SerializeIndex(const BlockIndex& index);
 // Strict: the exact layout above, nothing more or less. False otherwise.
 bool ParseIndex(const std::string& bytes, BlockIndex& index);

@@ -38,6 +38,7 @@ void ParseListValue(const std::string& value, ListEntry& entry) {
     entry.fingerprint = base::GetListItem(fields, 2);
     entry.revision = base::GetListItem(fields, 3);
     entry.blockIndexSize = static_cast<uint32_t>(std::strtoul(base::GetListItem(fields, 4).c_str(), nullptr, 10));
+    entry.indexSeeds = static_cast<uint32_t>(std::strtoul(base::GetListItem(fields, 5).c_str(), nullptr, 10));
 }
 
 std::string FullPath(const ListEntry& entry, const std::string& installFolder) {

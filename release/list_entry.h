@@ -19,6 +19,7 @@ struct ListEntry {
     std::string version;      // value field 0
     uint32_t size = 0;        // value field 1
     uint32_t blockIndexSize = 0;  // value field 4: bytes of the server's block index "<remoteName>.blkidx"; 0: none
+    uint32_t indexSeeds = 0;      // value field 5: how many seeds that index names; 0: none
     BOOL isSystemPath = FALSE;  // localPath came from a "$system$" name and is absolute
 };
 
@@ -29,9 +30,9 @@ using EntryMap = std::map<int32_t, ListEntry>;
 // case), the text after the marker is put behind the system folder (no "\"
 // added), making the path absolute.
 void ParseListKey(const std::string& key, ListEntry& entry);
-// Fills version, size, fingerprint, revision and the block index size from
-// a value "version|size|fingerprint|revision|blockIndexSize"; missing fields
-// read as empty (0).
+// Fills version, size, fingerprint, revision, the block index size and its
+// seed count from a value "version|size|fingerprint|revision|blockIndexSize|
+// indexSeeds"; missing fields read as empty (0).
 void ParseListValue(const std::string& value, ListEntry& entry);
 // The entry's path on disk: localPath itself for system files, else below
 // the install folder.

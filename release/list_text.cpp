@@ -46,7 +46,9 @@ std::string ListKey(const PublishedEntry& entry) {
 std::string ListValue(const PublishedEntry& entry) {
     const std::string value = base::FormatText("%s|%u|%s|%s", entry.version.c_str(), entry.size,
                                                entry.fingerprint.c_str(), entry.revision.c_str());
-    return entry.blockIndexSize ? value + base::FormatText("|%u", entry.blockIndexSize) : value;
+    if (!entry.blockIndexSize) return value;
+    const std::string indexed = value + base::FormatText("|%u", entry.blockIndexSize);
+    return entry.indexSeeds ? indexed + base::FormatText("|%u", entry.indexSeeds) : indexed;
 }
 
 std::string BuildListText(const std::vector<PublishedSection>& sections) {

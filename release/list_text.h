@@ -1,7 +1,8 @@
 // The text of the update list as the updater reads it: CR LF lines, one
 // "[section]" line per section, entries "remoteName|localPath=version|size|
 // fingerprint|revision", and "|<block index size>" after them for a file
-// published with a block index.
+// published with a block index, followed by "|<seed count>" when that index
+// names seeds.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +21,7 @@ struct PublishedEntry {
     std::string fingerprint;
     std::string revision;
     uint32_t blockIndexSize = 0;  // bytes of "<remoteName>.blkidx"; 0: the file has no block index
+    uint32_t indexSeeds = 0;      // seeds that index names; 0: none
 };
 
 struct PublishedSection {

@@ -48,4 +48,44 @@ TEST(BlockIndexTest, RollingEqualsFreshSumsAndTheFormatIsReadStrictly) {
     EXPECT_FALSE(release::ParseIndex(tinyBlocks, back));
 }
 
+TEST(BlockIndexTest, SeedsMakeAVersionTwoIndexReadAsStrictlyAndNoSeedsKeepVersionOne) {
+    release::BlockIndex index;
+    index.blockSize = kBlock;
+    index.fileSize = kBlock;
+    index.blocks.resize(1);
+    const std::string plain = release::SerializeIndex(index);
+    index.seeds = {"data/old.pak", std::string(release::kMaxSeedNameBytes, 'n')};
+    const std::string seeded = release::SerializeIndex(index);
+    EXPECT_EQ(1, plain[8]);
+    EXPECT_EQ(2, seeded[8]);
+    EXPECT_EQ(plain.substr(9), seeded.substr(9, plain.size() - 9));
+    EXPECT_EQ(plain.size() + 4 + 2 + 12 + 2 + release::kMaxSeedNameBytes, seeded.size());
+
+    release::BlockIndex back;
+    back.seeds = {"left over"};
+    ASSERT_TRUE(release::ParseIndex(plain, back));
+    EXPECT_TRUE(back.seeds.empty());
+    ASSERT_TRUE(release::ParseIndex(seeded, back));
+    EXPECT_EQ(index.seeds, back.seeds);
+
+    EXPECT_FALSE(release::ParseIndex(seeded + "x", back));                          // trailing bytes
+    EXPECT_FALSE(release::ParseIndex(seeded.substr(0, seeded.size() - 1), back));   // a name cut short
+    std::string asPlain = seeded;
+    asPlain[8] = 1;  // seeds behind a version 1 index
+    EXPECT_FALSE(release::ParseIndex(asPlain, back));
+    std::string noSeeds = plain + std::string(4, '\0');
+    noSeeds[8] = 2;  // version 2 with a count of 0
+    EXPECT_FALSE(release::ParseIndex(noSeeds, back));
+    std::string withNul = seeded;
+    withNul[plain.size() + 4 + 2 + 4] = '\0';
+    EXPECT_FALSE(release::ParseIndex(withNul, back));
+    std::string longName = seeded;
+    longName[plain.size() + 4 + 2 + 12] = static_cast<char>(release::kMaxSeedNameBytes + 1);  // its length
+    longName += 'n';
+    EXPECT_FALSE(release::ParseIndex(longName, back));
+
+    index.seeds.assign(release::kMaxSeeds + 1, "x.pak");  // beyond the bound: written without seeds
+    EXPECT_EQ(plain, release::SerializeIndex(index));
+}
+
 }  // namespace
