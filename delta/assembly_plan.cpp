@@ -6,13 +6,13 @@ namespace delta {
 namespace {
 
 // Joins a piece to the one before when both are fetched, or both are copied
-// from one contiguous stretch of the old file.
+// from one contiguous stretch of one file.
 void Append(std::vector<Piece>& pieces, const Piece& piece) {
     if (!pieces.empty()) {
         Piece& back = pieces.back();
         const bool joins = back.fetched() ? piece.fetched()
-                                          : !piece.fetched() && back.source + static_cast<int64_t>(back.length) ==
-                                                                    piece.source;
+                                          : !piece.fetched() && back.file == piece.file &&
+                                                back.source + static_cast<int64_t>(back.length) == piece.source;
         if (joins) {
             back.length += piece.length;
             return;
@@ -24,7 +24,7 @@ void Append(std::vector<Piece>& pieces, const Piece& piece) {
 std::vector<Piece> BlockPieces(const release::BlockIndex& index, const BlockMatch& match) {
     std::vector<Piece> pieces;
     for (size_t block = 0; block < index.blocks.size(); ++block)
-        Append(pieces, {index.BlockOffset(block), index.BlockLength(block), match.source[block]});
+        Append(pieces, {index.BlockOffset(block), index.BlockLength(block), match.source[block], match.file[block]});
     return pieces;
 }
 

@@ -1,5 +1,5 @@
 // How the staged file is put together once the blocks are matched: pieces
-// in the new file's order, each copied from the old file or fetched with
+// in the new file's order, each copied from a searched file or fetched with
 // one ranged request. Neighbouring blocks of one kind become one piece, and
 // when a file would need more requests than allowed, the shortest stretches
 // of reusable bytes between two fetched pieces are fetched too, until it
@@ -19,7 +19,8 @@ constexpr size_t kMaxRangesPerFile = 64;
 struct Piece {
     uint64_t offset = 0;  // in the new file
     uint64_t length = 0;
-    int64_t source = kNotFound;  // offset in the old file; kNotFound: fetched
+    int64_t source = kNotFound;  // offset in the file it is copied from; kNotFound: fetched
+    uint32_t file = 0;           // the searched file it is copied from (BlockMatch::file)
     bool fetched() const { return source == kNotFound; }
 };
 

@@ -26,9 +26,12 @@ public:
         size_t begin = 0, end = 0;  // in entries()
     };
 
-    explicit WeakTable(const release::BlockIndex& index, size_t wholeBlocks) : filter_(kFilterBits / 64, 0) {
+    // The whole blocks not found yet.
+    WeakTable(const release::BlockIndex& index, size_t wholeBlocks, const BlockMatch& match)
+        : filter_(kFilterBits / 64, 0) {
         entries_.reserve(wholeBlocks);
         for (size_t i = 0; i < wholeBlocks; ++i) {
+            if (match.source[i] != kNotFound) continue;
             entries_.emplace_back(index.blocks[i].weak, static_cast<uint32_t>(i));
             const uint32_t slot = Slot(index.blocks[i].weak);
             filter_[slot / 64] |= uint64_t(1) << (slot % 64);
@@ -63,22 +66,26 @@ private:
     std::vector<uint64_t> filter_;
 };
 
-// Searches the windows of the old file that start in [begin, end); the one
-// that starts at 0 also looks for a short last block.
+size_t WholeBlocks(const release::BlockIndex& index) {
+    return index.fileSize % index.blockSize ? index.blocks.size() - 1 : index.blocks.size();
+}
+
+// Searches the windows of a file that start in [begin, end) for the blocks
+// the match lacks; the search that starts at 0 also looks for a short last
+// block.
 class Matcher {
 public:
-    Matcher(const release::BlockIndex& index, const std::string& oldPath, uint64_t begin, uint64_t end, BlockMatch& match)
+    Matcher(const release::BlockIndex& index, const std::string& path, uint32_t file, uint64_t begin, uint64_t end,
+            BlockMatch& match)
         : index_(index),
+          file_(file),
           begin_(begin),
           end_(end),
           blockSize_(index.blockSize),
-          wholeBlocks_(index.fileSize % index.blockSize ? index.blocks.size() - 1 : index.blocks.size()),
-          table_(index, wholeBlocks_),
-          window_(oldPath, index.blockSize + 1),
-          match_(match) {
-        match_.source.assign(index.blocks.size(), kNotFound);
-        match_.strongHashes = match_.weakOnlyHits = 0;
-    }
+          wholeBlocks_(WholeBlocks(index)),
+          table_(index, wholeBlocks_, match),
+          window_(path, index.blockSize + 1),
+          match_(match) {}
 
     bool Run() { return window_.ok() && hasher_.ok() && ScanWholeBlocks() && (begin_ > 0 || MatchShortTail()); }
 
@@ -130,6 +137,7 @@ private:
             }
             if (strong != index_.blocks[block].strong) continue;
             match_.source[block] = static_cast<int64_t>(position);
+            match_.file[block] = file_;
             table_.CountFound(group);
             matched = true;
         }
@@ -140,8 +148,8 @@ private:
     // A short last block can only be the end of something: it is looked for
     // at the end of the old file and at its own offset.
     bool MatchShortTail() {
-        if (wholeBlocks_ == index_.blocks.size()) return true;
         const size_t last = index_.blocks.size() - 1;
+        if (wholeBlocks_ == index_.blocks.size() || match_.source[last] != kNotFound) return true;
         const uint32_t length = index_.BlockLength(last);
         const uint64_t oldSize = window_.size();
         const uint64_t places[2] = {oldSize >= length ? oldSize - length : oldSize, index_.BlockOffset(last)};
@@ -155,6 +163,7 @@ private:
             ++match_.strongHashes;
             if (strong == index_.blocks[last].strong) {
                 match_.source[last] = static_cast<int64_t>(place);
+                match_.file[last] = file_;
                 return true;
             }
             ++match_.weakOnlyHits;
@@ -163,6 +172,7 @@ private:
     }
 
     const release::BlockIndex& index_;
+    const uint32_t file_;
     const uint64_t begin_, end_;
     const uint64_t blockSize_;
     const size_t wholeBlocks_;
@@ -191,31 +201,62 @@ bool SplitsTheSearch(uint64_t oldSize) {
 // Both halves' finds; where both found a block, the first half's place.
 void Merge(BlockMatch& match, const BlockMatch& second) {
     for (size_t block = 0; block < match.source.size(); ++block)
-        if (match.source[block] == kNotFound) match.source[block] = second.source[block];
+        if (match.source[block] == kNotFound) {
+            match.source[block] = second.source[block];
+            match.file[block] = second.file[block];
+        }
     match.strongHashes += second.strongHashes;
     match.weakOnlyHits += second.weakOnlyHits;
 }
 
+bool AllFound(const BlockMatch& match) {
+    return std::find(match.source.begin(), match.source.end(), kNotFound) == match.source.end();
+}
+
+bool Search(const release::BlockIndex& index, const std::string& path, uint32_t file, BlockMatch& match) {
+    const uint64_t size = FileSize(path);
+    if (!SplitsTheSearch(size)) return Matcher(index, path, file, 0, UINT64_MAX, match).Run();
+    const uint64_t half = size / 2;
+    BlockMatch second = match;
+    second.strongHashes = second.weakOnlyHits = 0;
+    bool secondFound = false;
+    std::thread worker([&] { secondFound = Matcher(index, path, file, half, UINT64_MAX, second).Run(); });
+    const bool found = Matcher(index, path, file, 0, half, match).Run();
+    worker.join();
+    Merge(match, second);
+    return found && secondFound;
+}
+
+// A file that broke off gives nothing: its blocks are looked for elsewhere
+// or fetched.
+void Drop(uint32_t file, BlockMatch& match) {
+    for (size_t block = 0; block < match.source.size(); ++block)
+        if (match.source[block] != kNotFound && match.file[block] == file) match.source[block] = kNotFound;
+}
+
 }  // namespace
 
+void StartMatch(const release::BlockIndex& index, BlockMatch& match) {
+    match.source.assign(index.blocks.size(), kNotFound);
+    match.file.assign(index.blocks.size(), 0);
+    match.strongHashes = match.weakOnlyHits = 0;
+}
+
+bool SearchFile(const release::BlockIndex& index, const std::string& path, uint32_t file, BlockMatch& match) {
+    if (index.blocks.empty() || index.blockSize == 0 || match.source.size() != index.blocks.size()) return false;
+    if (AllFound(match)) return true;
+    if (Search(index, path, file, match)) return true;
+    Drop(file, match);
+    return false;
+}
+
 bool MatchBlocks(const release::BlockIndex& index, const std::string& oldPath, BlockMatch& match) {
-    if (index.blocks.empty() || index.blockSize == 0) return false;
-    const uint64_t oldSize = FileSize(oldPath);
-    if (!SplitsTheSearch(oldSize)) return Matcher(index, oldPath, 0, UINT64_MAX, match).Run();
-    const uint64_t half = oldSize / 2;
-    BlockMatch second;
-    bool secondFound = false;
-    std::thread worker([&] { secondFound = Matcher(index, oldPath, half, UINT64_MAX, second).Run(); });
-    const bool found = Matcher(index, oldPath, 0, half, match).Run();
-    worker.join();
-    if (!found || !secondFound) return false;
-    Merge(match, second);
-    return true;
+    StartMatch(index, match);
+    return SearchFile(index, oldPath, 0, match);
 }
 
 bool MatchBlocksInPlace(const release::BlockIndex& index, const std::string& oldPath, BlockMatch& match) {
-    match.source.assign(index.blocks.size(), kNotFound);
-    match.strongHashes = match.weakOnlyHits = 0;
+    StartMatch(index, match);
     if (index.blocks.empty() || index.blockSize == 0) return false;
     OldFileWindow window(oldPath, index.blockSize);
     if (!window.ok()) return false;

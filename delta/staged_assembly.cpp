@@ -62,8 +62,8 @@ constexpr uint64_t kCopyReportStep = 1024 * 1024;
 // transfer's small read blocks costs more in calls than in bytes.
 constexpr int32_t kCopyBlock = 1024 * 1024;
 
-// Old bytes [from, from + length) to the end of the staged file. False when
-// the old file cannot be read.
+// Bytes [from, from + length) of a searched file to the end of the staged
+// file. False when that file cannot be read.
 bool CopyOld(transfer::TransferProgress& progress, transfer::TransferBuffer& buffer, HANDLE old,
              transfer::DiskFileSink& staged, uint64_t from, uint64_t length) {
     LARGE_INTEGER to;
@@ -111,6 +111,23 @@ AssemblyResult FetchRange(transfer::TransferProgress& progress, transfer::Transf
     return AssemblyResult::kFailed;
 }
 
+// Every file a piece is copied from, opened once before the first byte is
+// written. False when one cannot be opened.
+bool OpenCopiedFiles(const AssemblySource& source, const AssemblyPlan& plan, std::vector<base::UniqueFile>& files) {
+    files.clear();
+    files.resize(source.files.size());
+    for (const Piece& piece : plan.pieces) {
+        if (piece.fetched()) continue;
+        if (piece.file >= files.size()) return false;
+        base::UniqueFile& file = files[piece.file];
+        if (file) continue;
+        file.reset(::CreateFileA(source.files[piece.file].c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        if (!file) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::string AssemblyMarkerText(const std::string& markerText) { return markerText + kAssemblySuffix; }
@@ -124,9 +141,8 @@ AssemblyResult AssembleStagedFile(transfer::TransferProgress& progress, transfer
                                   uint64_t& counted) {
     counted = 0;
     const uint64_t fileSize = FileEnd(plan);
-    base::UniqueFile old(::CreateFileA(source.oldPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                       FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!old || fileSize == 0) return AssemblyResult::kUnusable;
+    std::vector<base::UniqueFile> files;
+    if (fileSize == 0 || !OpenCopiedFiles(source, plan, files)) return AssemblyResult::kUnusable;
     transfer::TransferBuffer copyBlock(kCopyBlock);
     try {
         transfer::DiskFileSink staged;
@@ -140,7 +156,7 @@ AssemblyResult AssembleStagedFile(transfer::TransferProgress& progress, transfer
             if (end <= offset) continue;
             const uint64_t skip = offset > piece.offset ? offset - piece.offset : 0;
             if (!piece.fetched()) {
-                if (!CopyOld(progress, copyBlock, old.get(), staged, static_cast<uint64_t>(piece.source) + skip,
+                if (!CopyOld(progress, copyBlock, files[piece.file].get(), staged, static_cast<uint64_t>(piece.source) + skip,
                              piece.length - skip))
                     return AssemblyResult::kUnusable;
             } else {

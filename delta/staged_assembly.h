@@ -1,6 +1,6 @@
 // Puts the staged file together from an assembly plan: copied pieces from
-// the old file, fetched pieces with ranged requests by the transfer layer's
-// rules. The file is written front to back, so its length is how far the
+// the files the blocks were found in, fetched pieces with ranged requests by
+// the transfer layer's rules. The file is written front to back, so its length is how far the
 // assembly got; the ".$ver$" marker beside it names the version with
 // "|blocks" added, so that a killed or broken-off assembly continues at its
 // length in the next run, while a whole download of the same version (whose
@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "delta/assembly_plan.h"
 #include "transfer/transfer_records.h"
@@ -21,12 +22,12 @@ namespace delta {
 enum class AssemblyResult {
     kAssembled,  // the staged file holds the plan's bytes; the caller still checks them
     kFailed,     // a range failed on every attempt; the box is shown, file and marker stay
-    kUnusable,   // the old file or the server cannot serve this way: fetch the file whole
+    kUnusable,   // a searched file or the server cannot serve this way: fetch the file whole
 };
 
 struct AssemblySource {
     std::string url;         // the new file on the server
-    std::string oldPath;     // its old copy in place
+    std::vector<std::string> files;  // the files searched for its blocks, by their numbers in the match
     std::string staged;      // where the new file is put together
     std::string markerText;  // the version text a whole download would keep
 };

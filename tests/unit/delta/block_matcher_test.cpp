@@ -123,4 +123,46 @@ TEST_F(BlockMatcherTest, ALargeOldFileSearchedInTwoHalvesFindsWhatOneSearchWould
     EXPECT_LE(plan.fetchBytes, 6u * kLarge);
 }
 
+TEST_F(BlockMatcherTest, BlocksComeFromSeveralFilesEachSearchedOnlyForWhatTheOnesBeforeLacked) {
+    // The new file: the old copy's head, a seed's stretch at an offset of no
+    // block boundary, new bytes, and a second seed's stretch that the first
+    // seed holds too.
+    const std::string oldBytes = Noise(20 * kBlock, 31);
+    const std::string seedA = Noise(30 * kBlock + 77, 32);
+    const std::string seedB = Noise(5 * kBlock, 33) + seedA.substr(20 * kBlock, 8 * kBlock);
+    const std::string newBytes = oldBytes.substr(0, 6 * kBlock) + seedA.substr(333, 12 * kBlock) +
+                                 Noise(2 * kBlock, 34) + seedB.substr(0, 7 * kBlock) + "tail";
+    testenv::WriteFileBytes(dir_ / "old", oldBytes);
+    testenv::WriteFileBytes(dir_ / "a", seedA);
+    testenv::WriteFileBytes(dir_ / "b", seedB);
+    testenv::WriteFileBytes(dir_ / "new", newBytes);
+    ASSERT_TRUE(release::BuildIndex(dir_ / "new", kBlock, index_));
+
+    delta::StartMatch(index_, match_);
+    EXPECT_TRUE(delta::SearchFile(index_, dir_ / "old", 0, match_));
+    EXPECT_FALSE(delta::SearchFile(index_, dir_ / "missing", 1, match_));  // costs nothing, spoils nothing
+    EXPECT_TRUE(delta::SearchFile(index_, dir_ / "a", 2, match_));
+    EXPECT_TRUE(delta::SearchFile(index_, dir_ / "b", 3, match_));
+    const std::string files[] = {oldBytes, "", seedA, seedB};
+    for (size_t block = 0; block < 6; ++block) EXPECT_EQ(0u, match_.file[block]) << block;
+    for (size_t block = 6; block < 18; ++block) EXPECT_EQ(2u, match_.file[block]) << block;
+    // seedB's first 5 blocks are its own; the 2 after them seedA already gave.
+    for (size_t block = 20; block < 25; ++block) EXPECT_EQ(3u, match_.file[block]) << block;
+    for (size_t block = 25; block < 27; ++block) EXPECT_EQ(2u, match_.file[block]) << block;
+
+    const delta::AssemblyPlan plan = delta::PlanAssembly(index_, match_);
+    std::string out;
+    for (const delta::Piece& piece : plan.pieces)
+        out += piece.fetched() ? newBytes.substr(piece.offset, piece.length)
+                               : files[piece.file].substr(static_cast<size_t>(piece.source), piece.length);
+    EXPECT_EQ(newBytes, out);
+    EXPECT_EQ(2u * kBlock + 4, plan.fetchBytes);  // the new bytes and the short tail
+    EXPECT_EQ(2u, plan.ranges);
+
+    // Once every block is found no further file is opened: not even one that is not there.
+    delta::BlockMatch whole;
+    ASSERT_TRUE(delta::MatchBlocks(index_, dir_ / "new", whole));
+    EXPECT_TRUE(delta::SearchFile(index_, dir_ / "missing", 1, whole));
+}
+
 }  // namespace
