@@ -2,8 +2,13 @@
 
 #include <windows.h>
 
+#include <set>
+#include <vector>
+
+#include "base/ansi_text.h"
 #include "base/link_guard.h"
 #include "base/local_files.h"
+#include "base/usable_path.h"
 #include "delta/assembly_plan.h"
 #include "delta/block_matcher.h"
 #include "delta/staged_assembly.h"
@@ -62,19 +67,49 @@ DeltaFetch FetchWhole(FetchContext& context, const release::ListEntry& entry, ui
     return DeltaFetch::kWhole;
 }
 
-// The installed copy's blocks. In a repair with a release key the copy is
-// the release's own file with damaged stretches: a block that sits where it
-// belongs with its weak checksum is taken without hashing the copy again,
-// since the assembled file's SHA-256 decides (a wrong block costs a whole
-// download, never a wrong file). A copy where most blocks are elsewhere or
-// gone is an older file, searched as in any update.
-bool FindBlocks(const FetchContext& context, const release::BlockIndex& index, const std::string& oldPath,
-                delta::BlockMatch& match) {
+// The files the blocks are looked for in, each once: the installed copy
+// when there is one, then the seeds the index names, in its order. A seed
+// is a path below the install folder and obeys the rule every list name
+// does; one that breaks it is never opened, and one that is not there (or
+// is empty) costs nothing.
+std::vector<std::string> SearchedFiles(const FetchContext& context, const std::string& oldCopy,
+                                       const release::BlockIndex& index) {
+    std::vector<std::string> files;
+    std::set<std::string> named;
+    const auto add = [&](const std::string& path) {
+        if (release::GetFileSize64(path) > 0 && named.insert(base::ToLowerAnsi(path)).second) files.push_back(path);
+    };
+    if (!oldCopy.empty()) add(oldCopy);
+    for (const std::string& seed : index.seeds) {
+        const std::string local = base::ReplaceAll(seed, "/", "\\");
+        const std::string path = context.installFolder + local;
+        if (base::StaysBelowRoot(local) && base::IsUsablePath(path)) add(path);
+    }
+    return files;
+}
+
+// The blocks in the searched files. In a repair with a release key the
+// installed copy is the release's own file with damaged stretches: a block
+// that sits where it belongs with its weak checksum is taken without hashing
+// the copy again, since the assembled file's SHA-256 decides (a wrong block
+// costs a whole download, never a wrong file). A copy where most blocks are
+// elsewhere or gone is an older file, searched as in any update. False when
+// no file could be searched.
+bool FindBlocks(const FetchContext& context, const release::BlockIndex& index, const std::vector<std::string>& files,
+                bool oldCopyFirst, delta::BlockMatch& match) {
     constexpr double kMostlyInPlace = 0.5;
-    if (context.repairs && context.trust.Checks() && delta::MatchBlocksInPlace(index, oldPath, match) &&
-        delta::FoundShare(match) >= kMostlyInPlace)
-        return true;
-    return delta::MatchBlocks(index, oldPath, match);
+    bool searched = false;
+    size_t next = 0;
+    if (oldCopyFirst && context.repairs && context.trust.Checks() &&
+        delta::MatchBlocksInPlace(index, files[0], match) && delta::FoundShare(match) >= kMostlyInPlace) {
+        searched = true;
+        next = 1;
+    } else {
+        delta::StartMatch(index, match);
+    }
+    for (; next < files.size(); ++next)
+        searched = delta::SearchFile(index, files[next], static_cast<uint32_t>(next), match) || searched;
+    return searched;
 }
 
 }  // namespace
@@ -83,20 +118,23 @@ DeltaFetch FetchByBlocks(FetchContext& context, const release::ListEntry& entry,
                          const std::string& markerText, transfer::TransferProgress& progress,
                          transfer::TransferBuffer& buffer) {
     const std::string oldPath = release::FullPath(entry, context.installFolder);
-    if (entry.blockIndexSize == 0 || release::GetFileSize64(oldPath) == 0 ||
+    const bool oldCopy = release::GetFileSize64(oldPath) > 0;
+    // Without an old copy only an index that names seeds is worth its request.
+    if (entry.blockIndexSize == 0 || (!oldCopy && entry.indexSeeds == 0) ||
         transfer::LeftUnderMarker(staged, markerText))  // a whole download goes on as it was
         return DeltaFetch::kWhole;
     release::BlockIndex index;
     uint32_t indexSize = 0;
+    if (!FetchIndex(context, entry, buffer, index, indexSize)) return DeltaFetch::kWhole;
+    const std::vector<std::string> files = SearchedFiles(context, oldCopy ? oldPath : std::string(), index);
     delta::BlockMatch match;
-    if (!FetchIndex(context, entry, buffer, index, indexSize) || !FindBlocks(context, index, oldPath, match))
-        return DeltaFetch::kWhole;
+    if (files.empty() || !FindBlocks(context, index, files, oldCopy, match)) return DeltaFetch::kWhole;
     const delta::AssemblyPlan plan = delta::PlanAssembly(index, match);
 
     // From here the run counts the index and the ranges instead of the file.
     context.bytes.FetchInstead(entry.size, indexSize, static_cast<uint32_t>(plan.fetchBytes));
 
-    const delta::AssemblySource source{ServerUrl(context, entry.remoteName), oldPath, staged, markerText};
+    const delta::AssemblySource source{ServerUrl(context, entry.remoteName), files, staged, markerText};
     uint64_t counted = 0;
     switch (delta::AssembleStagedFile(progress, buffer, source, plan, kTransferAttempts, counted)) {
     case delta::AssemblyResult::kFailed:

@@ -1,11 +1,15 @@
 // A changed file fetched by its blocks: when the list announces a block
-// index for it and its old copy is in place, the staged file is put together
-// from the old copy's matching blocks and ranged fetches of the rest, then
-// checked like any download before it counts as staged. Everything else
-// (no index, no old copy, a whole download already under way, an index or
-// result that does not check out, a server that ignores ranges) leaves the
-// file to the whole download, with no request made for the index when there
-// is none to make.
+// index for it and its old copy is in place (or the index names seeds, files
+// of the previous release that hold some of its blocks), the staged file is
+// put together from the blocks found in the old copy and the seeds there are,
+// and ranged fetches of the rest, then checked like any download before it
+// counts as staged. Everything else (no index, neither an old copy nor seeds,
+// a whole download already under way, an index or result that does not check
+// out, a server that ignores ranges) leaves the file to the whole download,
+// with no request made for the index when there is none to make.
+//
+// Every file is staged before the first is put in place, so an old copy or a
+// seed that the same run replaces is read while it still holds its old bytes.
 #pragma once
 
 #include <string>
