@@ -2,26 +2,48 @@
 
 #include <windows.h>
 
+#include "base/ansi_text.h"
 #include "release/block_index.h"
 #include "release/file_identity.h"
+#include "tools/release_list/index_seeds.h"
 #include "tools/release_list/release_error.h"
 #include "tools/release_list/staged_file.h"
 
 namespace release_list {
 
+namespace {
+
+// The file's path below the install folder as a seed would name it.
+std::string InstalledAs(const PlannedFile& planned) {
+    return base::ReplaceAll(planned.localPath.empty() ? planned.file.remoteName : planned.localPath, "\\", "/");
+}
+
+}  // namespace
+
 std::map<std::string, BlockIndexFile> MakeBlockIndexes(const ReleasePlan& plan, const ReleaseOptions& options,
-                                                       base::StringList& problems) {
+                                                       const std::string& previousRelease, base::StringList& problems) {
     std::map<std::string, BlockIndexFile> indexes;
     if (options.indexThreshold == 0) return indexes;
+    std::map<std::string, release::BlockIndex> built;
+    std::vector<SeededIndex> seeded;
     for (const PlannedFile& planned : plan.files) {
         if (release::GetFileSize64(planned.file.path) < options.indexThreshold) continue;
-        release::BlockIndex index;
+        release::BlockIndex& index = built[planned.file.remoteName];
         if (!release::BuildIndex(planned.file.path, options.blockSize, index)) {
             problems.push_back("\"" + planned.file.remoteName + "\" could not be read to the end for its block index");
+            built.erase(planned.file.remoteName);
             continue;
         }
+        seeded.push_back({InstalledAs(planned), &index});
+    }
+    if (!previousRelease.empty() && problems.empty()) NameSeeds(ReadPreviousRelease(previousRelease), seeded);
+    for (const PlannedFile& planned : plan.files) {
+        const auto index = built.find(planned.file.remoteName);
+        if (index == built.end()) continue;
         indexes[planned.file.remoteName] = {planned.file.remoteName + release::kIndexSuffix,
-                                            planned.file.path + release::kIndexSuffix, release::SerializeIndex(index)};
+                                            planned.file.path + release::kIndexSuffix,
+                                            release::SerializeIndex(index->second),
+                                            static_cast<uint32_t>(index->second.seeds.size())};
     }
     return indexes;
 }

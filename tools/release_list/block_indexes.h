@@ -18,12 +18,14 @@ struct BlockIndexFile {
     std::string remoteName;  // "<file's remote name>.blkidx"
     std::string path;        // beside the file
     std::string bytes;
+    uint32_t seeds = 0;  // how many seeds it names
 };
 
 // By the remote name of the file each describes: one for every planned file
-// of at least the threshold. Files that cannot be read go to `problems`.
+// of at least the threshold, naming seeds in the files of `previousRelease`
+// (a version folder; empty: none). Files that cannot be read go to `problems`.
 std::map<std::string, BlockIndexFile> MakeBlockIndexes(const ReleasePlan& plan, const ReleaseOptions& options,
-                                                       base::StringList& problems);
+                                                       const std::string& previousRelease, base::StringList& problems);
 // Writes the indexes; removes an index left beside a file that no longer
 // gets one, so that no index ever describes other bytes than its file.
 void WriteBlockIndexes(const ReleasePlan& plan, const std::map<std::string, BlockIndexFile>& indexes);

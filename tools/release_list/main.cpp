@@ -47,6 +47,9 @@ void PrintSummary(const release_list::PublishSummary& summary) {
         PrintAnsi(base::FormatText("  [%s] %u files", section.first.c_str(), static_cast<unsigned>(section.second)));
     if (summary.blockIndexes)
         PrintAnsi(base::FormatText("  %u of them with a block index (.blkidx)", static_cast<unsigned>(summary.blockIndexes)));
+    if (summary.seededIndexes)
+        PrintAnsi(base::FormatText("  %u of those indexes name files of the previous release to take blocks from",
+                                   static_cast<unsigned>(summary.seededIndexes)));
     if (summary.namesItself) PrintAnsi("  and an entry for the list itself, at the end");
     if (!summary.signaturePath.empty())
         PrintAnsi("wrote " + summary.signaturePath + ": folder \"" + summary.signedFolder + "\", serial " +

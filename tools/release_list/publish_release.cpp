@@ -114,7 +114,10 @@ std::vector<release::PublishedSection> DescribeRelease(const ReleasePlan& plan,
             entry.revision = planned.revision;
             if (!DescribeFile(planned.file.path, entry.remoteName, entry, problems)) continue;
             const auto index = indexes.find(entry.remoteName);
-            if (index != indexes.end()) entry.blockIndexSize = static_cast<uint32_t>(index->second.bytes.size());
+            if (index != indexes.end()) {
+                entry.blockIndexSize = static_cast<uint32_t>(index->second.bytes.size());
+                entry.indexSeeds = index->second.seeds;
+            }
             if (release::ListValue(entry).size() > kLongestValue)
                 problems.push_back("\"" + entry.remoteName + "\": its list value is longer than the updater reads (" +
                                    std::to_string(kLongestValue) + " characters); shorten the revision text");
@@ -157,6 +160,15 @@ std::string SignedFolderName(const std::string& release, const std::string& vers
     return name;
 }
 
+// The version folder seeds are looked for in; empty when none is named.
+std::string PreviousReleaseFolder(const ReleaseOptions& options, const std::string& release) {
+    if (options.previousRelease.empty()) return std::string();
+    const std::string previous = FullFolderPath(options.previousRelease, "previous release folder");
+    if (base::EqualsNoCase(previous, release))
+        throw ReleaseListError("--previous names the release folder itself; name the version folder of the release before");
+    return previous;
+}
+
 }  // namespace
 
 PublishSummary PublishRelease(const ReleaseOptions& options) {
@@ -188,7 +200,8 @@ PublishSummary PublishRelease(const ReleaseOptions& options) {
     if (scan.files.empty() && problems.empty()) problems.push_back("the release folder " + release + " holds no files");
     const ReleasePlan plan = PlanRelease(options, std::move(scan.files), problems);
     ThrowIfAny(problems);
-    const std::map<std::string, BlockIndexFile> indexes = MakeBlockIndexes(plan, options, problems);
+    const std::map<std::string, BlockIndexFile> indexes =
+        MakeBlockIndexes(plan, options, PreviousReleaseFolder(options, release), problems);
     ThrowIfAny(problems);
     const std::vector<release::PublishedSection> sections = DescribeRelease(plan, indexes, problems);
     ThrowIfAny(problems);
@@ -212,6 +225,7 @@ PublishSummary PublishRelease(const ReleaseOptions& options) {
     // Written before the list that announces them.
     WriteBlockIndexes(plan, indexes);
     summary.blockIndexes = indexes.size();
+    for (const auto& index : indexes) summary.seededIndexes += index.second.seeds > 0;
     summary.listPath = release + "\\" + release::kListFileName;
     WriteList(summary.listPath, release::BuildListText(sections), options.includeList);
     summary.namesItself = options.includeList;

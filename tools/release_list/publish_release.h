@@ -29,6 +29,7 @@ struct PublishSummary {
     uint32_t keySerial = 0;     // of the release key's certificate; 0: signed by a root
     size_t rootStatements = 0;  // root statements the signature carries
     size_t blockIndexes = 0;  // files published with a block index
+    size_t seededIndexes = 0;  // of those, the ones whose index names seeds
 };
 
 // Throws ReleaseListError, naming every problem found, when the list cannot

@@ -79,6 +79,10 @@ const char* UsageText() {
            "                              least this size (default 4194304; 0: none), so that\n"
            "                              updaters fetch only the changed blocks\n"
            "  --block-size <bytes>        block size of those indexes (512..16777216; default 65536)\n"
+           "  --previous <folder>         the previous release's version folder: each index names\n"
+           "                              the files of that release that hold some of its blocks\n"
+           "                              (seeds), so that moved, renamed, split or merged files\n"
+           "                              cost updaters only their new bytes\n"
            "  --help                      show this text\n"
            "\n"
            "       arkenfel_release_list.exe --make-key <private-key-file> <public-key-file>\n"
@@ -150,11 +154,15 @@ bool ParseArguments(const base::StringList& args, ReleaseOptions& options) {
         } else if (option == "--block-size") {
             options.blockSize = static_cast<uint32_t>(ParseCount(option, value, 16 * 1024 * 1024));
             if (options.blockSize < 512) throw ReleaseListError("--block-size needs at least 512 bytes");
+        } else if (option == "--previous") {
+            options.previousRelease = value;
         } else {
             throw ReleaseListError("unknown option: " + option);
         }
     }
     if (options.releaseFolder.empty()) throw ReleaseListError("--release <folder> is required");
+    if (!options.previousRelease.empty() && options.indexThreshold == 0)
+        throw ReleaseListError("--previous names seeds in block indexes, and --index-threshold 0 writes none");
     if (!options.gatewayKeys.empty() && options.gatewayRoot.empty())
         throw ReleaseListError("--key needs --gateway");
     if (options.signingKey.empty() && (options.serial != 0 || !options.certificate.empty() ||

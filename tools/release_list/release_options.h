@@ -32,6 +32,7 @@ struct ReleaseOptions {
     base::StringList channels;          // gateway keys it is published for; empty: every channel
     uint64_t indexThreshold = 4 * 1024 * 1024;  // files this large or larger get a block index
     uint32_t blockSize = 64 * 1024;             // block size of those indexes
+    std::string previousRelease;                // its version folder: indexes name seeds; empty: none
 };
 
 // A decimal option value from `lowest` to 4294967295. Throws ReleaseListError.
