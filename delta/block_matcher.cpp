@@ -75,10 +75,11 @@ size_t WholeBlocks(const release::BlockIndex& index) {
 // block.
 class Matcher {
 public:
-    Matcher(const release::BlockIndex& index, const std::string& path, uint32_t file, uint64_t begin, uint64_t end,
-            BlockMatch& match)
+    Matcher(const release::BlockIndex& index, const std::string& path, uint32_t file, AfterMatch after,
+            uint64_t begin, uint64_t end, BlockMatch& match)
         : index_(index),
           file_(file),
+          after_(after),
           begin_(begin),
           end_(end),
           blockSize_(index.blockSize),
@@ -106,7 +107,7 @@ private:
             }
             bool matched = false;
             if (table_.MayHold(sum.Value()) && !TryWholeBlock(position, window, sum.Value(), matched)) return false;
-            if (matched) {
+            if (matched && after_ == AfterMatch::kSkipTheBlock) {
                 // The next block of an unchanged stretch lies right behind this one.
                 position += blockSize_;
                 summed = false;
@@ -173,6 +174,7 @@ private:
 
     const release::BlockIndex& index_;
     const uint32_t file_;
+    const AfterMatch after_;
     const uint64_t begin_, end_;
     const uint64_t blockSize_;
     const size_t wholeBlocks_;
@@ -213,15 +215,16 @@ bool AllFound(const BlockMatch& match) {
     return std::find(match.source.begin(), match.source.end(), kNotFound) == match.source.end();
 }
 
-bool Search(const release::BlockIndex& index, const std::string& path, uint32_t file, BlockMatch& match) {
+bool Search(const release::BlockIndex& index, const std::string& path, uint32_t file, AfterMatch after,
+            BlockMatch& match) {
     const uint64_t size = FileSize(path);
-    if (!SplitsTheSearch(size)) return Matcher(index, path, file, 0, UINT64_MAX, match).Run();
+    if (!SplitsTheSearch(size)) return Matcher(index, path, file, after, 0, UINT64_MAX, match).Run();
     const uint64_t half = size / 2;
     BlockMatch second = match;
     second.strongHashes = second.weakOnlyHits = 0;
     bool secondFound = false;
-    std::thread worker([&] { secondFound = Matcher(index, path, file, half, UINT64_MAX, second).Run(); });
-    const bool found = Matcher(index, path, file, 0, half, match).Run();
+    std::thread worker([&] { secondFound = Matcher(index, path, file, after, half, UINT64_MAX, second).Run(); });
+    const bool found = Matcher(index, path, file, after, 0, half, match).Run();
     worker.join();
     Merge(match, second);
     return found && secondFound;
@@ -242,17 +245,18 @@ void StartMatch(const release::BlockIndex& index, BlockMatch& match) {
     match.strongHashes = match.weakOnlyHits = 0;
 }
 
-bool SearchFile(const release::BlockIndex& index, const std::string& path, uint32_t file, BlockMatch& match) {
+bool SearchFile(const release::BlockIndex& index, const std::string& path, uint32_t file, BlockMatch& match,
+                AfterMatch after) {
     if (index.blocks.empty() || index.blockSize == 0 || match.source.size() != index.blocks.size()) return false;
     if (AllFound(match)) return true;
-    if (Search(index, path, file, match)) return true;
+    if (Search(index, path, file, after, match)) return true;
     Drop(file, match);
     return false;
 }
 
-bool MatchBlocks(const release::BlockIndex& index, const std::string& oldPath, BlockMatch& match) {
+bool MatchBlocks(const release::BlockIndex& index, const std::string& oldPath, BlockMatch& match, AfterMatch after) {
     StartMatch(index, match);
-    return SearchFile(index, oldPath, 0, match);
+    return SearchFile(index, oldPath, 0, match, after);
 }
 
 bool MatchBlocksInPlace(const release::BlockIndex& index, const std::string& oldPath, BlockMatch& match) {

@@ -29,15 +29,24 @@ struct BlockMatch {
     uint64_t weakOnlyHits = 0;    // of those, the ones the strong hash refused
 };
 
+// How a search goes on after a match: over the block just found (the
+// updater's search for one file, where an unchanged stretch is confirmed
+// block after block), or at the next offset, so that blocks of several files
+// that overlap in the searched file are all found (the release tool's search
+// for the blocks of a whole release).
+enum class AfterMatch { kSkipTheBlock, kNextOffset };
+
 // A match of the index with no block found yet.
 void StartMatch(const release::BlockIndex& index, BlockMatch& match);
 // Searches the file at `path` for the blocks not found yet; those it holds
 // are recorded as in file number `file`. False when it cannot be read to its
 // end (what it gave is dropped again) or hashing fails; true at once, with
 // nothing read, when no block is missing.
-bool SearchFile(const release::BlockIndex& index, const std::string& path, uint32_t file, BlockMatch& match);
+bool SearchFile(const release::BlockIndex& index, const std::string& path, uint32_t file, BlockMatch& match,
+                AfterMatch after = AfterMatch::kSkipTheBlock);
 // StartMatch, then SearchFile of the old copy as file 0.
-bool MatchBlocks(const release::BlockIndex& index, const std::string& oldPath, BlockMatch& match);
+bool MatchBlocks(const release::BlockIndex& index, const std::string& oldPath, BlockMatch& match,
+                 AfterMatch after = AfterMatch::kSkipTheBlock);
 
 // For an old copy that is the new file itself with damaged stretches (a
 // repair): each block is taken where it belongs when the bytes there have

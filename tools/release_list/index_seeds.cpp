@@ -52,7 +52,8 @@ Holdings SearchPrevious(const std::vector<PreviousFile>& previous, const AllBloc
         held[file].resize(all.first.size());
         if (release::GetFileSize64(previous[file].path) < all.index.blockSize) continue;
         delta::BlockMatch match;
-        if (!delta::MatchBlocks(all.index, previous[file].path, match))
+        // Every offset: one file's blocks must not hide another's that overlap them.
+        if (!delta::MatchBlocks(all.index, previous[file].path, match, delta::AfterMatch::kNextOffset))
             throw ReleaseListError("the previous release's file " + previous[file].path + " could not be read");
         // Kept only where the file holds something: most files share nothing with most others.
         for (size_t index = 0; index < all.first.size(); ++index) {
