@@ -7,6 +7,7 @@
 
 #include "base/unique_handle.h"
 #include "tests/integration/release_list/release_fixture.h"
+#include "tools/release_list/release_error.h"
 
 namespace {
 
@@ -83,6 +84,20 @@ TEST(Refusals, MissingFolderAndUnreadableFile) {
     const std::string error = PublishError(release_test::OptionsFor(folder));
     EXPECT_NE(std::string::npos, error.find("\"readme.txt\" cannot be read")) << error;
     folder.ExpectListUntouched();
+}
+
+TEST(Refusals, APreviousReleaseThatCannotGiveSeeds) {
+    PublishedBefore folder("release_list_previous");
+    release_list::ReleaseOptions options = release_test::OptionsFor(folder);
+    options.previousRelease = folder.Release();
+    EXPECT_NE(std::string::npos, PublishError(options).find("names the release folder itself")) << PublishError(options);
+    options.previousRelease = folder.Path("data");  // a folder without a list
+    ::CreateDirectoryA(options.previousRelease.c_str(), nullptr);
+    EXPECT_NE(std::string::npos, PublishError(options).find("holds no Arkenfel_List.ini")) << PublishError(options);
+    folder.ExpectListUntouched();
+    release_list::ReleaseOptions parsed;
+    EXPECT_THROW(release_list::ParseArguments({"--release", "x", "--previous", "y", "--index-threshold", "0"}, parsed),
+                 release_list::ReleaseListError);
 }
 
 TEST(Refusals, RulesThatMissOrCollide) {
