@@ -70,36 +70,49 @@ size_t WholeBlocks(const release::BlockIndex& index) {
     return index.fileSize % index.blockSize ? index.blocks.size() - 1 : index.blocks.size();
 }
 
-// Searches the windows of a file that start in [begin, end) for the blocks
-// the match lacks; the search that starts at 0 also looks for a short last
-// block.
+// The stripes a file's search is cut into when it runs on two threads.
+constexpr uint64_t kStripe = 8ull * 1024 * 1024;
+
+// Searches the windows of a file for the blocks the match lacks: all of
+// them (one lane), or those that start in every other stripe (lane 0 or 1 of
+// two). Lane 0 also looks for a short last block.
 class Matcher {
 public:
-    Matcher(const release::BlockIndex& index, const std::string& path, uint32_t file, AfterMatch after,
-            uint64_t begin, uint64_t end, BlockMatch& match)
+    Matcher(const release::BlockIndex& index, const std::string& path, uint32_t file, AfterMatch after, int lane,
+            int lanes, BlockMatch& match)
         : index_(index),
           file_(file),
           after_(after),
-          begin_(begin),
-          end_(end),
+          lane_(lane),
+          lanes_(lanes),
           blockSize_(index.blockSize),
           wholeBlocks_(WholeBlocks(index)),
           table_(index, wholeBlocks_, match),
           window_(path, index.blockSize + 1),
           match_(match) {}
 
-    bool Run() { return window_.ok() && hasher_.ok() && ScanWholeBlocks() && (begin_ > 0 || MatchShortTail()); }
+    bool Run() {
+        if (!window_.ok() || !hasher_.ok()) return false;
+        if (lanes_ == 1) {
+            if (!ScanWholeBlocks(0, UINT64_MAX)) return false;
+        } else {
+            for (uint64_t begin = lane_ * kStripe; begin < window_.size(); begin += lanes_ * kStripe)
+                if (!ScanWholeBlocks(begin, begin + kStripe)) return false;
+        }
+        return lane_ > 0 || MatchShortTail();
+    }
 
 private:
-    bool ScanWholeBlocks() {
+    bool ScanWholeBlocks(uint64_t begin, uint64_t end) {
         const uint64_t oldSize = window_.size();
         if (wholeBlocks_ == 0 || oldSize < blockSize_) return true;
         release::RollingChecksum sum;
         bool summed = false;
-        for (uint64_t position = begin_; position < end_ && position + blockSize_ <= oldSize;) {
+        for (uint64_t position = begin; position < end && position + blockSize_ <= oldSize;) {
             const bool hasNext = position + blockSize_ < oldSize;
             const size_t span = blockSize_ + (hasNext ? 1 : 0);
-            const uint8_t* window = window_.Span(position, span);
+            // Most offsets lie in what the window holds already: no call for them.
+            const uint8_t* window = window_.Holds(position, span) ? window_.At(position) : window_.Span(position, span);
             if (!window) return false;
             if (!summed) {
                 sum.Reset(window, blockSize_);
@@ -175,7 +188,7 @@ private:
     const release::BlockIndex& index_;
     const uint32_t file_;
     const AfterMatch after_;
-    const uint64_t begin_, end_;
+    const int lane_, lanes_;
     const uint64_t blockSize_;
     const size_t wholeBlocks_;
     WeakTable table_;
@@ -184,8 +197,10 @@ private:
     BlockMatch& match_;
 };
 
-// From this size of old file on, its second half is searched on a second
-// thread: confirming blocks by SHA-256 is most of the work, and it splits.
+// From this size of old file on, it is searched on two threads, stripe by
+// stripe in turn: confirming blocks by SHA-256 is most of the work, and it
+// splits evenly even when all the matching bytes lie in one half of the file
+// (one half of an archive split in two, say).
 constexpr uint64_t kSplitFrom = 64ull * 1024 * 1024;
 
 uint64_t FileSize(const std::string& path) {
@@ -200,7 +215,7 @@ bool SplitsTheSearch(uint64_t oldSize) {
     return oldSize >= kSplitFrom && system.dwNumberOfProcessors > 1;
 }
 
-// Both halves' finds; where both found a block, the first half's place.
+// Both lanes' finds; where both found a block, the first lane's place.
 void Merge(BlockMatch& match, const BlockMatch& second) {
     for (size_t block = 0; block < match.source.size(); ++block)
         if (match.source[block] == kNotFound) {
@@ -218,13 +233,12 @@ bool AllFound(const BlockMatch& match) {
 bool Search(const release::BlockIndex& index, const std::string& path, uint32_t file, AfterMatch after,
             BlockMatch& match) {
     const uint64_t size = FileSize(path);
-    if (!SplitsTheSearch(size)) return Matcher(index, path, file, after, 0, UINT64_MAX, match).Run();
-    const uint64_t half = size / 2;
+    if (!SplitsTheSearch(size)) return Matcher(index, path, file, after, 0, 1, match).Run();
     BlockMatch second = match;
     second.strongHashes = second.weakOnlyHits = 0;
     bool secondFound = false;
-    std::thread worker([&] { secondFound = Matcher(index, path, file, after, half, UINT64_MAX, second).Run(); });
-    const bool found = Matcher(index, path, file, after, 0, half, match).Run();
+    std::thread worker([&] { secondFound = Matcher(index, path, file, after, 1, 2, second).Run(); });
+    const bool found = Matcher(index, path, file, after, 0, 2, match).Run();
     worker.join();
     Merge(match, second);
     return found && secondFound;

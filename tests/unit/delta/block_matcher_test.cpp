@@ -109,10 +109,10 @@ TEST_F(BlockMatcherTest, ManyScatteredChangesAreJoinedToTheRequestBound) {
     EXPECT_EQ(10u * kBlock + 7u * 9u * kBlock, bounded.fetchBytes);
 }
 
-TEST_F(BlockMatcherTest, ALargeOldFileSearchedInTwoHalvesFindsWhatOneSearchWould) {
+TEST_F(BlockMatcherTest, ALargeOldFileSearchedInStripesOnTwoThreadsFindsWhatOneSearchWould) {
     constexpr uint32_t kLarge = 64 * 1024;
     const std::string oldBytes = Noise(64 * 1024 * 1024 + 5000, 21);
-    // Edits on both sides of the middle, where the two halves meet.
+    // Edits on both sides of the middle, by the boundary of two stripes.
     std::string newBytes = oldBytes;
     const size_t middle = oldBytes.size() / 2;
     newBytes.insert(middle + 10, Noise(50, 22));
