@@ -7,7 +7,9 @@ import os
 import random
 import struct
 
+import harness
 from scenario import DONE, Scenario
+from scenario import SIGNING_KEYS as KEYS
 
 BLOCK = 4096
 TOOL_ARGS = ["--index-threshold", "65536", "--block-size", str(BLOCK)]
@@ -31,11 +33,16 @@ def with_seeds(index, seeds):
     return blocks[:8] + struct.pack("<I", 2) + blocks[12:] + tail
 
 
-class Seeds(Scenario):
+class SeedScenario(Scenario):
+    exe_name = None
+
     def setUp(self):
         super().setUp()
         self.start_server()
-        self.prefix.install_updater()
+        if self.exe_name:
+            self.prefix.install_updater(exe_name=self.exe_name)
+        else:
+            self.prefix.install_updater()
 
     def update(self, version, files, previous, name):
         self.publish(version, files, tool_args=TOOL_ARGS + ["--previous", self.win_folder(previous)])
@@ -48,8 +55,10 @@ class Seeds(Scenario):
         return self.server.requests()[seen:]
 
     def win_folder(self, version):
-        return "Z:" + self.release.folder(version).replace("/", "\\")
+        return harness.win_path(self.release.folder(version))
 
+
+class Seeds(SeedScenario):
     def test_moved_split_merged_and_swapped_files_cost_their_new_bytes_and_bad_seeds_only_theirs(self):
         a, b, c, d = noise(1, 300000), noise(2, 260000), noise(3, 200000), noise(4, 180000)
         e, f = noise(5, 150000), noise(6, 170000)
@@ -126,3 +135,28 @@ class Seeds(Scenario):
         # Fetched as a file without blocks is: one range from its first byte to its last.
         ranges = [r["range"] for r in requests if r.get("fn", "").endswith("/data/h.pak") and r.get("kind") == "range"]
         self.assertEqual(["bytes=0-%d" % (len(h) - 1)], ranges, "nothing taken from outside the folder")
+
+
+class SignedSeeds(SeedScenario):
+    exe_name = "Arkenfel_Update_signed.exe"
+
+    def test_signed_seeded_indexes_serve_files_in_flight_that_swap_and_move(self):
+        key = ["--sign", harness.win_path(os.path.join(KEYS, "test_release_key.pem"))]
+        e, f, g = noise(21, 150000), noise(22, 170000), noise(23, 120000)
+        self.publish("2026a", {"data/e.pak": e, "data/f.pak": f, "data/g.pak": g},
+                     tool_args=TOOL_ARGS + key + ["--serial", "7000"])
+        self.assertNoUnansweredBoxes(self.prefix.run_updater(name="first"))
+        second = {"data/e.pak": f, "data/f.pak": e, "data/g.pak": g, "moved/g2.pak": g}
+        self.publish("2026b", second, tool_args=TOOL_ARGS + key + ["--serial", "7001", "--previous",
+                                                                    self.win_folder("2026a")])
+        seen = len(self.server.requests())
+        run = self.prefix.run_updater(name="second")
+        self.assertNoUnansweredBoxes(run)
+        self.assertEqual([], run.boxes())
+        for rel in second:
+            self.assertSameFile("2026b", rel)
+        requests = self.server.requests()[seen:]
+        # Each signed index came (the signature holds them, seeds and all), no byte of a file.
+        self.assertEqual(0, sum(fetched_bytes(requests, rel) for rel in second), requests)
+        self.assertEqual({"data/e.pak.blkidx", "data/f.pak.blkidx", "moved/g2.pak.blkidx"},
+                         {r["fn"].split("2026b/")[1] for r in requests if r.get("fn", "").endswith(".blkidx")})

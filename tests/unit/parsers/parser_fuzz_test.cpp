@@ -117,7 +117,10 @@ size_t ParseSignature(const std::string& text) {
 
 size_t ParseBlockIndex(const std::string& bytes) {
     release::BlockIndex index;
-    return release::ParseIndex(bytes, index) ? index.blocks.size() * sizeof(release::BlockSum) : 0;
+    if (!release::ParseIndex(bytes, index)) return 0;
+    size_t out = index.blocks.size() * sizeof(release::BlockSum);
+    for (const std::string& seed : index.seeds) out += seed.size();
+    return out;
 }
 
 // A signature file of three files, signed with made-up bytes: the reader
@@ -140,6 +143,13 @@ std::string SampleBlockIndex() {
     index.fileSize = 512 * 5 + 100;
     index.blocks.resize(6);
     for (size_t i = 0; i < index.blocks.size(); ++i) index.blocks[i].weak = static_cast<uint32_t>(i * 0x01010101u);
+    return release::SerializeIndex(index);
+}
+
+std::string SampleSeededIndex() {
+    release::BlockIndex index;
+    release::ParseIndex(SampleBlockIndex(), index);
+    index.seeds = {"data/old.pak", "moved/other.pak"};
     return release::SerializeIndex(index);
 }
 
@@ -278,8 +288,9 @@ TEST_F(ParserFuzz, ReleaseSignatureFile) {
 }
 
 TEST_F(ParserFuzz, BlockIndex) {
-    Check("blockindex", ParseBlockIndex, {SampleBlockIndex()},
-          {"ARKBLKIX", std::string("\x01\0\0\0", 4), std::string("\0\x02\0\0", 4), std::string(20, '\xFF')});
+    Check("blockindex", ParseBlockIndex, {SampleBlockIndex(), SampleSeededIndex()},
+          {"ARKBLKIX", std::string("\x01\0\0\0", 4), std::string("\x02\0\0\0", 4), std::string("\0\x02\0\0", 4),
+           std::string(20, '\xFF'), std::string("\x0c\0", 2), "../"});
 }
 
 TEST_F(ParserFuzz, RootStatement) { Check("statement", ParseRootStatementText, {kStatementSample}, kTrustTokens); }
