@@ -27,8 +27,7 @@
 #include "fetch/release_trust.h"
 #include "fetch/server_files.h"
 #include "release/entry_on_disk.h"
-#include "release/ini_reader.h"
-#include "release/list_entry.h"
+#include "release/list_file.h"
 #include "release/staging_layout.h"
 #include "release/strong_hash.h"
 
@@ -37,22 +36,14 @@ namespace {
 // Every entry of the list whose installed copy is missing or differs.
 release::EntryMap ChangedFiles(const std::string& listPath, const std::string& installFolder, bool whole,
                                uint64_t& bytes) {
-    release::CIniReader reader(listPath);
     release::EntryMap plan;
     bytes = 0;
-    const base::StringList sections = reader.GetIniSectionNames();
-    for (const std::string& section : sections) {
-        const base::StringList keys = reader.GetIniSectionKeys(section);
-        for (const std::string& key : keys) {
-            release::ListEntry entry;
-            release::ParseListKey(key, entry);
-            release::ParseListValue(reader.ReadIniValue(section, key), entry);
-            if (!release::NeedsUpdateOnDisk(entry, release::FullPath(entry, installFolder))) continue;
-            if (whole) entry.blockIndexSize = entry.indexSeeds = 0;
-            entry.index = static_cast<int32_t>(plan.size());
-            bytes += entry.size;
-            plan[entry.index] = entry;
-        }
+    for (const release::ListedEntry& listed : release::ReadListFile(listPath)) {
+        release::ListEntry entry = listed.entry;
+        if (!release::NeedsUpdateOnDisk(entry, release::FullPath(entry, installFolder))) continue;
+        if (whole) entry.blockIndexSize = entry.indexSeeds = 0;
+        bytes += entry.size;
+        plan[entry.index] = entry;
     }
     return plan;
 }

@@ -7,8 +7,7 @@
 #include "base/ansi_text.h"
 #include "delta/block_matcher.h"
 #include "release/file_identity.h"
-#include "release/ini_reader.h"
-#include "release/list_entry.h"
+#include "release/list_file.h"
 #include "release/staging_layout.h"
 #include "tools/release_list/release_error.h"
 
@@ -118,21 +117,14 @@ std::vector<PreviousFile> ReadPreviousRelease(const std::string& folder) {
     if (release::GetFileSize64(listPath) == 0)
         throw ReleaseListError("--previous " + folder + " holds no " + release::kListFileName +
                                ": name the version folder of a published release");
-    release::CIniReader reader(listPath);
     std::vector<PreviousFile> files;
-    const base::StringList sections = reader.GetIniSectionNames();
-    for (const std::string& section : sections) {
-        const base::StringList keys = reader.GetIniSectionKeys(section);
-        for (const std::string& key : keys) {
-            release::ListEntry entry;
-            release::ParseListKey(key, entry);
-            const std::string installedAs = base::ReplaceAll(entry.localPath, "\\", "/");
-            // What an updater would refuse as a seed is never named.
-            if (entry.isSystemPath || !release::StaysInItsFolder(entry) ||
-                installedAs.size() > release::kMaxSeedNameBytes)
-                continue;
-            files.push_back({folder + "\\" + base::ReplaceAll(entry.remoteName, "/", "\\"), installedAs});
-        }
+    for (const release::ListedEntry& listed : release::ReadListFile(listPath)) {
+        const release::ListEntry& entry = listed.entry;
+        const std::string installedAs = base::ReplaceAll(entry.localPath, "\\", "/");
+        // What an updater would refuse as a seed is never named.
+        if (entry.isSystemPath || !release::StaysInItsFolder(entry) || installedAs.size() > release::kMaxSeedNameBytes)
+            continue;
+        files.push_back({folder + "\\" + base::ReplaceAll(entry.remoteName, "/", "\\"), installedAs});
     }
     return files;
 }

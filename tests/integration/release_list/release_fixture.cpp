@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "release/ini_reader.h"
+#include "release/list_file.h"
 #include "tools/release_list/publish_release.h"
 #include "tools/release_list/release_error.h"
 
@@ -51,20 +51,9 @@ std::string PublishError(const release_list::ReleaseOptions& options) {
 }
 
 std::vector<ReadEntry> ReadList(const std::string& path) {
-    release::CIniReader reader(path);
     std::vector<ReadEntry> entries;
-    const base::StringList sections = reader.GetIniSectionNames();
-    for (const std::string& section : sections) {
-        const base::StringList keys = reader.GetIniSectionKeys(section);
-        for (const std::string& key : keys) {
-            ReadEntry read;
-            read.section = section;
-            read.key = key;
-            release::ParseListKey(key, read.entry);
-            release::ParseListValue(reader.ReadIniValue(section, key), read.entry);
-            entries.push_back(read);
-        }
-    }
+    for (const release::ListedEntry& listed : release::ReadListFile(path))
+        entries.push_back({listed.section, listed.key, listed.entry});
     return entries;
 }
 
