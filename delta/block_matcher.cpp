@@ -96,8 +96,14 @@ public:
         if (lanes_ == 1) {
             if (!ScanWholeBlocks(0, UINT64_MAX)) return false;
         } else {
-            for (uint64_t begin = lane_ * kStripe; begin < window_.size(); begin += lanes_ * kStripe)
+            // Each lane reads its stripes and the one block past each that
+            // the windows starting at its end reach into: every byte of the
+            // file once, but for those blocks.
+            for (uint64_t begin = lane_ * kStripe; begin < window_.size(); begin += lanes_ * kStripe) {
+                window_.LimitReads(begin + kStripe + blockSize_);
                 if (!ScanWholeBlocks(begin, begin + kStripe)) return false;
+            }
+            window_.LimitReads(UINT64_MAX);
         }
         return lane_ > 0 || MatchShortTail();
     }

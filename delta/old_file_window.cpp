@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace delta {
@@ -38,7 +39,8 @@ const uint8_t* OldFileWindow::Span(uint64_t position, size_t length) {
     start_ = position;
     while (filled_ < length) {
         DWORD got = 0;
-        const DWORD want = static_cast<DWORD>(buffer_.size() - filled_);
+        const uint64_t readTo = std::min(std::max(readEnd_, position + length), size_);
+        const DWORD want = static_cast<DWORD>(std::min<uint64_t>(buffer_.size() - filled_, readTo - (start_ + filled_)));
         if (!::ReadFile(file_.get(), buffer_.data() + filled_, want, &got, nullptr) || got == 0) return nullptr;
         filled_ += got;
     }

@@ -20,6 +20,9 @@ public:
     // The bytes [position, position + length), which must lie inside the
     // file; null when reading failed. Valid until the next call.
     const uint8_t* Span(uint64_t position, size_t length);
+    // Reads go no further than `end` (and the file's end): a search of one
+    // stretch of the file reads that stretch and no piece of the next.
+    void LimitReads(uint64_t end) { readEnd_ = end; }
     // True when [position, position + length) is already in memory.
     bool Holds(uint64_t position, size_t length) const {
         return position >= start_ && position + length <= start_ + filled_;
@@ -32,6 +35,7 @@ private:
     std::vector<uint8_t> buffer_;
     uint64_t start_ = 0;  // file offset of buffer_[0]; the file pointer is at start_ + filled_
     size_t filled_ = 0;
+    uint64_t readEnd_ = UINT64_MAX;
 };
 
 }  // namespace delta
