@@ -157,8 +157,8 @@ AssemblyResult AssembleStagedFile(transfer::TransferProgress& progress, transfer
             if (end <= offset) continue;
             const uint64_t skip = offset > piece.offset ? offset - piece.offset : 0;
             if (!piece.fetched()) {
-                if (!CopyOld(progress, copyBlock, files[piece.file].get(), staged, static_cast<uint64_t>(piece.source) + skip,
-                             piece.length - skip))
+                if (!CopyOld(progress, copyBlock, files[piece.file].get(), staged,
+                             static_cast<uint64_t>(piece.source) + skip, piece.length - skip))
                     return AssemblyResult::kUnusable;
             } else {
                 const uint64_t before = progress.done;

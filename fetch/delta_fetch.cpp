@@ -128,7 +128,8 @@ DeltaFetch FetchByBlocks(FetchContext& context, const release::ListEntry& entry,
     if (!FetchIndex(context, entry, buffer, index, indexSize)) return DeltaFetch::kWhole;
     const std::vector<std::string> files = SearchedFiles(context, oldCopy ? oldPath : std::string(), index);
     delta::BlockMatch match;
-    if (files.empty() || !FindBlocks(context, index, files, oldCopy, match)) return DeltaFetch::kWhole;
+    const bool oldCopyFirst = oldCopy && !files.empty() && files.front() == oldPath;
+    if (files.empty() || !FindBlocks(context, index, files, oldCopyFirst, match)) return DeltaFetch::kWhole;
     const delta::AssemblyPlan plan = delta::PlanAssembly(index, match);
 
     // From here the run counts the index and the ranges instead of the file.
