@@ -49,7 +49,7 @@ Holdings SearchPrevious(const std::vector<PreviousFile>& previous, const AllBloc
     Holdings held(previous.size());
     for (size_t file = 0; file < previous.size(); ++file) {
         held[file].resize(all.first.size());
-        if (release::GetFileSize64(previous[file].path) < all.index.blockSize) continue;
+        if (previous[file].size < all.index.blockSize) continue;
         delta::BlockMatch match;
         // Every offset: one file's blocks must not hide another's that overlap them.
         if (!delta::MatchBlocks(all.index, previous[file].path, match, delta::AfterMatch::kNextOffset))
@@ -78,8 +78,8 @@ void Cover(const std::vector<bool>& holds, std::vector<bool>& covered) {
         if (holds[block]) covered[block] = true;
 }
 
-// Greedy: the file that adds the most blocks first, as long as one is worth
-// its reading.
+// Greedy: of the files worth their reading, the one that adds the most
+// blocks, again and again.
 void ChooseSeeds(const std::vector<PreviousFile>& previous, const Holdings& held, size_t index,
                  const SeededIndex& seeded, size_t blocks) {
     std::vector<bool> covered(blocks, false);
@@ -99,11 +99,11 @@ void ChooseSeeds(const std::vector<PreviousFile>& previous, const Holdings& held
         for (size_t file = 0; file < previous.size(); ++file) {
             if (!usable[file]) continue;
             const size_t gain = Gain(held[file][index], covered);
-            if (gain > bestGain) best = file, bestGain = gain;
+            const uint64_t gainBytes = static_cast<uint64_t>(gain) * seeded.index->blockSize;
+            if (gain > bestGain && gainBytes * kLeastGainShare >= previous[file].size)
+                best = file, bestGain = gain;
         }
         if (best == previous.size()) return;
-        const uint64_t gainBytes = static_cast<uint64_t>(bestGain) * seeded.index->blockSize;
-        if (gainBytes * kLeastGainShare < release::GetFileSize64(previous[best].path)) return;
         seeds.push_back(previous[best].installedAs);
         Cover(held[best][index], covered);
         usable[best] = false;
@@ -124,7 +124,8 @@ std::vector<PreviousFile> ReadPreviousRelease(const std::string& folder) {
         // What an updater would refuse as a seed is never named.
         if (entry.isSystemPath || !release::StaysInItsFolder(entry) || installedAs.size() > release::kMaxSeedNameBytes)
             continue;
-        files.push_back({folder + "\\" + base::ReplaceAll(entry.remoteName, "/", "\\"), installedAs});
+        const std::string path = folder + "\\" + base::ReplaceAll(entry.remoteName, "/", "\\");
+        files.push_back({path, installedAs, release::GetFileSize64(path)});
     }
     return files;
 }

@@ -6,6 +6,7 @@
 // at once.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,7 @@ struct SeededIndex {
 struct PreviousFile {
     std::string path;         // in `folder`
     std::string installedAs;  // below the install folder, "/"-separated
+    uint64_t size = 0;        // 0 when it is not there
 };
 std::vector<PreviousFile> ReadPreviousRelease(const std::string& folder);
 
