@@ -5,9 +5,11 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <string>
 
+#include "base/message_box.h"
 #include "base/unique_handle.h"
 
 // Wall-clock seconds from the performance counter.
@@ -29,4 +31,12 @@ inline uint64_t PlainRead(const std::string& path) {
     DWORD got = 0;
     while (::ReadFile(file.get(), buffer.get(), size, &got, nullptr) && got > 0) total += got;
     return total;
+}
+
+// A box a benchmark meets is printed and answered with OK: nobody is there to click.
+inline void PrintBoxes() {
+    base::SetMessageBoxHandler([](const std::string& text, UINT) {
+        std::fprintf(stderr, "box: %s\n", text.c_str());
+        return IDOK;
+    });
 }

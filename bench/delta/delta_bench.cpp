@@ -39,10 +39,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: delta_bench BASE_URL FOLDER\n");
         return 2;
     }
-    base::SetMessageBoxHandler([](const std::string& text, UINT) {
-        std::fprintf(stderr, "box: %s\n", text.c_str());
-        return IDOK;
-    });
+    PrintBoxes();
     const std::string baseUrl = argv[1], folder = std::string(argv[2]) + "\\";
     const std::string oldPath = folder + "old\\world.pak", newPath = folder + "new\\world.pak";
 

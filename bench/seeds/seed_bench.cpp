@@ -107,10 +107,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: seed_bench RELEASE_URL RELEASE_FOLDER INSTALL_FOLDER blocks|whole\n");
         return 2;
     }
-    base::SetMessageBoxHandler([](const std::string& text, UINT) {
-        std::fprintf(stderr, "box: %s\n", text.c_str());
-        return IDOK;
-    });
+    PrintBoxes();
     const std::string url = argv[1], listPath = std::string(argv[2]) + "\\" + release::kListFileName;
     const std::string install = std::string(argv[3]) + "\\", mode = argv[4];
     uint64_t planned = 0;
