@@ -147,4 +147,11 @@ uint64_t ParseVersionValue(const std::string& text) {
     return value;
 }
 
+int CreateDirectories(const std::string& path) {
+    const std::string folder = Trim(path);
+    // A path without a drive or server of its own has no root to start from.
+    if (folder.empty() || (folder[0] == '\\' && folder.compare(0, 2, "\\\\") != 0)) return 0;
+    return MakeFolders(folder) ? 1 : 0;
+}
+
 }  // namespace base

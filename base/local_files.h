@@ -29,6 +29,10 @@ int CopyFileWithRetry(const std::string& existingPath, const std::string& newPat
 // The same from a file already open for reading (from its start), so that
 // the bytes copied are those of the file the handle was opened on.
 int CopyOpenFileWithRetry(HANDLE source, const std::string& newPath);
+// Creates every missing folder of `path` from the left. Non-zero when the
+// folder exists afterwards. A drive prefix such as "C:" counts as present; a
+// path that begins with a backslash fails at its empty first part.
+int CreateDirectories(const std::string& path);
 // Dotted (or comma-separated) version text to a number: up to four
 // components, right-aligned in 16-bit steps, each sign-extended ("1.2" gives
 // 0x10002; "1.2.3.4" gives 0x0001000200030004).

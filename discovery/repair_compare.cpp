@@ -4,7 +4,7 @@
 
 #include "base/ansi_text.h"
 #include "base/run_report.h"
-#include "discovery/format_size.h"
+#include "base/format_size.h"
 #include "release/entry_on_disk.h"
 #include "repair/installed_check.h"
 
@@ -34,13 +34,13 @@ public:
         const uint64_t size = files_[shown_].expected.size;
         report_.SetBarPos(kFileProgressBar, Percent(progress.currentDone, size));
         report_.SetBarPos(kTotalProgressBar, Percent(progress.allDone, total_));
-        report_.SetText(kFileInfoLabel, FormatFileBytes(progress.currentDone, size));
+        report_.SetText(kFileInfoLabel, base::FormatFileBytes(progress.currentDone, size));
         double elapsed = (::GetTickCount() - start_) / 1000.0;
         if (elapsed <= 0.0) elapsed = 0.001;
         const double rate = progress.allDone / elapsed < 1.0 ? 1.0 : progress.allDone / elapsed;
         const uint64_t left = total_ > progress.allDone ? total_ - progress.allDone : 0;
         report_.SetText(kSummaryLabel,
-                        FormatRunSummary(progress.allDone, total_, rate, static_cast<uint64_t>(left / rate) + 1));
+                        base::FormatRunSummary(progress.allDone, total_, rate, static_cast<uint64_t>(left / rate) + 1));
     }
 
 private:

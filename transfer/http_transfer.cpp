@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "base/ansi_text.h"
-#include "transfer/directories.h"
+#include "base/local_files.h"
 #include "transfer/internet_request.h"
 #include "transfer/transfer_errors.h"
 
@@ -51,7 +51,7 @@ FileResult GetFile(TransferProgress* progress, TransferBuffer& buffer, const std
         out.result = 1;
         return out;
     }
-    if (!CreateDirectories(FolderOf(destination))) {
+    if (!base::CreateDirectories(FolderOf(destination))) {
         out.text = "CreateDirectories Error!";
         return out;
     }
@@ -140,7 +140,7 @@ int HttpGetRange(TransferProgress* progress, TransferBuffer& buffer, const std::
         progress->remaining = expected;
     }
     const std::string path = sink.FilePath();
-    if (!path.empty() && !CreateDirectories(FolderOf(path))) return 0;
+    if (!path.empty() && !base::CreateDirectories(FolderOf(path))) return 0;
     // Bytes of this file the window has already counted: a body that starts
     // the file over counts only once it passes them.
     const uint64_t counted = progress ? progress->done : 0;

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-namespace discovery {
+namespace base {
 
 // Integer forms: the two decimals are truncated (1535 gives "1.49KB").
 std::string FormatSize(uint64_t bytes);
@@ -20,4 +20,4 @@ std::string FormatFileBytes(uint64_t done, uint64_t total);
 // the seconds left, as the window's summary line shows them.
 std::string FormatRunSummary(uint64_t done, uint64_t total, double rate, uint64_t secondsLeft);
 
-}  // namespace discovery
+}  // namespace base

@@ -1,7 +1,6 @@
-#include "transfer/directories.h"
+#include "base/local_files.h"
 
 #include <windows.h>
-#include <shlwapi.h>
 
 #include <gtest/gtest.h>
 
@@ -9,33 +8,36 @@
 
 namespace {
 
-bool IsFolder(const std::string& path) { return ::PathIsDirectoryA(path.c_str()) != FALSE; }
+bool IsFolder(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
 
 TEST(CreateDirectories, CreatesEveryMissingLevelAndToleratesBlanksAndExistingFolders) {
     testenv::ScratchDir scratch("create_dirs");
     const std::string deep = scratch / "a\\b\\c";
-    EXPECT_NE(transfer::CreateDirectories(deep), 0);
+    EXPECT_NE(base::CreateDirectories(deep), 0);
     EXPECT_TRUE(IsFolder(scratch / "a"));
     EXPECT_TRUE(IsFolder(deep));
 
-    EXPECT_NE(transfer::CreateDirectories("  " + scratch / "x\\y\\  "), 0);
+    EXPECT_NE(base::CreateDirectories("  " + scratch / "x\\y\\  "), 0);
     EXPECT_TRUE(IsFolder(scratch / "x\\y"));
 
-    EXPECT_NE(transfer::CreateDirectories(deep + "\\"), 0);
+    EXPECT_NE(base::CreateDirectories(deep + "\\"), 0);
 }
 
 TEST(CreateDirectories, KoreanFolderNames) {
     testenv::ScratchDir scratch("create_dirs_ko");
     const std::string folder = scratch / "표\\하위";
-    EXPECT_NE(transfer::CreateDirectories(folder), 0);
+    EXPECT_NE(base::CreateDirectories(folder), 0);
     EXPECT_TRUE(IsFolder(folder));
 }
 
 TEST(CreateDirectories, FailsWhereAFileBlocksThePathOrThePathIsRootedWithoutDrive) {
     testenv::ScratchDir scratch("create_dirs_fail");
     testenv::WriteFileBytes(scratch / "file", "x");
-    EXPECT_EQ(transfer::CreateDirectories(scratch / "file\\sub"), 0);
-    EXPECT_EQ(transfer::CreateDirectories("\\rooted_without_drive_zz\\a"), 0);
+    EXPECT_EQ(base::CreateDirectories(scratch / "file\\sub"), 0);
+    EXPECT_EQ(base::CreateDirectories("\\rooted_without_drive_zz\\a"), 0);
     EXPECT_FALSE(IsFolder("C:\\rooted_without_drive_zz"));
 }
 

@@ -1,8 +1,8 @@
-#include "discovery/format_size.h"
+#include "base/format_size.h"
 
 #include "base/ansi_text.h"
 
-namespace discovery {
+namespace base {
 namespace {
 
 const char* const kUnits[] = {"B", "KB", "MB", "GB", "TB", "PB", "EB"};
@@ -53,4 +53,4 @@ std::string FormatRunSummary(uint64_t done, uint64_t total, double rate, uint64_
                             FormatSize(rate).c_str(), static_cast<unsigned long long>(secondsLeft));
 }
 
-}  // namespace discovery
+}  // namespace base
