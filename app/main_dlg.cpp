@@ -13,7 +13,6 @@ namespace app {
 namespace {
 
 const char kTextThreadFailed[] = "업데이트 스레드 생성에 실패했습니다!";
-constexpr UINT kIdleTimer = 257;
 // While reports come back to back, what they changed is painted this often.
 constexpr DWORD kReportPaintMs = 50;
 const int kLabelIds[] = {IDC_FILE_NAME_CAPTION, IDC_FILE_NAME, IDC_FILE_INFO, IDC_STATUS, IDC_SUMMARY};
@@ -133,7 +132,7 @@ LRESULT CMainDlg::OnStartRun() {
 LRESULT CMainDlg::OnTransferProgress(LPARAM lParam) {
     const auto* record = reinterpret_cast<const transfer::TransferProgress*>(lParam);
     if (!record) return 0;
-    const TransferDisplay display = ApplyTransferProgress(m_state, *record, ::GetTickCount());
+    const TransferDisplay display = DescribeTransferProgress(*record, ::GetTickCount());
     if (display.filePosition) m_fileBar.SetPos(*display.filePosition);
     if (display.totalPosition) m_totalBar.SetPos(*display.totalPosition);
     ::SetDlgItemTextA(hwnd(), IDC_FILE_INFO, display.fileInfo.c_str());
@@ -156,6 +155,7 @@ void CMainDlg::PaintReportedChanges() {
 LRESULT CMainDlg::OnRegisterProgress(LPARAM lParam) {
     const auto* progress = reinterpret_cast<const RegisterProgress*>(lParam);
     if (!progress) return 0;
+    // Paces the registration (the worker waits for this sent message), so each item's step stays readable.
     ::Sleep(100);
     const RegisterDisplay display = DescribeRegisterProgress(*progress);
     m_fileBar.SetPos(display.filePosition);
@@ -247,9 +247,6 @@ INT_PTR CMainDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return OnTransferProgress(lParam);
     case UM_REGISTER_PROGRESS:
         return OnRegisterProgress(lParam);
-    case WM_TIMER:
-        if (wParam == kIdleTimer) ::KillTimer(hwnd(), kIdleTimer);
-        return kNotHandled;
     case WM_WINDOWPOSCHANGING:
         reinterpret_cast<WINDOWPOS*>(lParam)->flags |= SWP_SHOWWINDOW;  // the window stays visible
         return kNotHandled;

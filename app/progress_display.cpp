@@ -4,16 +4,14 @@
 #include <cstdint>
 
 #include "base/ansi_text.h"
-#include "discovery/format_size.h"
+#include "base/format_size.h"
 
 namespace app {
 
-TransferDisplay ApplyTransferProgress(discovery::UpdateState& state, const transfer::TransferProgress& record,
-                                      DWORD now) {
-    state.m_bytes.Received(static_cast<uint32_t>(record.lastChunk), static_cast<uint32_t>(record.total));
-    const uint32_t total = state.m_bytes.Total();
-    const uint32_t remaining = state.m_bytes.Remaining();
-    const uint32_t overallDone = state.m_bytes.Done();
+TransferDisplay DescribeTransferProgress(const transfer::TransferProgress& record, DWORD now) {
+    const uint32_t total = record.runTotal;
+    const uint32_t remaining = record.runRemaining;
+    const uint32_t overallDone = total - remaining;
 
     TransferDisplay display;
     if (record.total != 0)
@@ -23,15 +21,15 @@ TransferDisplay ApplyTransferProgress(discovery::UpdateState& state, const trans
     if (total != 0)
         display.totalPosition = static_cast<int>(std::trunc(static_cast<double>(overallDone) / total * 90.0));
 
-    double elapsed = static_cast<uint32_t>(now - state.m_dwStartTick) / 1000.0;
+    double elapsed = static_cast<uint32_t>(now - record.runStartTick) / 1000.0;
     if (elapsed == 0.0) elapsed = 0.001;
     double rate = overallDone / elapsed;
     if (static_cast<uint32_t>(static_cast<uint64_t>(std::trunc(rate))) == 0) rate = 1.0;
     const uint32_t wholeRate = static_cast<uint32_t>(static_cast<uint64_t>(std::trunc(rate)));
     const uint64_t secondsLeft = remaining / wholeRate + 1;
 
-    display.fileInfo = discovery::FormatFileBytes(record.done, record.total);
-    display.summary = discovery::FormatRunSummary(overallDone, total, rate, secondsLeft);
+    display.fileInfo = base::FormatFileBytes(record.done, record.total);
+    display.summary = base::FormatRunSummary(overallDone, total, rate, secondsLeft);
     return display;
 }
 

@@ -9,7 +9,6 @@
 #include <string>
 
 #include "base/window_protocol.h"
-#include "discovery/update_state.h"
 #include "transfer/transfer_records.h"
 
 namespace app {
@@ -21,11 +20,10 @@ struct TransferDisplay {
     std::string summary;               // label 1018: bytes, rate and seconds left
 };
 
-// Counts the report against the run's byte counters (taking the file size as
-// the overall total when none is set yet) and derives the display. `now` is
-// the GetTickCount value of the moment.
-TransferDisplay ApplyTransferProgress(discovery::UpdateState& state, const transfer::TransferProgress& record,
-                                      DWORD now);
+// The display of a report, from the file's figures and the run's that the
+// fetch counted (fetch::CountedReport). `now` is the GetTickCount value of
+// the moment.
+TransferDisplay DescribeTransferProgress(const transfer::TransferProgress& record, DWORD now);
 
 struct RegisterDisplay {
     int filePosition;

@@ -10,7 +10,6 @@
 #include "base/machine_settings.h"
 #include "base/module_path.h"
 #include "base/updater_settings.h"
-#include "app/window_parts.h"
 #include "discovery/download_updates.h"
 #include "discovery/release_gate.h"
 #include "discovery/release_record.h"
@@ -56,20 +55,20 @@ public:
     }
 
     void Execute() {
-        const int result = discovery::DownloadUpdates(state_);
+        const discovery::DownloadResult result = discovery::DownloadUpdates(state_);
         runGate_ = discovery::GateOfThisRun(state_);
         try {
             switch (result) {
-            case -2:
+            case discovery::kFilesHeld:
                 throw base::RunFailure{base::RunStage::kHeldFiles, 0, kTextRunningProgram};
-            case -1:
-            case -3:
+            case discovery::kFailed:
+            case discovery::kServerDisabled:
                 StartClient();
                 break;
-            case 0:
+            case discovery::kNothingToFetch:
                 FinishUpToDate();
                 break;
-            default:
+            case discovery::kFetched:
                 InstallFetchedFiles();
                 if (state_.m_bSelfUpdate)
                     HandOffToHelper();
@@ -134,6 +133,7 @@ private:
             lastTarget_ = release::FullPath(entry, installFolder_);
             lastStaged_ = release::StagedName(lastTarget_);
             report_.SetText(kFileNameLabel, name);
+            // However fast the copies go, each file's name stays readable in the label.
             ::Sleep(50);
             base::ClearForReplacing(lastTarget_);
             lastWasSelf_ = base::EqualsNoCase(name, ownName_);
@@ -145,12 +145,10 @@ private:
                 const HANDLE held = state_.m_trust.HeldFor(entry.index);
                 if (!(held ? install::HoldForHandOff(held, selfDigest_)
                            : install::HoldForHandOff(lastStaged_, selfDigest_)))
-                    throw base::RunFailure{base::RunStage::kCopy, ::GetLastError(),
-                                           base::FormatText(kTextCopyFailed, lastTarget_.c_str())};
+                    FailCopy(name);
                 selfUpdatePending_ = true;
             } else if (!discovery::InstallStagedFile(state_, entry, lastStaged_, lastTarget_)) {
-                throw base::RunFailure{base::RunStage::kCopy, ::GetLastError(),
-                                       base::FormatText(kTextCopyFailed, lastTarget_.c_str())};
+                FailCopy(name);
             }
             report_.SetBarPos(kTotalProgressBar, CopyPhasePosition(counter, state_.m_nFileCount));
             ++counter;
@@ -168,9 +166,17 @@ private:
         if (!state_.m_bSelfUpdate) discovery::StoreReleaseRecord(state_);
 
         report_.SetBarPos(kFileProgressBar, 100);
-        report_.SetBarPos(kTotalProgressBar, app::GetBarUpper(window_, kTotalProgressBar));
+        report_.SetBarPos(kTotalProgressBar, kFullBar);
         ShowStatus(kTextDone);
         ClearEntryMaps();
+    }
+
+    // The copy of the file the window names failed: the run's failure, with the system's error.
+    [[noreturn]] void FailCopy(const std::string& name) const {
+        base::RunFailure failure{base::RunStage::kCopy, ::GetLastError(),
+                                 base::FormatText(kTextCopyFailed, lastTarget_.c_str())};
+        failure.file = name;
+        throw failure;
     }
 
     void HandOffToHelper() {
@@ -251,7 +257,7 @@ private:
     // and in the error box with the file it concerned and the advice to
     // retry later.
     void ReportFailure(base::RunFailure& failure) {
-        const std::string fileText = base::Trim(app::GetControlText(window_, kFileNameLabel));
+        const std::string fileText = base::Trim(failure.file);
         base::DeleteName(StagedList());
         failure.box = failure.status;
         if (!fileText.empty()) failure.box += "\n(" + fileText + ")";

@@ -4,7 +4,6 @@
 
 #include <commctrl.h>
 
-#include <vector>
 
 namespace app {
 namespace {
@@ -30,26 +29,12 @@ void SetControlText(HWND dialog, WindowPart part, const std::string& text) {
     if (HWND control = Control(dialog, part)) ::SetWindowTextA(control, text.c_str());
 }
 
-std::string GetControlText(HWND dialog, WindowPart part) {
-    HWND control = Control(dialog, part);
-    if (!control) return std::string();
-    const int length = ::GetWindowTextLengthA(control);
-    std::vector<char> buffer(static_cast<size_t>(length) + 2, '\0');
-    const int copied = ::GetWindowTextA(control, buffer.data(), static_cast<int>(buffer.size()));
-    return std::string(buffer.data(), copied > 0 ? copied : 0);
-}
-
 void SetBarRange(HWND dialog, WindowPart part, int lower, int upper) {
     if (HWND control = Control(dialog, part)) ::SendMessageA(control, PBM_SETRANGE32, lower, upper);
 }
 
 void SetBarPos(HWND dialog, WindowPart part, int position) {
     if (HWND control = Control(dialog, part)) ::SendMessageA(control, PBM_SETPOS, position, 0);
-}
-
-int GetBarUpper(HWND dialog, WindowPart part) {
-    HWND control = Control(dialog, part);
-    return control ? static_cast<int>(::SendMessageA(control, PBM_GETRANGE, FALSE, 0)) : 0;
 }
 
 }  // namespace app

@@ -17,11 +17,10 @@ void NameWindowPart(HWND window, WindowPart part, HWND control);
 void ForgetWindowParts(HWND window);
 
 void SetControlText(HWND dialog, WindowPart part, const std::string& text);
-std::string GetControlText(HWND dialog, WindowPart part);
 // Progress bars: the skinned bar keeps its own range and position and takes
-// them from these messages (PBM_SETRANGE32, PBM_SETPOS, PBM_GETRANGE).
+// them from these messages (PBM_SETRANGE32, PBM_SETPOS). The window's parts
+// are only ever written: nothing of the run reads them back.
 void SetBarRange(HWND dialog, WindowPart part, int lower, int upper);
 void SetBarPos(HWND dialog, WindowPart part, int position);
-int GetBarUpper(HWND dialog, WindowPart part);
 
 }  // namespace app

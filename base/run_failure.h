@@ -1,6 +1,7 @@
 // The one way a stage of the update run fails: it throws a RunFailure that
 // says which stage failed, the system's error code where one caused it, the
-// status text to show and, for a refusal, the error box that explains it.
+// status text to show, the file it is about and, for a refusal, the error box
+// that explains it.
 // The run's edges catch it and turn it into what the player sees and into
 // the result codes the callers know; nothing inside shows a failure itself
 // (the transfer layer reports its own box after a transfer's last attempt).
@@ -32,6 +33,7 @@ struct RunFailure {
     DWORD systemError = 0;  // 0: no system call failed
     std::string status;     // the status text; empty: the status stays as it is
     std::string box;        // the error box; empty: none (a box was shown where it failed)
+    std::string file;       // the file it is about, as the window named it; empty: none
 };
 
 }  // namespace base

@@ -30,14 +30,33 @@ struct RegisterProgress {
 
 namespace base {
 
+struct TransferProgress;
+
+// Counts the bytes of a reported transfer for the run before they are shown
+// (the run's byte ledger, fetch/byte_ledger.h), and gives the record the
+// run's figures.
+class ProgressCounter {
+public:
+    virtual void Count(TransferProgress& progress) = 0;
+
+protected:
+    ~ProgressCounter() = default;
+};
+
 // The progress of the current file of a transfer. The stage owns it and
 // keeps it alive while it reports it.
 struct TransferProgress {
     RunReport* report = nullptr;  // null: nothing is reported
+    ProgressCounter* counter = nullptr;  // null: the bytes count for no run
     uint64_t lastChunk = 0;  // bytes this report is about
     uint64_t done = 0;       // bytes of the current file present so far
     uint64_t remaining = 0;  // bytes of the current request still to come
     uint64_t total = 0;      // size of the current file
+    // The run's bytes as its counter counted them before this report: the
+    // window shows them and counts nothing itself.
+    uint32_t runTotal = 0;
+    uint32_t runRemaining = 0;
+    DWORD runStartTick = 0;  // GetTickCount when the run's downloads began
 };
 
 class RunReport {

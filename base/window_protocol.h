@@ -14,6 +14,9 @@ constexpr UINT UM_TRANSFER_PROGRESS = 0x40B;
 // Sent (synchronously) with lParam = RegisterProgress* after each registered item.
 constexpr UINT UM_REGISTER_PROGRESS = 0x40C;
 
+// The upper end of the run's bars (a percentage).
+constexpr int kFullBar = 100;
+
 // Parts of the main window that the worker side writes to.
 enum WindowPart : int {
     kFileProgressBar,

@@ -3,7 +3,7 @@
 #include "base/ansi_text.h"
 #include "base/run_failure.h"
 #include "base/run_report.h"
-#include "discovery/format_size.h"
+#include "base/format_size.h"
 #include "fetch/disk_space.h"
 #include "fetch/planned_files.h"
 #include "release/staging_layout.h"
@@ -56,15 +56,14 @@ void CheckRoomForPendingFiles(const UpdateState& state) {
     if (fetch::PlanFits(state.m_mapPending, state.m_strInstallFolder, shortfall)) return;
     throw base::RunFailure{base::RunStage::kFetch, ERROR_DISK_FULL, kTextNoRoom,
                            kTextNoRoom + base::FormatText(kTextRoomFigures, shortfall.folder.c_str(),
-                                                          FormatSize(shortfall.needed).c_str(),
-                                                          FormatSize(shortfall.free).c_str())};
+                                                          base::FormatSize(shortfall.needed).c_str(),
+                                                          base::FormatSize(shortfall.free).c_str())};
 }
 
-void DownloadPendingFiles(UpdateState& state) {
-    state.report->SetBarRange(kTotalProgressBar, 0, 100);
+void DownloadPendingFiles(UpdateState& state, fetch::FetchContext& context) {
+    state.report->SetBarRange(kTotalProgressBar, 0, kFullBar);
     state.report->SetBarPos(kTotalProgressBar, 0);
-    state.m_dwStartTick = ::GetTickCount();
-    fetch::FetchContext context = state.Fetching();
+    state.m_bytes.StartClock();
     // Every file staged counts as updated, also when a later one fails.
     const auto noteUpdated = [&state] {
         for (const auto& item : state.m_mapFetched) state.m_mapUpdatedFiles[item.second.localPath] = item.second.localPath;

@@ -5,6 +5,7 @@
 
 #include "base/split_string.h"
 #include "discovery/update_state.h"
+#include "fetch/fetch_context.h"
 
 namespace discovery {
 
@@ -22,6 +23,6 @@ void CheckRoomForPendingFiles(const UpdateState& state);
 // Fetches every pending file into its staged name (fetch/planned_files.h).
 // Throws the run's failure at the first file that could not be staged (the
 // files staged before it stay in m_mapFetched).
-void DownloadPendingFiles(UpdateState& state);
+void DownloadPendingFiles(UpdateState& state, fetch::FetchContext& context);
 
 }  // namespace discovery

@@ -10,6 +10,7 @@
 #include "discovery/download_stage.h"
 #include "release/gateway.h"
 #include "discovery/release_check.h"
+#include "fetch/fetch_context.h"
 #include "fetch/server_files.h"
 #include "install/running_programs.h"
 #include "base/local_files.h"
@@ -29,9 +30,9 @@ void ShowStatus(const UpdateState& state, const char* text) {
 // Fetches the gateway file and appends "/" + the chosen version folder to
 // the server URL, once the folder (and the channel, the gateway key that
 // named it) is known.
-void SelectVersionFolder(UpdateState& state, const std::string& gatewayKey, integrity::ReleaseWanted& wanted) {
+void SelectVersionFolder(UpdateState& state, fetch::FetchContext& context, const std::string& gatewayKey,
+                         integrity::ReleaseWanted& wanted) {
     ShowStatus(state, "최종 버전을 가져오고 있습니다...");
-    fetch::FetchContext context = state.Fetching();
     if (!fetch::FetchServerFile(context, release::kGatewayFileName, fetch::kGatewayCap))
         Fail(base::RunStage::kGateway, "최종 버전을 가져오는 데 실패했습니다!");
     const std::string copy = release::StagedName(state.m_strInstallFolder + release::kGatewayFileName);
@@ -51,15 +52,14 @@ void SelectVersionFolder(UpdateState& state, const std::string& gatewayKey, inte
 
 // The run from the gateway to the staged files; every failure on the way is
 // thrown.
-int Discover(UpdateState& state, const std::string& gatewayKey) {
+DownloadResult Discover(UpdateState& state, fetch::FetchContext& context, const std::string& gatewayKey) {
     integrity::ReleaseWanted wanted;
-    SelectVersionFolder(state, gatewayKey, wanted);
+    SelectVersionFolder(state, context, gatewayKey, wanted);
 
     ShowStatus(state, "업데이트 목록을 가져오고 있습니다...");
-    fetch::FetchContext context = state.Fetching();
     if (!fetch::FetchServerFile(context, release::kListFileName, fetch::kListCap))
         Fail(base::RunStage::kList, "업데이트 목록을 가져오는 데 실패했습니다!");
-    if (state.m_trust.Checks()) VerifyServerRelease(state, wanted);
+    if (state.m_trust.Checks()) VerifyServerRelease(state, context, wanted);
     ShowStatus(state, "업데이트 대상을 확인하고 있습니다...");
     state.m_bytes.Start(CompareLists(state));
     if (state.m_trust.Checks()) KeepReleaseFiles(state);
@@ -69,13 +69,13 @@ int Discover(UpdateState& state, const std::string& gatewayKey) {
     RestrictToSelfFiles(state);
     if (install::WaitForFilesFree(PendingFilePaths(state), *state.report) > 0) return kFilesHeld;
     CheckRoomForPendingFiles(state);
-    DownloadPendingFiles(state);
+    DownloadPendingFiles(state, context);
     return kFetched;
 }
 
 }  // namespace
 
-int DownloadUpdates(UpdateState& state) {
+DownloadResult DownloadUpdates(UpdateState& state) {
     std::string key;
     base::GetCommandLineValue("jisacd:", key);
     std::string anyValue;
@@ -85,7 +85,7 @@ int DownloadUpdates(UpdateState& state) {
     return DownloadUpdates(state, BuiltInServerUrl(), key);
 }
 
-int DownloadUpdates(UpdateState& state, const std::string& serverUrl, const std::string& gatewayKey) {
+DownloadResult DownloadUpdates(UpdateState& state, const std::string& serverUrl, const std::string& gatewayKey) {
     transfer::BeginRunPatience();
     BeginTrust(state);
     state.m_bytes.Start(0);
@@ -99,8 +99,11 @@ int DownloadUpdates(UpdateState& state, const std::string& serverUrl, const std:
     // Every request of the run goes through this one session, so that
     // WinINet can keep its connection from file to file.
     const transfer::RunSession session;
+    // What every fetch of the run needs of it, made once.
+    fetch::FetchContext context{state.m_strServerUrl, state.m_strInstallFolder, *state.report,  state.m_bytes,
+                                state.m_trust,        state.m_bHomeUntrusted,    state.m_bRepair};
     try {
-        return Discover(state, gatewayKey);
+        return Discover(state, context, gatewayKey);
     } catch (const base::RunFailure& failure) {
         state.report->Failed(failure);
         return kFailed;

@@ -27,9 +27,9 @@ constexpr char kRepairOption[] = "repair:";
 
 // The run as the program does it: the built-in server URL, the folder key
 // from the "jisacd:" command-line option and a repair when "repair:" is given.
-int DownloadUpdates(UpdateState& state);
+DownloadResult DownloadUpdates(UpdateState& state);
 // The same with the server URL (trimmed; "//..." means disabled) and the
 // gateway key given.
-int DownloadUpdates(UpdateState& state, const std::string& serverUrl, const std::string& gatewayKey);
+DownloadResult DownloadUpdates(UpdateState& state, const std::string& serverUrl, const std::string& gatewayKey);
 
 }  // namespace discovery

@@ -91,11 +91,10 @@ void BeginTrust(UpdateState& state) {
     state.m_trust = ChecksReleases(state) ? fetch::ReleaseTrust() : fetch::ReleaseTrust::WithoutKey();
 }
 
-void VerifyServerRelease(UpdateState& state, const integrity::ReleaseWanted& wanted) {
+void VerifyServerRelease(UpdateState& state, fetch::FetchContext& context, const integrity::ReleaseWanted& wanted) {
     state.report->SetText(kStatusLabel, kTextChecking);
     const std::string copy = release::StagedName(state.m_strInstallFolder + release::kSignatureFileName);
     std::string signature;
-    fetch::FetchContext context = state.Fetching();
     const bool fetched = fetch::FetchServerFile(context, release::kSignatureFileName, fetch::kSignatureCap) &&
                          base::ReadFileToString(copy, signature);
     base::DeleteName(copy);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "discovery/update_state.h"
+#include "fetch/fetch_context.h"
 #include "integrity/release_verification.h"
 
 namespace discovery {
@@ -24,7 +25,7 @@ void BeginTrust(UpdateState& state);
 // keeps the signature and list bytes and raises the stored release serial,
 // release-key serial and root set to the release's. On refusal the list copy
 // is deleted.
-void VerifyServerRelease(UpdateState& state, const integrity::ReleaseWanted& wanted);
+void VerifyServerRelease(UpdateState& state, fetch::FetchContext& context, const integrity::ReleaseWanted& wanted);
 // After the comparison has read the held list: fills m_releaseFiles from it
 // and lets it go.
 void KeepReleaseFiles(UpdateState& state);

@@ -14,7 +14,6 @@
 #include "base/unique_handle.h"
 #include "discovery/release_files.h"
 #include "fetch/byte_ledger.h"
-#include "fetch/fetch_context.h"
 #include "fetch/release_trust.h"
 #include "integrity/built_in_roots.h"
 #include "integrity/trust_blocks.h"
@@ -35,8 +34,7 @@ struct UpdateState {
     release::EntryMap m_mapFetched;           // files fetched in this run, by index
     std::map<std::string, std::string> m_mapUpdatedFiles;  // localPath -> localPath of every fetched file
     uint32_t m_nFileCount = 0;
-    fetch::ByteLedger m_bytes;       // m_nTotalBytes and m_nRemainingBytes, counted down by the window
-    DWORD m_dwStartTick = 0;         // GetTickCount when the downloads begin
+    fetch::ByteLedger m_bytes;       // m_nTotalBytes, m_nRemainingBytes and m_dwStartTick, counted by the fetches
     BOOL m_bSelfUpdate = FALSE;      // this run fetches only the updater's own files
     // The home could not be made the program's (a volume that keeps no
     // security, or an entry that could not be put right): what is found in
@@ -64,11 +62,6 @@ struct UpdateState {
     ReleaseFiles m_releaseFiles;
     // The fetched list, held from its check until it has been read.
     base::UniqueFile m_hHeldList;
-
-    // What the fetches of this run need of it.
-    fetch::FetchContext Fetching() {
-        return {m_strServerUrl, m_strInstallFolder, *report, m_bytes, m_trust, m_bHomeUntrusted, m_bRepair};
-    }
 };
 
 }  // namespace discovery

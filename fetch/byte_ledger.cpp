@@ -22,4 +22,13 @@ void ByteLedger::Received(uint32_t chunk, uint32_t fileTotal) {
     m_nRemainingBytes -= chunk;
 }
 
+void ByteLedger::Count(base::TransferProgress& progress) {
+    Received(static_cast<uint32_t>(progress.lastChunk), static_cast<uint32_t>(progress.total));
+    progress.runTotal = Total();
+    progress.runRemaining = Remaining();
+    progress.runStartTick = StartTick();
+}
+
+void ByteLedger::StartClock() { m_dwStartTick = ::GetTickCount(); }
+
 }  // namespace fetch

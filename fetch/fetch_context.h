@@ -1,6 +1,7 @@
 // What the fetches of a run need to know of it: where the release lies,
 // where its files go, what they report to, the byte counters and the
-// trust that checks what comes. Discovery makes one from its run state.
+// trust that checks what comes. Discovery makes one when a run begins, on
+// its run state; every stage of the run fetches through it.
 #pragma once
 
 #include <string>
@@ -12,7 +13,9 @@
 namespace fetch {
 
 struct FetchContext {
-    std::string serverUrl;      // the release folder's URL, no "/" at its end
+    // The release folder's URL, no "/" at its end, as the run knows it: the
+    // gateway's choice of folder is appended to it once.
+    const std::string& serverUrl;
     std::string installFolder;  // with a trailing "\"
     base::RunReport& report;
     ByteLedger& bytes;

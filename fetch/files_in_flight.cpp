@@ -60,7 +60,7 @@ void StageInFlight(FetchContext& context, const release::EntryMap& plan, release
     lanes = std::max(1, std::min<int>(lanes, static_cast<int>(order.size())));
     if (lanes > 1) transfer::AllowConnectionsPerServer(static_cast<DWORD>(lanes));
 
-    FlightBoard board(context.report, lanes);
+    FlightBoard board(context.report, context.bytes, lanes);
     LaneResults results;
     std::atomic<size_t> next{0};
     const auto runLane = [&](int lane) {

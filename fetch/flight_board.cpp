@@ -1,5 +1,7 @@
 #include "fetch/flight_board.h"
 
+#include "transfer/transfer_records.h"
+
 namespace fetch {
 
 const char kTextReceiving[] = "파일 수신 중...";
@@ -41,7 +43,8 @@ private:
     int lane_;
 };
 
-FlightBoard::FlightBoard(base::RunReport& to, int lanes) : to_(to), states_(static_cast<size_t>(lanes)) {
+FlightBoard::FlightBoard(base::RunReport& to, base::ProgressCounter& counter, int lanes)
+    : to_(to), counter_(counter), states_(static_cast<size_t>(lanes)) {
     for (int lane = 0; lane < lanes; ++lane) lanes_.emplace_back(new Lane(*this, lane));
 }
 
@@ -120,12 +123,13 @@ void FlightBoard::Show(bool now) {
     const State& state = states_[static_cast<size_t>(shown_)];
     base::TransferProgress record;
     record.report = &to_;
+    record.counter = &counter_;
     record.lastChunk = unshownBytes_;
     record.done = state.done;
     record.total = state.total;
     record.remaining = state.total - state.done;
     unshownBytes_ = 0;
-    to_.Transferred(record);
+    transfer::ReportProgress(record);
 }
 
 }  // namespace fetch

@@ -26,7 +26,8 @@ extern const char kTextReceiving[];
 
 class FlightBoard {
 public:
-    FlightBoard(base::RunReport& to, int lanes);
+    // Every byte passed on is counted by `counter` first.
+    FlightBoard(base::RunReport& to, base::ProgressCounter& counter, int lanes);
     ~FlightBoard();
     FlightBoard(const FlightBoard&) = delete;
     FlightBoard& operator=(const FlightBoard&) = delete;
@@ -56,6 +57,7 @@ private:
 
     std::mutex lock_;
     base::RunReport& to_;
+    base::ProgressCounter& counter_;
     struct State {
         bool active = false;
         uint64_t order = 0;

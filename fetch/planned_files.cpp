@@ -209,6 +209,7 @@ void FetchPlannedFiles(FetchContext& context, const release::EntryMap& plan, rel
     transfer::TransferBuffer buffer(kWorkBufferSize);
     transfer::TransferProgress progress;
     progress.report = &context.report;
+    progress.counter = &context.bytes;
     for (const auto& item : plan) {
         const release::ListEntry& entry = item.second;
         const std::string stagedName = StagedNameOf(context, entry);

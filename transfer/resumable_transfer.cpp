@@ -178,6 +178,7 @@ int HttpGetRangeRetry(TransferProgress* progress, TransferBuffer& buffer, const 
                       uint64_t last, int attempts) {
     TransferProgress record;
     record.report = progress ? progress->report : nullptr;
+    record.counter = progress ? progress->counter : nullptr;
     uint64_t start = first;
     std::string message;
     for (int made = 0; made < attempts; ++made) {
@@ -292,6 +293,7 @@ int FetchIntoTarget(TransferProgress* progress, TransferBuffer& buffer, const st
 
     TransferProgress record;
     record.report = progress ? progress->report : nullptr;
+    record.counter = progress ? progress->counter : nullptr;
     record.total = remoteSize;
     record.remaining = static_cast<uint64_t>(missing);
     record.done = offset;

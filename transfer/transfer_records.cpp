@@ -9,7 +9,9 @@ TransferBuffer::TransferBuffer(int32_t size) : size(size), data(new char[size > 
 void TransferBuffer::Release() { data.reset(); }
 
 void ReportProgress(TransferProgress& progress) {
-    if (progress.report) progress.report->Transferred(progress);
+    if (!progress.report) return;
+    if (progress.counter) progress.counter->Count(progress);
+    progress.report->Transferred(progress);
 }
 
 }  // namespace transfer

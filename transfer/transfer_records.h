@@ -23,7 +23,8 @@ struct TransferBuffer {
 // The progress record of a transfer (base/run_report.h).
 using TransferProgress = base::TransferProgress;
 
-// Reports the record to its report, if it has one.
+// Reports the record to its report, if it has one, once its counter has
+// counted it.
 void ReportProgress(TransferProgress& progress);
 
 }  // namespace transfer

@@ -18,6 +18,7 @@
 #include "bench/bench_support.h"
 #include "discovery/compare_lists.h"
 #include "discovery/release_check.h"
+#include "fetch/fetch_context.h"
 #include "fetch/planned_files.h"
 #include "integrity/root_keys.h"
 #include "integrity/trusted_release.h"
@@ -66,7 +67,9 @@ double TimeUpdaterSide(const std::string& folder, const std::string& signature, 
     state.m_trust.Accept(std::move(release.manifest.files));
     discovery::CompareLists(state);
     try {
-        fetch::CheckPlanIsSigned(state.Fetching(), state.m_mapPending);
+        const fetch::FetchContext context{state.m_strServerUrl, state.m_strInstallFolder, *state.report,
+                                          state.m_bytes, state.m_trust};
+        fetch::CheckPlanIsSigned(context, state.m_mapPending);
     } catch (const base::RunFailure&) {
         std::exit(2);
     }

@@ -4,6 +4,7 @@
 #include "app/home_folder.h"
 #include "app/progress_display.h"
 #include "app/update_run.h"
+#include "fetch/byte_ledger.h"
 
 namespace {
 
@@ -27,12 +28,6 @@ TEST(CopyPhase, MovesTheTotalBarFromNinetyToOneHundred) {
     EXPECT_EQ(100, app::CopyPhasePosition(1, 1));
 }
 
-discovery::UpdateState FreshState(DWORD startTick) {
-    discovery::UpdateState state;
-    state.m_dwStartTick = startTick;
-    return state;
-}
-
 transfer::TransferProgress Record(uint64_t chunk, uint64_t done, uint64_t total) {
     transfer::TransferProgress record;
     record.lastChunk = chunk;
@@ -42,11 +37,22 @@ transfer::TransferProgress Record(uint64_t chunk, uint64_t done, uint64_t total)
     return record;
 }
 
+// The record as the window gets it: counted in the run's ledger on its way
+// (a run's downloads that began at `startTick`).
+transfer::TransferProgress Counted(fetch::ByteLedger& bytes, DWORD startTick, transfer::TransferProgress record) {
+    record.report = &base::SilentReport();
+    record.counter = &bytes;
+    transfer::ReportProgress(record);
+    record.runStartTick = startTick;
+    return record;
+}
+
 TEST(TransferProgressDisplay, FirstReportMakesTheFileSizeTheOverallTotal) {
-    discovery::UpdateState state = FreshState(1000);
-    const app::TransferDisplay display = app::ApplyTransferProgress(state, Record(512, 512, 2048), 3000);
-    EXPECT_EQ(2048u, state.m_bytes.Total());
-    EXPECT_EQ(1536u, state.m_bytes.Remaining());
+    fetch::ByteLedger bytes;
+    const app::TransferDisplay display =
+        app::DescribeTransferProgress(Counted(bytes, 1000, Record(512, 512, 2048)), 3000);
+    EXPECT_EQ(2048u, bytes.Total());
+    EXPECT_EQ(1536u, bytes.Remaining());
     EXPECT_EQ(25, display.filePosition.value());
     EXPECT_EQ(22, display.totalPosition.value());  // trunc(512 / 2048 * 90)
     EXPECT_EQ("512.00B / 2.00KB", display.fileInfo);
@@ -55,28 +61,29 @@ TEST(TransferProgressDisplay, FirstReportMakesTheFileSizeTheOverallTotal) {
 }
 
 TEST(TransferProgressDisplay, GuardsElapsedZeroSlowRatesAndTheLastBlock) {
-    discovery::UpdateState instant = FreshState(5000);
-    instant.m_bytes.Start(4096);
+    fetch::ByteLedger instant;
+    instant.Start(4096);
     EXPECT_NE(std::string::npos,
-              app::ApplyTransferProgress(instant, Record(1024, 1024, 4096), 5000).summary.find("1000.00KB/s"));
+              app::DescribeTransferProgress(Counted(instant, 5000, Record(1024, 1024, 4096)), 5000)
+                  .summary.find("1000.00KB/s"));
 
-    discovery::UpdateState slow = FreshState(0);
-    slow.m_bytes.Start(100);
+    fetch::ByteLedger slow;
+    slow.Start(100);
     // 0 bytes done after 10 s: the rate counts as 1 B/s, so 100 + 1 seconds are left
     EXPECT_EQ("0.00B / 100.00B (1.00B/s / 101초 남음)",
-              app::ApplyTransferProgress(slow, Record(0, 0, 100), 10000).summary);
+              app::DescribeTransferProgress(Counted(slow, 0, Record(0, 0, 100)), 10000).summary);
 
-    discovery::UpdateState last = FreshState(0);
-    last.m_bytes.Start(100);
-    const app::TransferDisplay done = app::ApplyTransferProgress(last, Record(100, 100, 100), 1000);
+    fetch::ByteLedger last;
+    last.Start(100);
+    const app::TransferDisplay done = app::DescribeTransferProgress(Counted(last, 0, Record(100, 100, 100)), 1000);
     EXPECT_EQ(100, done.filePosition.value());
     EXPECT_EQ(90, done.totalPosition.value());
     EXPECT_NE(std::string::npos, done.summary.find("/ 1초 남음)"));
 }
 
 TEST(TransferProgressDisplay, ZeroSizesKeepTheBarsWhereTheyAre) {
-    discovery::UpdateState state = FreshState(0);
-    const app::TransferDisplay display = app::ApplyTransferProgress(state, Record(0, 0, 0), 100);
+    fetch::ByteLedger bytes;
+    const app::TransferDisplay display = app::DescribeTransferProgress(Counted(bytes, 0, Record(0, 0, 0)), 100);
     EXPECT_FALSE(display.filePosition.has_value());
     EXPECT_FALSE(display.totalPosition.has_value());
 }
