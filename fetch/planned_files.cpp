@@ -87,7 +87,7 @@ bool FetchSignedFile(FetchContext& context, const release::ListEntry& entry, con
     const auto fetchAndAdmit = [&](bool& admitted) {
         transfer::WrittenFile written;
         if (transfer::DownloadFileOfKnownSize(&progress, buffer, url, staged, marker.c_str(), kTransferAttempts,
-                                              signedSize, &written) != 1)
+                                              signedSize, &written) != transfer::kTransferDone)
             return false;
         admitted = context.trust.AdmitsWritten(entry, std::move(written));
         return true;
@@ -125,7 +125,7 @@ bool FetchFile(FetchContext& context, const release::ListEntry& entry, const std
     const std::string url = ServerUrl(context, entry.remoteName);
     if (context.trust.Checks()) return FetchSignedFile(context, entry, url, staged, marker, progress, buffer);
     return transfer::DownloadFileResumable(&progress, buffer, url, staged, marker.c_str(), kTransferAttempts,
-                                           ExpectedLengthOf(entry)) == 1;
+                                           ExpectedLengthOf(entry)) == transfer::kTransferDone;
 }
 
 // The entry's staged name. An entry whose name cannot be a file, or that

@@ -20,7 +20,7 @@ bool FetchServerFile(FetchContext& context, const std::string& name, uint64_t ca
     transfer::TransferProgress progress;
     progress.report = &quiet;
     return transfer::DownloadFileResumable(&progress, buffer, url, target, nullptr, kTransferAttempts,
-                                           transfer::ExpectedLength::AtMost(cap)) == 1;
+                                           transfer::ExpectedLength::AtMost(cap)) == transfer::kTransferDone;
 }
 
 }  // namespace fetch

@@ -23,7 +23,7 @@ std::string FolderOf(const std::string& path) {
 }
 
 struct FileResult {
-    int result = 0;
+    TransferResult result = kTransferFailed;
     std::string text;
 };
 
@@ -48,7 +48,7 @@ FileResult GetFile(TransferProgress* progress, TransferBuffer& buffer, const std
     if (progress) progress->total = progress->remaining = length;
     if (destination.empty()) {
         request.Finish();
-        out.result = 1;
+        out.result = kTransferDone;
         return out;
     }
     if (!base::CreateDirectories(FolderOf(destination))) {
@@ -78,7 +78,7 @@ FileResult GetFile(TransferProgress* progress, TransferBuffer& buffer, const std
         return out;
     }
     request.Finish();
-    out.result = 1;
+    out.result = kTransferDone;
     return out;
 }
 
@@ -116,7 +116,7 @@ Answer ClassifyAnswer(const InternetRequest& request, DWORD status, uint64_t fir
 
 }  // namespace
 
-int HttpGetFile(std::string* diagnostic, TransferProgress* progress, TransferBuffer& buffer,
+TransferResult HttpGetFile(std::string* diagnostic, TransferProgress* progress, TransferBuffer& buffer,
                 const std::string& url, const std::string& destination, bool errorBox,
                 const ExpectedLength& expected) {
     const FileResult out = GetFile(progress, buffer, url, destination, expected);
@@ -125,22 +125,22 @@ int HttpGetFile(std::string* diagnostic, TransferProgress* progress, TransferBuf
     return out.result;
 }
 
-int HttpGetRange(TransferProgress* progress, TransferBuffer& buffer, const std::string& url,
+TransferResult HttpGetRange(TransferProgress* progress, TransferBuffer& buffer, const std::string& url,
                  TransferSink& sink, uint64_t fileSize, uint64_t& received, uint64_t first, uint64_t last) {
     const std::string headers = base::FormatText(
         "Accept: */*\r\nUser-Agent: Vantero\r\nRange: bytes=%llu-%llu\r\n\r\n", first, last);
     std::string unused;
     InternetRequest request;
-    if (request.Send(url, kRangeSettings, headers, unused) != InternetRequest::OpenResult::Sent) return 0;
+    if (request.Send(url, kRangeSettings, headers, unused) != InternetRequest::OpenResult::Sent) return kTransferFailed;
     const DWORD status = request.StatusCode();
-    if (status != HTTP_STATUS_OK && status != HTTP_STATUS_PARTIAL_CONTENT) return 0;
+    if (status != HTTP_STATUS_OK && status != HTTP_STATUS_PARTIAL_CONTENT) return kTransferFailed;
     uint64_t expected = last - first + 1;
     if (progress) {
         progress->total = fileSize;
         progress->remaining = expected;
     }
     const std::string path = sink.FilePath();
-    if (!path.empty() && !base::CreateDirectories(FolderOf(path))) return 0;
+    if (!path.empty() && !base::CreateDirectories(FolderOf(path))) return kTransferFailed;
     // Bytes of this file the window has already counted: a body that starts
     // the file over counts only once it passes them.
     const uint64_t counted = progress ? progress->done : 0;
@@ -182,7 +182,7 @@ int HttpGetRange(TransferProgress* progress, TransferBuffer& buffer, const std::
     if (count != expected) throw CMyException();
     request.Finish();
     received = count;
-    return 1;
+    return kTransferDone;
 }
 
 }  // namespace transfer

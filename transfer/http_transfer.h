@@ -18,16 +18,16 @@ namespace transfer {
 // body to the destination (created or truncated) and checks its length.
 // A Content-Length that is missing, not a plain decimal number, or not what
 // `expected` allows fails before the destination is touched, and no read
-// goes past it. 1 on success, 0 on failure with a diagnostic in `diagnostic`
+// goes past it. kTransferDone, or kTransferFailed with a diagnostic in `diagnostic`
 // (when given); with `errorBox` the diagnostic also goes to the record's
 // report as an error box.
 // InternetException and FileException pass through.
-int HttpGetFile(std::string* diagnostic, TransferProgress* progress, TransferBuffer& buffer,
+TransferResult HttpGetFile(std::string* diagnostic, TransferProgress* progress, TransferBuffer& buffer,
                 const std::string& url, const std::string& destination, bool errorBox,
                 const ExpectedLength& expected);
 
 // GET of the inclusive byte range first..last into `sink` at its position.
-// `fileSize` only feeds the progress record. 1 on success, 0 (silently) when
+// `fileSize` only feeds the progress record. kTransferDone, or kTransferFailed (silently) when
 // the request could not be made or was refused. Throws CMyException when the
 // answer does not carry exactly the requested bytes; InternetException and
 // FileException pass through. `received` gets the byte count on success.
@@ -41,7 +41,7 @@ int HttpGetFile(std::string* diagnostic, TransferProgress* progress, TransferBuf
 // whole file (a server or proxy that ignores Range) is the whole file; a
 // sink that can restart takes it from byte 0 (progress `done` starts over),
 // any other sink makes it throw WholeFileAnswer.
-int HttpGetRange(TransferProgress* progress, TransferBuffer& buffer, const std::string& url,
+TransferResult HttpGetRange(TransferProgress* progress, TransferBuffer& buffer, const std::string& url,
                  TransferSink& sink, uint64_t fileSize, uint64_t& received, uint64_t first,
                  uint64_t last);
 

@@ -117,7 +117,7 @@ bool OpenTarget(base::RunReport& report, DiskFileSink& file, const std::string& 
     try {
         const bool continues = check == PartialCheck::kByCaller
                                    ? file.Length() <= size
-                                   : VerifyPartialFile(report, buffer, url, file, 1024, attempts, expected) == 1;
+                                   : VerifyPartialFile(report, buffer, url, file, 1024, attempts, expected) == kTransferDone;
         if (continues) {
             offset = file.Length();
         } else {
@@ -153,7 +153,7 @@ bool LeftUnderMarker(const std::string& target, const std::string& markerText) {
     return ::PathFileExistsA(target.c_str()) && MarkerMatches(release::MarkerPath(target), markerText.c_str());
 }
 
-int GetRemoteFileSize(base::RunReport& report, const std::string& url, uint64_t& size, int attempts,
+TransferResult GetRemoteFileSize(base::RunReport& report, const std::string& url, uint64_t& size, int attempts,
                       const ExpectedLength& expected) {
     TransferBuffer buffer(32768);
     std::string message;
@@ -162,7 +162,7 @@ int GetRemoteFileSize(base::RunReport& report, const std::string& url, uint64_t&
         try {
             if (HttpGetFile(&message, &record, buffer, url, std::string(), false, expected)) {
                 size = record.total;
-                return 1;
+                return kTransferDone;
             }
         } catch (const InternetException& e) {
             message = e.message();
@@ -170,10 +170,10 @@ int GetRemoteFileSize(base::RunReport& report, const std::string& url, uint64_t&
     }
     report.ShowError(message);
     size = 0;
-    return 0;
+    return kTransferFailed;
 }
 
-int HttpGetRangeRetry(TransferProgress* progress, TransferBuffer& buffer, const std::string& url,
+TransferResult HttpGetRangeRetry(TransferProgress* progress, TransferBuffer& buffer, const std::string& url,
                       TransferSink& sink, uint64_t fileSize, uint64_t& received, uint64_t first,
                       uint64_t last, int attempts) {
     TransferProgress record;
@@ -183,7 +183,7 @@ int HttpGetRangeRetry(TransferProgress* progress, TransferBuffer& buffer, const 
     std::string message;
     for (int made = 0; made < attempts; ++made) {
         try {
-            const int result = HttpGetRange(&record, buffer, url, sink, fileSize, received, start, last);
+            const TransferResult result = HttpGetRange(&record, buffer, url, sink, fileSize, received, start, last);
             received = record.done;
             return result;
         } catch (const WholeFileAnswer&) {
@@ -196,16 +196,16 @@ int HttpGetRangeRetry(TransferProgress* progress, TransferBuffer& buffer, const 
     }
     received = record.done;
     base::ReportOf(progress).ShowError(message);
-    return 0;
+    return kTransferFailed;
 }
 
-int VerifyPartialFile(base::RunReport& report, TransferBuffer& buffer, const std::string& url, DiskFileSink& file,
+TransferResult VerifyPartialFile(base::RunReport& report, TransferBuffer& buffer, const std::string& url, DiskFileSink& file,
                       int32_t sample, int attempts, const ExpectedLength& expected) {
     try {
         const uint64_t length = file.Length();
         uint64_t remoteSize = 0;
-        if (!GetRemoteFileSize(report, url, remoteSize, attempts, expected)) return 0;
-        if (remoteSize == 0 || length == 0 || length > remoteSize) return 0;
+        if (!GetRemoteFileSize(report, url, remoteSize, attempts, expected)) return kTransferFailed;
+        if (remoteSize == 0 || length == 0 || length > remoteSize) return kTransferFailed;
 
         const uint64_t sampleSize = sample > 0 ? static_cast<uint64_t>(sample) : 0;
         const uint64_t head = std::min(sampleSize, length);
@@ -218,14 +218,14 @@ int VerifyPartialFile(base::RunReport& report, TransferBuffer& buffer, const std
         samples.report = &quiet;
         if (!HttpGetRangeRetry(&samples, buffer, url, remote, remoteSize, got, 0, head - 1, kSampleAttempts) ||
             got != head)
-            return 0;
+            return kTransferFailed;
         if (tail > 0 && (!HttpGetRangeRetry(&samples, buffer, url, remote, remoteSize, got, length - tail,
                                             length - 1, kSampleAttempts) ||
                          got != tail))
-            return 0;
-        return ReadLocalSample(file, length, head, tail) == remote.bytes() ? 1 : 0;
+            return kTransferFailed;
+        return ReadLocalSample(file, length, head, tail) == remote.bytes() ? kTransferDone : kTransferFailed;
     } catch (const TransferException&) {
-        return 0;
+        return kTransferFailed;
     }
 }
 
@@ -233,13 +233,13 @@ namespace {
 
 // The download once the remote size is known: the marker, the target, and
 // ranged requests for the bytes still missing.
-int FetchIntoTarget(TransferProgress* progress, TransferBuffer& buffer, const std::string& url,
+TransferResult FetchIntoTarget(TransferProgress* progress, TransferBuffer& buffer, const std::string& url,
                     const std::string& target, const char* markerText, int attempts, uint64_t remoteSize,
                     PartialCheck check, const ExpectedLength& expected, WrittenFile* kept) {
     base::RunReport& report = base::ReportOf(progress);
     if (!FitsOnDrive(target, remoteSize)) {
         report.ShowError(base::SystemErrorText(ERROR_DISK_FULL));
-        return 0;
+        return kTransferFailed;
     }
 
     const std::string markerPath = markerText ? release::MarkerPath(target) : std::string();
@@ -256,12 +256,12 @@ int FetchIntoTarget(TransferProgress* progress, TransferBuffer& buffer, const st
     uint64_t offset = 0;
     const bool resume = markerMatches && ::PathFileExistsA(target.c_str());
     if (!OpenTarget(report, file, target, resume, check, remoteSize, buffer, url, attempts, expected, offset))
-        return 0;
+        return kTransferFailed;
     if (kept) {
         try {
             file.HashPresentBytes(offset, buffer);
         } catch (const TransferException&) {
-            return 0;
+            return kTransferFailed;
         }
     }
     // The download has ended with the whole file: a kept file goes to the
@@ -283,7 +283,7 @@ int FetchIntoTarget(TransferProgress* progress, TransferBuffer& buffer, const st
             ReportProgress(*progress);
         }
         if (kept) file.HandOver(*kept);
-        return 1;
+        return kTransferDone;
     }
     if (offset > 0 && progress) {
         progress->lastChunk = progress->done = offset;
@@ -301,11 +301,11 @@ int FetchIntoTarget(TransferProgress* progress, TransferBuffer& buffer, const st
     for (int made = 0;; ++made) {
         if (made >= attempts) {
             report.ShowError(message);
-            return 0;
+            return kTransferFailed;
         }
         try {
             uint64_t received = 0;
-            const int result = HttpGetRange(&record, buffer, url, file, remoteSize, received, offset, last);
+            const TransferResult result = HttpGetRange(&record, buffer, url, file, remoteSize, received, offset, last);
             finish();
             return result;
         } catch (const TransferException& e) {
@@ -317,23 +317,23 @@ int FetchIntoTarget(TransferProgress* progress, TransferBuffer& buffer, const st
 
 }  // namespace
 
-int DownloadFileResumable(TransferProgress* progress, TransferBuffer& buffer, const std::string& url,
+TransferResult DownloadFileResumable(TransferProgress* progress, TransferBuffer& buffer, const std::string& url,
                           const std::string& target, const char* markerText, int attempts,
                           const ExpectedLength& expected) {
     // A target that cannot be a file (a list entry's name can be anything)
     // fails before any request, as one that cannot be created would.
-    if (!base::IsUsablePath(target)) return 0;
+    if (!base::IsUsablePath(target)) return kTransferFailed;
     uint64_t remoteSize = 0;
     if (!GetRemoteFileSize(base::ReportOf(progress), url, remoteSize, attempts, expected) || remoteSize == 0)
-        return 0;
+        return kTransferFailed;
     return FetchIntoTarget(progress, buffer, url, target, markerText, attempts, remoteSize, PartialCheck::kSampled,
                            expected, nullptr);
 }
 
-int DownloadFileOfKnownSize(TransferProgress* progress, TransferBuffer& buffer, const std::string& url,
+TransferResult DownloadFileOfKnownSize(TransferProgress* progress, TransferBuffer& buffer, const std::string& url,
                             const std::string& target, const char* markerText, int attempts, uint64_t size,
                             WrittenFile* kept) {
-    if (!base::IsUsablePath(target) || size == 0) return 0;
+    if (!base::IsUsablePath(target) || size == 0) return kTransferFailed;
     return FetchIntoTarget(progress, buffer, url, target, markerText, attempts, size, PartialCheck::kByCaller,
                            ExpectedLength::Exactly(size), kept);
 }

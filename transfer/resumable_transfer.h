@@ -20,25 +20,25 @@ namespace transfer {
 
 // Size of the remote file from its Content-Length. Tries `attempts` times;
 // a size that `expected` does not allow is a failed attempt. After the last
-// failure the last diagnostic goes to `report` as an error box. 1 and the
-// size, or 0 and size 0.
-int GetRemoteFileSize(base::RunReport& report, const std::string& url, uint64_t& size, int attempts,
+// failure the last diagnostic goes to `report` as an error box. kTransferDone
+// and the size, or kTransferFailed and size 0.
+TransferResult GetRemoteFileSize(base::RunReport& report, const std::string& url, uint64_t& size, int attempts,
                       const ExpectedLength& expected);
 
 // Bytes first..last into `sink`, continuing after the bytes already written
 // when an attempt breaks off. `progress` lends only its report. `received`
 // gets every byte written by all attempts. Error box after the last attempt.
 // WholeFileAnswer passes through without a retry or a box.
-int HttpGetRangeRetry(TransferProgress* progress, TransferBuffer& buffer, const std::string& url,
+TransferResult HttpGetRangeRetry(TransferProgress* progress, TransferBuffer& buffer, const std::string& url,
                       TransferSink& sink, uint64_t fileSize, uint64_t& received, uint64_t first,
                       uint64_t last, int attempts);
 
-// 1 when the open local file is the beginning of the remote file: its first
+// kTransferDone when the open local file is the beginning of the remote file: its first
 // and last `sample` bytes (the whole file when short) equal the remote ones.
-// 0 at once when the server answers a sample with the whole file: a server
+// kTransferFailed at once when the server answers a sample with the whole file: a server
 // that ignores Range cannot continue the file anyway. The samples report no
 // progress; their failures go to `report`.
-int VerifyPartialFile(base::RunReport& report, TransferBuffer& buffer, const std::string& url, DiskFileSink& file,
+TransferResult VerifyPartialFile(base::RunReport& report, TransferBuffer& buffer, const std::string& url, DiskFileSink& file,
                       int32_t sample, int attempts, const ExpectedLength& expected);
 
 // Brings the remote file to `target`. With a marker text, a partial file
@@ -48,9 +48,9 @@ int VerifyPartialFile(base::RunReport& report, TransferBuffer& buffer, const std
 // file (200 with the size the size query gave) starts the file over with
 // that body. The remote size must be one `expected` allows, and the bytes
 // still missing must fit on the target's drive, or nothing is fetched (the
-// latter with the system's "disk full" text in an error box). 1 when the
+// latter with the system's "disk full" text in an error box). kTransferDone when the
 // target holds the whole remote file.
-int DownloadFileResumable(TransferProgress* progress, TransferBuffer& buffer, const std::string& url,
+TransferResult DownloadFileResumable(TransferProgress* progress, TransferBuffer& buffer, const std::string& url,
                           const std::string& target, const char* markerText, int attempts,
                           const ExpectedLength& expected);
 
@@ -63,7 +63,7 @@ int DownloadFileResumable(TransferProgress* progress, TransferBuffer& buffer, co
 // nothing fails. With `kept`, the target is opened without sharing from its
 // first byte and comes back open in `kept` with its SHA-256 (a continued
 // file is read once from its start), so the check need not read it again.
-int DownloadFileOfKnownSize(TransferProgress* progress, TransferBuffer& buffer, const std::string& url,
+TransferResult DownloadFileOfKnownSize(TransferProgress* progress, TransferBuffer& buffer, const std::string& url,
                             const std::string& target, const char* markerText, int attempts, uint64_t size,
                             WrittenFile* kept = nullptr);
 

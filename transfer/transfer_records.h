@@ -11,6 +11,11 @@
 
 namespace transfer {
 
+// What a transfer routine gives back when it throws nothing: the request's
+// whole answer arrived (or the check held), or it did not. The values are the
+// 1 and 0 the routines have always returned.
+enum TransferResult : int { kTransferFailed = 0, kTransferDone = 1 };
+
 // The read block lent to a transfer; owns its data.
 struct TransferBuffer {
     explicit TransferBuffer(int32_t size = 32768);

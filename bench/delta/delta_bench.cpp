@@ -89,7 +89,7 @@ int main(int argc, char** argv) {
     ::DeleteFileA(wholeTarget.c_str());
     start = Seconds();
     if (transfer::DownloadFileResumable(&whole, buffer, baseUrl + "/new/world.pak", wholeTarget, nullptr, 10,
-                                        transfer::ExpectedLength::Exactly(index.fileSize)) != 1)
+                                        transfer::ExpectedLength::Exactly(index.fileSize)) != transfer::kTransferDone)
         return Fail("whole download");
     const double wholeSeconds = Seconds() - start;
     std::printf("whole download: %.2f s, %.1f MiB/s\n", wholeSeconds, MiBs(index.fileSize, wholeSeconds));

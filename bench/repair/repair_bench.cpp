@@ -160,7 +160,7 @@ int main(int argc, char** argv) {
     if (repair::CheckInstalledFiles(damaged, threads, nullptr)[0]) return Fail("finding the damage");
     const double downloadStart = Seconds();
     if (transfer::DownloadFileOfKnownSize(&progress, buffer, baseUrl + "/new/world.pak", staged, nullptr, 10,
-                                          entry.size) != 1)
+                                          entry.size) != transfer::kTransferDone)
         return Fail("the whole download");
     const double downloadSeconds = Seconds() - downloadStart;
     if (!trust.Admits(entry, staged)) return Fail("the whole download's check");
