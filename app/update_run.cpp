@@ -6,6 +6,7 @@
 
 #include "base/ansi_text.h"
 #include "base/link_guard.h"
+#include "base/temporary_name.h"
 #include "base/run_failure.h"
 #include "base/machine_settings.h"
 #include "base/module_path.h"
@@ -47,7 +48,8 @@ public:
           window_(window),
           installFolder_(state.m_strInstallFolder),
           ownName_(state.m_strSelfFileName),
-          report_(*state.report) {
+          report_(*state.report),
+          stagedList_(state.StagedListPath()) {
         progress_.report = state.report;
         std::string installPath;
         sameFolder_ = base::ReadInstallPath(installPath) && !installPath.empty() &&
@@ -79,12 +81,12 @@ public:
         } catch (base::RunFailure& failure) {
             ReportFailure(failure);
         }
+        stagedList_.Delete();  // before the window may end the process
         ::PostMessageA(window_, UM_RUN_DONE, 0, 0);
     }
 
 private:
     std::string InFolder(const char* name) const { return installFolder_ + name; }
-    std::string StagedList() const { return release::StagedName(InFolder(release::kListFileName)); }
 
     // What the installation steps may use: the files of the release verified
     // in this run, or everything in a build that checks no release.
@@ -113,7 +115,7 @@ private:
     }
 
     void FinishUpToDate() {
-        base::DeleteName(StagedList());
+        stagedList_.Delete();
         discovery::StoreReleaseRecord(state_);
         ShowStatus(kTextUpToDate);
         ClearEntryMaps();
@@ -121,7 +123,7 @@ private:
     }
 
     void InstallFetchedFiles() {
-        if (::GetFileAttributesA(StagedList().c_str()) == INVALID_FILE_ATTRIBUTES)
+        if (::GetFileAttributesA(stagedList_.path().c_str()) == INVALID_FILE_ATTRIBUTES)
             throw base::RunFailure{base::RunStage::kCopy, 0, kTextListMissing};
         ShowStatus(kTextCopying);
         report_.SetBarRange(kFileProgressBar, 0, 100);
@@ -154,14 +156,14 @@ private:
             ++counter;
         }
 
-        base::ClearForReplacing(InFolder(release::kListFileName));
+        base::ClearForReplacing(state_.LocalListPath());
         // Every hand-off restarts the updater against the disk rather than the
         // old local list: compared with that list, a replaced skin would still
         // look changed and the restarted run would fetch it and hand off again,
         // without end.
-        if (selfUpdatePending_ || state_.m_bSelfUpdate) base::DeleteName(InFolder(release::kListFileName));
+        if (selfUpdatePending_ || state_.m_bSelfUpdate) base::DeleteName(state_.LocalListPath());
         if (selfUpdatePending_) base::WriteInstallPath(nullptr);
-        base::DeleteName(StagedList());
+        stagedList_.Delete();
         // Only the updater's own files are in place after a hand-off's pass.
         if (!state_.m_bSelfUpdate) discovery::StoreReleaseRecord(state_);
 
@@ -230,9 +232,10 @@ private:
         if (::GetFileAttributesA(setupPath.c_str()) == INVALID_FILE_ATTRIBUTES) return;
         std::string list;
         if (ReadInstructions(setupPath, list)) {
-            if (!install::RegisterComponents(setupPath, list, Gate(), state_.m_mapUpdatedFiles, errorText_,
-                                             sameFolder_, &progress_))
-                ShowStepFailure();
+            const install::StepResult registered =
+                install::RegisterComponents(setupPath, list, Gate(), state_.m_mapUpdatedFiles, sameFolder_, &progress_);
+            if (!registered)
+                ShowStepFailure(registered);
             else if (!sameFolder_)
                 base::WriteInstallPath(installFolder_.c_str());
         }
@@ -240,25 +243,25 @@ private:
     }
 
     void AddListedFirewallExceptions(bool showFailure) {
-        errorText_.clear();
         const std::string listPath = base::GetModuleFolder() + kFirewallList;
         if (::GetFileAttributesA(listPath.c_str()) == INVALID_FILE_ATTRIBUTES) return;
         std::string list;
-        if (ReadInstructions(listPath, list) && !install::AddFirewallExceptions(listPath, list, errorText_, &progress_) &&
-            showFailure)
-            ShowStepFailure();
+        if (ReadInstructions(listPath, list)) {
+            const install::StepResult entered = install::AddFirewallExceptions(listPath, list, &progress_);
+            if (!entered && showFailure) ShowStepFailure(entered);
+        }
         base::DeleteName(listPath);
     }
 
     // An installation step that failed says why in a plain box; the run goes on.
-    void ShowStepFailure() { report_.ShowBox(errorText_, MB_OK); }
+    void ShowStepFailure(const install::StepResult& step) { report_.ShowBox(step.text, MB_OK); }
 
     // The one place a failure of the run is shown: its text as the status,
     // and in the error box with the file it concerned and the advice to
     // retry later.
     void ReportFailure(base::RunFailure& failure) {
         const std::string fileText = base::Trim(failure.file);
-        base::DeleteName(StagedList());
+        stagedList_.Delete();
         failure.box = failure.status;
         if (!fileText.empty()) failure.box += "\n(" + fileText + ")";
         failure.box += kTextRetryLater;
@@ -277,8 +280,9 @@ private:
     bool lastWasSelf_ = false;
     std::string lastTarget_;
     std::string lastStaged_;
+    // The server's list this run staged: gone once the run has ended, however it ended.
+    base::TemporaryName stagedList_;
     std::string selfDigest_;  // of the staged updater, held for the helper
-    std::string errorText_;
     RegisterProgress progress_;
     std::unique_ptr<discovery::ReleaseGate> runGate_;
 };

@@ -7,7 +7,6 @@
 #include "base/dll_search.h"
 #include "base/split_string.h"
 #include "base/system_folders.h"
-#include "base/system_error.h"
 #include "base/unique_handle.h"
 #include "base/usable_path.h"
 #include "install/list_file.h"
@@ -66,8 +65,8 @@ bool RegisterInProcess(const std::string& path) {
 bool NeedsRegistration(const std::string& line, const std::string& path,
                        const std::map<std::string, std::string>& updatedFiles, bool sameFolder) {
     if (updatedFiles.count(line) || !sameFolder) return true;
-    std::string clsid, progId, error;
-    return !FindRegisteredCoClass(path, clsid, progId, error);
+    std::string clsid, progId;
+    return !FindRegisteredCoClass(path, clsid, progId);
 }
 
 // In process, else through regsvr32, with the DLL held meanwhile. The gate
@@ -85,19 +84,13 @@ void RegisterIfNeeded(const FileGate& gate, const std::string& line, const std::
 
 }  // namespace
 
-bool RegisterComponents(const std::string& listPath, const std::string& listText, const FileGate& gate,
-                        const std::map<std::string, std::string>& updatedFiles, std::string& errorText,
-                        bool sameFolder, RegisterProgress* progress) {
+StepResult RegisterComponents(const std::string& listPath, const std::string& listText, const FileGate& gate,
+                              const std::map<std::string, std::string>& updatedFiles, bool sameFolder,
+                              RegisterProgress* progress) {
     base::StringList lines;
-    if (!base::SplitLines(listText, lines)) {
-        errorText = "등록 또는 해제할 DLL 목록을 불러올 수 없습니다!";
-        return false;
-    }
+    if (!base::SplitLines(listText, lines)) return StepResult::Failed("등록 또는 해제할 DLL 목록을 불러올 수 없습니다!");
     base::ScopedComInit com;
-    if (FAILED(com.result())) {
-        errorText = "CoInitialize 호출에 실패하였습니다!";
-        return false;
-    }
+    if (FAILED(com.result())) return StepResult::Failed("CoInitialize 호출에 실패하였습니다!");
     BeginProgress(progress, lines.size());
     for (const std::string& line : lines) {
         const std::string path = ListItemPath(listPath, line);
@@ -107,31 +100,21 @@ bool RegisterComponents(const std::string& listPath, const std::string& listText
             RegisterIfNeeded(gate, line, path, updatedFiles, sameFolder);
         AdvanceProgress(progress);
     }
-    return true;
+    return StepResult::Done();
 }
 
-bool FindRegisteredCoClass(const std::string& dllPath, std::string& clsidText, std::string& progIdText,
-                           std::string& errorText) {
+bool FindRegisteredCoClass(const std::string& dllPath, std::string& clsidText, std::string& progIdText) {
     base::ComPtr<ITypeLib> library;
     HRESULT hr = ::LoadTypeLib(ToWide(dllPath).c_str(), library.put());
-    if (FAILED(hr)) {
-        errorText = base::SystemErrorText(static_cast<DWORD>(hr));
-        return false;
-    }
+    if (FAILED(hr)) return false;
     const UINT count = library->GetTypeInfoCount();
     for (UINT i = 0; i < count; ++i) {
         base::ComPtr<ITypeInfo> info;
         hr = library->GetTypeInfo(i, info.put());
-        if (FAILED(hr)) {
-            errorText = base::SystemErrorText(static_cast<DWORD>(hr));
-            return false;
-        }
+        if (FAILED(hr)) return false;
         TypeAttr attr(info.get());
         hr = attr.Get();
-        if (FAILED(hr)) {
-            errorText = base::SystemErrorText(static_cast<DWORD>(hr));
-            return false;
-        }
+        if (FAILED(hr)) return false;
         if (attr->typekind != TKIND_COCLASS) continue;
         base::UniqueCoTaskMemory<OLECHAR> progId;
         if (FAILED(::ProgIDFromCLSID(attr->guid, progId.put()))) continue;

@@ -9,23 +9,23 @@
 
 #include "base/run_report.h"
 #include "install/file_gate.h"
+#include "install/step_result.h"
 
 namespace install {
 
 // Registers each DLL `listText` (the list's bytes, as the gate let them be
 // read) names that was fetched in this run (a key of `updatedFiles`,
 // compared exactly), every DLL when `sameFolder` is false, and any DLL whose
-// registration cannot be found. False only when the list holds no line or
-// COM cannot be initialised, with `errorText` set; failures of single DLLs
-// are not reported.
-bool RegisterComponents(const std::string& listPath, const std::string& listText, const FileGate& gate,
-                        const std::map<std::string, std::string>& updatedFiles, std::string& errorText,
-                        bool sameFolder, RegisterProgress* progress);
+// registration cannot be found. Failed only when the list holds no line or
+// COM cannot be initialised, with the text that says so; failures of single
+// DLLs are not reported.
+StepResult RegisterComponents(const std::string& listPath, const std::string& listText, const FileGate& gate,
+                              const std::map<std::string, std::string>& updatedFiles, bool sameFolder,
+                              RegisterProgress* progress);
 
 // True when the DLL's type library describes a coclass whose CLSID has a
 // registered ProgID; the texts then receive the braced CLSID and the ProgID.
-// On a failure `errorText` gets the system's text for the HRESULT.
-bool FindRegisteredCoClass(const std::string& dllPath, std::string& clsidText, std::string& progIdText,
-                           std::string& errorText);
+// False too when the type library cannot be read.
+bool FindRegisteredCoClass(const std::string& dllPath, std::string& clsidText, std::string& progIdText);
 
 }  // namespace install

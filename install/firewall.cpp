@@ -47,21 +47,18 @@ FirewallLine ParseFirewallLine(const std::string& listPath, const std::string& l
     return parsed;
 }
 
-bool AddFirewallExceptions(const std::string& listPath, const std::string& listText, std::string& errorText,
-                           RegisterProgress* progress) {
+StepResult AddFirewallExceptions(const std::string& listPath, const std::string& listText,
+                                 RegisterProgress* progress) {
     base::StringList lines;
-    if (!base::SplitLines(listText, lines)) {
-        errorText = "방화벽에 등록할 목록을 가져오는 데 실패하였습니다!";
-        return false;
-    }
+    if (!base::SplitLines(listText, lines)) return StepResult::Failed("방화벽에 등록할 목록을 가져오는 데 실패하였습니다!");
     bool ok = true;
     BeginProgress(progress, lines.size());
     for (const std::string& line : lines) {
         if (!AddListLine(listPath, line)) ok = false;
         AdvanceProgress(progress);
     }
-    if (!ok) errorText = "방화벽에 등록할 목록을 처리하는 중 문제가 발생하였습니다!\r\n";
-    return ok;
+    if (!ok) return StepResult::Failed("방화벽에 등록할 목록을 처리하는 중 문제가 발생하였습니다!\r\n");
+    return StepResult::Done();
 }
 
 bool AddAuthorizedApplication(const std::string& programPath, const std::string& displayName) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/run_report.h"
+#include "install/step_result.h"
 
 namespace install {
 
@@ -21,10 +22,10 @@ struct FirewallLine {
 FirewallLine ParseFirewallLine(const std::string& listPath, const std::string& line);
 
 // Enters every line of `listText` (the list's bytes, as the gate let them be
-// read). True when every line was entered; false when the list holds no
-// line or a line failed (the other lines are still entered), with
-// `errorText` set.
-bool AddFirewallExceptions(const std::string& listPath, const std::string& listText, std::string& errorText,
+// read). Done when every line was entered; failed when the list holds no
+// line or a line failed (the other lines are still entered), with the text
+// that says so.
+StepResult AddFirewallExceptions(const std::string& listPath, const std::string& listText,
                            RegisterProgress* progress);
 
 // Writes "<path>:*:Enabled:<name>" under the program's path in both profile

@@ -47,7 +47,10 @@ protected:
     bool Register(const std::string& list, bool sameFolder, const std::map<std::string, std::string>& updated = {},
                   RegisterProgress* progress = nullptr) {
         testenv::WriteFileBytes(setup_, list);
-        return install::RegisterComponents(setup_, list, install::OpenGate(), updated, error_, sameFolder, progress);
+        const install::StepResult result =
+            install::RegisterComponents(setup_, list, install::OpenGate(), updated, sameFolder, progress);
+        error_ = result.text;
+        return result.ok;
     }
     int Registrations(const std::string& dll) const { return CountRecordedLines(dir_ / (dll + ".log")); }
 
@@ -64,8 +67,8 @@ TEST_F(Components, FirstRunInANewFolderRegistersEveryDll) {
     EXPECT_EQ(dir_ / "comp.dll", ClassDefaultValue(std::string("CLSID\\") + kClsid + "\\InprocServer32"));
     EXPECT_EQ(kProgId, ClassDefaultValue(std::string("CLSID\\") + kClsid + "\\ProgID"));
 
-    std::string clsid, progId, error;
-    EXPECT_TRUE(install::FindRegisteredCoClass(dir_ / "comp.dll", clsid, progId, error));
+    std::string clsid, progId;
+    EXPECT_TRUE(install::FindRegisteredCoClass(dir_ / "comp.dll", clsid, progId));
     EXPECT_EQ(kClsid, clsid);
     EXPECT_EQ(kProgId, progId);
 }
@@ -85,8 +88,8 @@ TEST_F(Components, SameFolderRegistersOnlyFetchedAndUnregisteredDlls) {
 
     // Its registration gone: registered again.
     ForgetRegistration();
-    std::string clsid, progId, error;
-    EXPECT_FALSE(install::FindRegisteredCoClass(dir_ / "comp.dll", clsid, progId, error));
+    std::string clsid, progId;
+    EXPECT_FALSE(install::FindRegisteredCoClass(dir_ / "comp.dll", clsid, progId));
     EXPECT_TRUE(Register("comp.dll\r\n", true));
     EXPECT_EQ(3, Registrations("comp.dll"));
 }
@@ -98,7 +101,7 @@ TEST_F(Components, AComponentIsAskedOfTheGateBeforeItsTypeLibraryIsRead) {
     ASSERT_TRUE(Register("comp.dll\r\n", false));
     installtest::RefusingGate gate;
     testenv::WriteFileBytes(setup_, "comp.dll\r\n");
-    EXPECT_TRUE(install::RegisterComponents(setup_, "comp.dll\r\n", gate, {}, error_, true, nullptr));
+    EXPECT_TRUE(install::RegisterComponents(setup_, "comp.dll\r\n", gate, {}, true, nullptr));
     EXPECT_EQ(std::vector<std::string>{dir_ / "comp.dll"}, gate.asked);
     EXPECT_EQ(1, Registrations("comp.dll"));
 }
@@ -114,8 +117,8 @@ TEST_F(Components, MissingDllIsSilentAndTheNextLineStillRuns) {
     EXPECT_TRUE(Register("missing.dll\r\nplain.dll\r\n", false));
     EXPECT_EQ(1, Registrations("plain.dll"));
     EXPECT_EQ("", error_);
-    std::string clsid, progId, error;
-    EXPECT_FALSE(install::FindRegisteredCoClass(dir_ / "missing.dll", clsid, progId, error));
+    std::string clsid, progId;
+    EXPECT_FALSE(install::FindRegisteredCoClass(dir_ / "missing.dll", clsid, progId));
 }
 
 // Found in this folder before (sameFolder), a name is looked up in its type

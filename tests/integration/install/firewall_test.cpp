@@ -58,9 +58,14 @@ protected:
                                                    KEY_ALL_ACCESS, nullptr, &key, nullptr));
         ::RegCloseKey(key);
     }
+    // The step's result as the run takes it: its text kept for the assertions.
+    bool Entered(const install::StepResult& result) {
+        error_ = result.text;
+        return result.ok;
+    }
     bool Add(const std::string& list) {
         testenv::WriteFileBytes(listPath_, list);
-        return install::AddFirewallExceptions(listPath_, list, error_, nullptr);
+        return Entered(install::AddFirewallExceptions(listPath_, list, nullptr));
     }
     // The program's path as the value name: the list's folder without its backslash, "\", the name.
     std::string Program(const std::string& name) const { return dir_ / name; }
@@ -129,11 +134,11 @@ TEST_F(Firewall, ProgressCountsEveryLineFailedOrNot) {
     RegisterProgress progress{&recorder, 7, 7};
     recorder.expected = &progress;
     const std::string list = "Client.exe|Client\r\n\r\nOther.exe\r\n";
-    EXPECT_FALSE(install::AddFirewallExceptions(listPath_, list, error_, &progress));
+    EXPECT_FALSE(Entered(install::AddFirewallExceptions(listPath_, list, &progress)));
     EXPECT_EQ(std::vector<int32_t>({102, 202}), recorder.seen);
 
     RegisterProgress windowless{nullptr, 7, 7};
-    EXPECT_FALSE(install::AddFirewallExceptions(listPath_, list, error_, &windowless));
+    EXPECT_FALSE(Entered(install::AddFirewallExceptions(listPath_, list, &windowless)));
     EXPECT_EQ(7, windowless.current);
     EXPECT_EQ(7, windowless.count);
 }
@@ -146,7 +151,7 @@ TEST_F(Firewall, NoKeysAtAllFailsWithTheProcessingText) {
 
 TEST_F(Firewall, UnreadableListGivesItsText) {
     const std::string text = "방화벽에 등록할 목록을 가져오는 데 실패하였습니다!";
-    EXPECT_FALSE(install::AddFirewallExceptions(dir_ / "absent.ini", "", error_, nullptr));
+    EXPECT_FALSE(Entered(install::AddFirewallExceptions(dir_ / "absent.ini", "", nullptr)));
     EXPECT_EQ(text, error_);
     error_.clear();
     EXPECT_FALSE(Add("\r\n   \r\n"));
