@@ -59,9 +59,9 @@ uint32_t CompareLists(UpdateState& state) {
     };
     std::vector<release::ListEntry> toCheck;
 
-    release::CIniReader serverList(release::StagedName(state.m_strInstallFolder + release::kListFileName));
+    release::CIniReader serverList(state.StagedListPath());
     std::unique_ptr<release::CIniReader> localList;
-    if (hasLocalList) localList.reset(new release::CIniReader(state.m_strInstallFolder + release::kListFileName));
+    if (hasLocalList) localList.reset(new release::CIniReader(state.LocalListPath()));
 
     const base::StringList sections = serverList.GetIniSectionNames();
     for (const std::string& section : sections) {

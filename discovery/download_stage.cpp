@@ -20,6 +20,22 @@ bool IsSelfFile(const UpdateState& state, const std::string& localPath) {
     return name == base::ToLowerAnsi(kSkinFile) || name == base::ToLowerAnsi(state.m_strSelfFileName);
 }
 
+// When the fetches end, however they end, every file staged so far is
+// noted as updated.
+class NoteUpdatedFiles {
+public:
+    explicit NoteUpdatedFiles(UpdateState& state) : state_(state) {}
+    ~NoteUpdatedFiles() {
+        for (const auto& item : state_.m_mapFetched)
+            state_.m_mapUpdatedFiles[item.second.localPath] = item.second.localPath;
+    }
+    NoteUpdatedFiles(const NoteUpdatedFiles&) = delete;
+    NoteUpdatedFiles& operator=(const NoteUpdatedFiles&) = delete;
+
+private:
+    UpdateState& state_;
+};
+
 }  // namespace
 
 void RestrictToSelfFiles(UpdateState& state) {
@@ -65,16 +81,8 @@ void DownloadPendingFiles(UpdateState& state, fetch::FetchContext& context) {
     state.report->SetBarPos(kTotalProgressBar, 0);
     state.m_bytes.StartClock();
     // Every file staged counts as updated, also when a later one fails.
-    const auto noteUpdated = [&state] {
-        for (const auto& item : state.m_mapFetched) state.m_mapUpdatedFiles[item.second.localPath] = item.second.localPath;
-    };
-    try {
-        fetch::FetchPlannedFiles(context, state.m_mapPending, state.m_mapFetched);
-    } catch (const base::RunFailure&) {
-        noteUpdated();
-        throw;
-    }
-    noteUpdated();
+    const NoteUpdatedFiles noteUpdated(state);
+    fetch::FetchPlannedFiles(context, state.m_mapPending, state.m_mapFetched);
 }
 
 }  // namespace discovery

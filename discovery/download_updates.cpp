@@ -1,7 +1,7 @@
 #include "discovery/download_updates.h"
 
 #include "base/ansi_text.h"
-#include "base/link_guard.h"
+#include "base/temporary_name.h"
 #include "base/machine_settings.h"
 #include "base/run_failure.h"
 #include "base/command_line.h"
@@ -35,14 +35,14 @@ void SelectVersionFolder(UpdateState& state, fetch::FetchContext& context, const
     ShowStatus(state, "최종 버전을 가져오고 있습니다...");
     if (!fetch::FetchServerFile(context, release::kGatewayFileName, fetch::kGatewayCap))
         Fail(base::RunStage::kGateway, "최종 버전을 가져오는 데 실패했습니다!");
-    const std::string copy = release::StagedName(state.m_strInstallFolder + release::kGatewayFileName);
+    base::TemporaryName copy(release::StagedName(state.m_strInstallFolder + release::kGatewayFileName));
     ShowStatus(state, "최종 버전을 확인하고 있습니다...");
     std::string text;
-    if (!base::ReadFileToString(copy, text)) {
-        state.report->SetText(kFileNameLabel, copy);
+    if (!base::ReadFileToString(copy.path(), text)) {
+        state.report->SetText(kFileNameLabel, copy.path());
         Fail(base::RunStage::kGateway, "최종 버전 확인에 실패했습니다!");
     }
-    base::DeleteName(copy);
+    copy.Delete();
     // Without a line for the key, any folder would be a guess: requesting the
     // list below the whole gateway text can never succeed.
     if (!release::ParseGateway(text, wanted.folder, gatewayKey, &wanted.channel))

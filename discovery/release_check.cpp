@@ -5,6 +5,7 @@
 #include "base/link_guard.h"
 #include "base/machine_settings.h"
 #include "base/local_files.h"
+#include "base/temporary_name.h"
 #include "base/run_report.h"
 #include "fetch/refusal.h"
 #include "fetch/server_files.h"
@@ -49,7 +50,7 @@ const char* RefusalText(integrity::ReleaseCheck check) {
 }
 
 [[noreturn]] void RefuseRelease(const UpdateState& state, const char* reason) {
-    base::DeleteName((release::StagedName(state.m_strInstallFolder + release::kListFileName)));
+    base::DeleteName(state.StagedListPath());
     fetch::Refuse(base::RunStage::kSignature, kTextCheckFailed, std::string(reason) + fetch::kTextNotInstalled);
 }
 
@@ -93,15 +94,15 @@ void BeginTrust(UpdateState& state) {
 
 void VerifyServerRelease(UpdateState& state, fetch::FetchContext& context, const integrity::ReleaseWanted& wanted) {
     state.report->SetText(kStatusLabel, kTextChecking);
-    const std::string copy = release::StagedName(state.m_strInstallFolder + release::kSignatureFileName);
+    base::TemporaryName copy(release::StagedName(state.m_strInstallFolder + release::kSignatureFileName));
     std::string signature;
     const bool fetched = fetch::FetchServerFile(context, release::kSignatureFileName, fetch::kSignatureCap) &&
-                         base::ReadFileToString(copy, signature);
-    base::DeleteName(copy);
+                         base::ReadFileToString(copy.path(), signature);
+    copy.Delete();
     if (!fetched) RefuseRelease(state, kTextMissing);
 
     // Held from here until it has been read, so the list read is the list checked.
-    state.m_hHeldList = base::OpenHeldFile(release::StagedName(state.m_strInstallFolder + release::kListFileName));
+    state.m_hHeldList = base::OpenHeldFile(state.StagedListPath());
     std::string list;
     if (state.m_hHeldList) base::ReadHeldFile(state.m_hHeldList.get(), list);
     const integrity::MachineTrust stored = StoredTrust(state);
@@ -120,8 +121,8 @@ void VerifyServerRelease(UpdateState& state, fetch::FetchContext& context, const
 }
 
 void KeepReleaseFiles(UpdateState& state) {
-    state.m_releaseFiles = ReleaseFiles::FromList(release::StagedName(state.m_strInstallFolder + release::kListFileName),
-                                                  state.m_strInstallFolder, state.m_trust.SignedFiles());
+    state.m_releaseFiles =
+        ReleaseFiles::FromList(state.StagedListPath(), state.m_strInstallFolder, state.m_trust.SignedFiles());
     state.m_hHeldList.reset();
 }
 

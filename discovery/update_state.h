@@ -18,6 +18,7 @@
 #include "integrity/built_in_roots.h"
 #include "integrity/trust_blocks.h"
 #include "release/list_entry.h"
+#include "release/staging_layout.h"
 
 namespace discovery {
 
@@ -62,6 +63,11 @@ struct UpdateState {
     ReleaseFiles m_releaseFiles;
     // The fetched list, held from its check until it has been read.
     base::UniqueFile m_hHeldList;
+
+    // The update list in the install folder, and the server's copy of it
+    // that a run stages beside it: the one place their paths are made.
+    std::string LocalListPath() const { return m_strInstallFolder + release::kListFileName; }
+    std::string StagedListPath() const { return release::StagedName(LocalListPath()); }
 };
 
 }  // namespace discovery

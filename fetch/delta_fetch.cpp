@@ -8,6 +8,7 @@
 #include "base/ansi_text.h"
 #include "base/link_guard.h"
 #include "base/local_files.h"
+#include "base/temporary_name.h"
 #include "base/usable_path.h"
 #include "delta/assembly_plan.h"
 #include "delta/block_matcher.h"
@@ -33,18 +34,18 @@ bool FetchIndex(const FetchContext& context, const release::ListEntry& entry, tr
     const std::string name = entry.remoteName + release::kIndexSuffix;
     if (!context.trust.AllowsAnnounced(name, entry.blockIndexSize)) return false;
     if (entry.blockIndexSize > release::kMaxIndexBytes) return false;
-    const std::string copy = release::StagedName(release::FullPath(entry, context.installFolder) + release::kIndexSuffix);
     std::string bytes;
-    try {
-        const bool fetched =
-            transfer::HttpGetFile(nullptr, nullptr, buffer, ServerUrl(context, name), copy, false,
-                                  transfer::ExpectedLength::Exactly(entry.blockIndexSize)) &&
-            base::ReadFileToString(copy, bytes);
-        base::DeleteName(copy);
-        if (!fetched) return false;
-    } catch (const transfer::TransferException&) {
-        base::DeleteName(copy);
-        return false;
+    {
+        const base::TemporaryName copy(
+            release::StagedName(release::FullPath(entry, context.installFolder) + release::kIndexSuffix));
+        try {
+            if (!transfer::HttpGetFile(nullptr, nullptr, buffer, ServerUrl(context, name), copy.path(), false,
+                                       transfer::ExpectedLength::Exactly(entry.blockIndexSize)) ||
+                !base::ReadFileToString(copy.path(), bytes))
+                return false;
+        } catch (const transfer::TransferException&) {
+            return false;
+        }
     }
     if (bytes.size() != entry.blockIndexSize || !context.trust.BytesMatch(name, bytes)) return false;
     indexSize = static_cast<uint32_t>(bytes.size());
