@@ -16,7 +16,7 @@
 #include "tools/release_list/release_error.h"
 #include "tools/release_list/release_plan.h"
 #include "tools/release_list/release_signing.h"
-#include "tools/release_list/release_trust.h"
+#include "tools/release_list/signing_chain.h"
 #include "tools/release_list/staged_file.h"
 #include "release/staging_layout.h"
 
@@ -187,12 +187,12 @@ PublishSummary PublishRelease(const ReleaseOptions& options) {
     // A key that cannot be used stops the run before anything is read or written.
     CheckChannels(options);
     std::unique_ptr<SigningKey> key;
-    ReleaseTrust trust;
+    SigningChain chain;
     if (!options.signingKey.empty()) {
         key = std::make_unique<SigningKey>(options.signingKey);
-        trust = ReadReleaseTrust(options, *key);
-        summary.keySerial = trust.keySerial;
-        summary.rootStatements = trust.rootStatements;
+        chain = ReadSigningChain(options, *key);
+        summary.keySerial = chain.keySerial;
+        summary.rootStatements = chain.rootStatements;
     }
 
     ScanResult scan = ScanRelease(release);
@@ -242,7 +242,7 @@ PublishSummary PublishRelease(const ReleaseOptions& options) {
             SignRelease(*key, std::move(manifest), ReadExistingFile(summary.listPath), options.includeList,
                         options.serial, ReadExistingFile(summary.signaturePath));
         summary.serial = signedRelease.serial;
-        WriteWhole(summary.signaturePath, trust.text + signedRelease.text);
+        WriteWhole(summary.signaturePath, chain.text + signedRelease.text);
     }
 
     // Written after the list, so the gateway never names a folder without one.

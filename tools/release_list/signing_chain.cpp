@@ -1,4 +1,4 @@
-#include "tools/release_list/release_trust.h"
+#include "tools/release_list/signing_chain.h"
 
 #include <algorithm>
 #include <vector>
@@ -23,7 +23,7 @@ bool SignedBy(const integrity::RootSignedBlock& block, const crypto::Sha256Diges
 
 }  // namespace
 
-ReleaseTrust ReadReleaseTrust(const ReleaseOptions& options, const SigningKey& key) {
+SigningChain ReadSigningChain(const ReleaseOptions& options, const SigningKey& key) {
     const std::string signer = key.PublicKeyDer();
     const crypto::Sha256Digest signerId = integrity::KeyId(signer);
     std::vector<integrity::RootStatement> statements;
@@ -43,10 +43,10 @@ ReleaseTrust ReadReleaseTrust(const ReleaseOptions& options, const SigningKey& k
         throw ReleaseListError("more than " + std::to_string(integrity::kMaxChainSteps) +
                                " root statements: updaters follow no longer chains");
 
-    ReleaseTrust trust;
-    trust.rootStatements = statements.size();
-    for (const integrity::RootStatement& statement : statements) trust.text += integrity::RootSignedBlockText(statement.block);
-    if (options.certificate.empty()) return trust;
+    SigningChain chain;
+    chain.rootStatements = statements.size();
+    for (const integrity::RootStatement& statement : statements) chain.text += integrity::RootSignedBlockText(statement.block);
+    if (options.certificate.empty()) return chain;
 
     integrity::KeyCertificate certificate;
     if (!integrity::ParseKeyCertificate(ReadWhole(options.certificate, "certificate"), certificate))
@@ -63,9 +63,9 @@ ReleaseTrust ReadReleaseTrust(const ReleaseOptions& options, const SigningKey& k
         });
     if (signerIsRoot)
         throw ReleaseListError("the key given with --sign is a root key; sign releases with the certified release key");
-    trust.text += integrity::RootSignedBlockText(certificate.block);
-    trust.keySerial = certificate.keySerial;
-    return trust;
+    chain.text += integrity::RootSignedBlockText(certificate.block);
+    chain.keySerial = certificate.keySerial;
+    return chain;
 }
 
 }  // namespace release_list

@@ -11,7 +11,7 @@
 
 namespace release_list {
 
-struct ReleaseTrust {
+struct SigningChain {
     std::string text;         // the blocks, in the order the file holds them
     uint32_t keySerial = 0;   // of the certificate; 0 without one
     size_t rootStatements = 0;
@@ -20,6 +20,6 @@ struct ReleaseTrust {
 // Reads --root-statement and --certificate. The certificate must certify
 // `key`, and a release signed under a certificate must not be signed with
 // a root's own key. Throws ReleaseListError.
-ReleaseTrust ReadReleaseTrust(const ReleaseOptions& options, const SigningKey& key);
+SigningChain ReadSigningChain(const ReleaseOptions& options, const SigningKey& key);
 
 }  // namespace release_list
