@@ -81,8 +81,13 @@ void KeepTrust(const integrity::MachineTrust& stored, const integrity::TrustedRe
     } else if (release.manifest.serial > stored.lowestSerial) {
         base::WriteReleaseSerial(release.manifest.serial);
     }
-    // The built-in roots are trusted anyway; only a set reached beyond them is kept.
-    if (release.roots.version > stored.reached.version && release.roots.version > stored.builtIn.version)
+    // The built-in roots are trusted anyway: a machine that stores no set
+    // needs none for them. A stored set is the one the serials above were
+    // accepted under, so one below the release's roots is raised to them, the
+    // build's own included: left below, every later run would count those
+    // roots as new and start the serials anew, taking any older release.
+    const bool storesASet = stored.reached.version != 0 || release.roots.version > stored.builtIn.version;
+    if (release.roots.version > stored.reached.version && storesASet)
         base::WriteRootPin({release.roots.version, crypto::DigestToHex(release.roots.digest)});
 }
 

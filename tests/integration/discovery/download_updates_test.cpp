@@ -18,6 +18,7 @@
 #include "discovery/release_record.h"
 #include "discovery/staged_install.h"
 #include "tests/integration/discovery/discovery_run_fixture.h"
+#include "integrity/root_keys.h"
 
 namespace {
 
@@ -531,6 +532,28 @@ TEST_F(SignedReleaseTest, TheBuildsLowestSerialHoldsAndAUserValueDecidesNothing)
     EXPECT_EQ(700u, base::ReadReleaseSerial());
     ::RegDeleteValueA(user, "ReleaseSerial");
     ::RegCloseKey(user);
+}
+
+// A machine whose stored root version stands below the roots a newer build
+// carries (it followed a statement once, then got an updater built with later
+// roots): the first release under the build's roots starts its serials anew,
+// and from then on they hold. A server replaying an older release of those
+// roots is refused on every later run.
+TEST_F(SignedReleaseTest, AStoredRootVersionBelowTheBuildsRootsIsRaisedOnceAndOlderSerialsAreRefusedAfter) {
+    integrity::RootSetFromKeyFiles({testenv::ReadFileBytes(KeyPath("test_release_key.pub.pem"))}, 1, 2,
+                                   state_.m_builtInRoots);
+    base::WriteRootPin({1, std::string(64, 'a')});
+    base::WriteReleaseSerial(900);
+    PublishSigned(files_, 600);
+    ASSERT_EQ(discovery::kFetched, Run());
+    EXPECT_EQ(600u, base::ReadReleaseSerial());
+    EXPECT_EQ(2u, base::ReadRootPin().version);
+
+    PublishSigned(files_, 500);
+    EXPECT_EQ(discovery::kFailed, Run());
+    ASSERT_FALSE(report_.boxes.empty());
+    EXPECT_EQ(0u, report_.boxes.back().text.find("이미 설치한 업데이트보다 오래된 업데이트입니다."));
+    EXPECT_EQ(600u, base::ReadReleaseSerial());
 }
 
 }  // namespace
