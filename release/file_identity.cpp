@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/ansi_text.h"
+#include "release/pe_version.h"
 #include "base/unique_handle.h"
 #include "base/version_info.h"
 #include "release/batched_md5.h"
@@ -119,8 +120,7 @@ bool ReadFixedFileInfo(const std::string& path, VS_FIXEDFILEINFO& info) {
 std::string GetProductVersionText(const std::string& path) {
     VS_FIXEDFILEINFO info = {};
     if (!ReadFixedFileInfo(path, info)) return std::string();
-    return base::FormatText("%d.%d%d%d", HIWORD(info.dwProductVersionMS), LOWORD(info.dwProductVersionMS),
-                            HIWORD(info.dwProductVersionLS), LOWORD(info.dwProductVersionLS));
+    return ProductVersionText(info.dwProductVersionMS, info.dwProductVersionLS);
 }
 
 uint64_t GetFileSize64(const std::string& path) {
