@@ -2,9 +2,11 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "base/unique_handle.h"
+#include "release/block_index_builder.h"
 #include "release/rolling_checksum.h"
 #include "release/strong_hash.h"
 
@@ -121,15 +123,49 @@ bool ParseIndex(const std::string& bytes, BlockIndex& index) {
     return true;
 }
 
+BlockIndexBuilder::BlockIndexBuilder(uint32_t blockSize, BlockIndex& index) : blockSize_(blockSize), index_(index) {
+    index_.blockSize = blockSize;
+    index_.fileSize = 0;
+    index_.blocks.clear();
+}
+
+bool BlockIndexBuilder::AddBlock(const uint8_t* data, size_t length) {
+    BlockSum sum;
+    sum.weak = WeakChecksum(data, length);
+    if (!hasher_.ok() || !hasher_.Hash(data, length, sum.strong)) return false;
+    index_.blocks.push_back(sum);
+    index_.fileSize += length;
+    return true;
+}
+
+bool BlockIndexBuilder::Feed(const uint8_t* data, size_t length) {
+    if (!carry_.empty()) {
+        const size_t taken = std::min<size_t>(blockSize_ - carry_.size(), length);
+        carry_.insert(carry_.end(), data, data + taken);
+        data += taken;
+        length -= taken;
+        if (carry_.size() < blockSize_) return true;
+        if (!AddBlock(carry_.data(), carry_.size())) return false;
+        carry_.clear();
+    }
+    for (; length >= blockSize_; data += blockSize_, length -= blockSize_)
+        if (!AddBlock(data, blockSize_)) return false;
+    carry_.assign(data, data + length);
+    return true;
+}
+
+bool BlockIndexBuilder::Finish() {
+    if (!carry_.empty() && !AddBlock(carry_.data(), carry_.size())) return false;
+    carry_.clear();
+    return index_.fileSize > 0;
+}
+
 bool BuildIndex(const std::string& path, uint32_t blockSize, BlockIndex& index) {
     if (!IsUsableBlockSize(blockSize)) return false;
     base::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                         FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    const StrongHasher hasher;
-    if (!file || !hasher.ok()) return false;
-    index.blockSize = blockSize;
-    index.fileSize = 0;
-    index.blocks.clear();
+    BlockIndexBuilder builder(blockSize, index);
+    if (!file) return false;
     std::vector<uint8_t> block(blockSize);
     for (;;) {
         // A block is read whole (ReadFile may return less than asked).
@@ -141,14 +177,10 @@ bool BuildIndex(const std::string& path, uint32_t blockSize, BlockIndex& index) 
             filled += got;
         }
         if (filled == 0) break;
-        BlockSum sum;
-        sum.weak = WeakChecksum(block.data(), filled);
-        if (!hasher.Hash(block.data(), filled, sum.strong)) return false;
-        index.blocks.push_back(sum);
-        index.fileSize += filled;
+        if (!builder.Feed(block.data(), filled)) return false;
         if (filled < blockSize) break;
     }
-    return index.fileSize > 0;
+    return builder.Finish();
 }
 
 }  // namespace release

@@ -69,4 +69,5 @@ bool ParseIndex(const std::string& bytes, BlockIndex& index);
 // size is unusable or hashing failed.
 bool BuildIndex(const std::string& path, uint32_t blockSize, BlockIndex& index);
 
+
 }  // namespace release

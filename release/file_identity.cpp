@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -71,6 +72,56 @@ size_t GatherMd5Input(const char* data, DWORD got, bool whole, char* input) {
 
 }  // namespace
 
+// What a fingerprint hashes, gathered from the pieces as they come.
+class FingerprintBuilder::Md5Input {
+public:
+    Md5Input(uint64_t fileSize, size_t maxPiece)
+        : whole_(HashWhole(static_cast<int64_t>(fileSize))),
+          md5_(MaxInputPerRead(static_cast<DWORD>(maxPiece + kBlock), whole_),
+               static_cast<int64_t>(fileSize) >= kBackgroundHashFrom) {}
+    // The samples follow 1024-byte blocks: a block split between two pieces
+    // is joined first, and a short one can only be the file's tail.
+    void Feed(const char* data, size_t length) {
+        if (carried_ > 0) {
+            const size_t taken = std::min<size_t>(kBlock - carried_, length);
+            std::memcpy(carry_ + carried_, data, taken);
+            carried_ += taken;
+            data += taken;
+            length -= taken;
+            if (carried_ < kBlock) return;
+            Gather(carry_, carried_);
+            carried_ = 0;
+        }
+        const size_t aligned = length / kBlock * kBlock;
+        if (aligned > 0) Gather(data, aligned);
+        std::memcpy(carry_, data + aligned, length - aligned);
+        carried_ = length - aligned;
+    }
+    void Finish(char out[17]) {
+        if (carried_ > 0) Gather(carry_, carried_);
+        const Md5Digest digest = md5_.Finish();
+        static const char kHex[] = "0123456789abcdef";
+        for (size_t i = 0; i < digest.size(); ++i) out[i] = kHex[digest[i] & 0x0F];
+        out[16] = '\0';
+    }
+
+private:
+    void Gather(const char* data, size_t length) {
+        md5_.Commit(GatherMd5Input(data, static_cast<DWORD>(length), whole_, md5_.Room()));
+    }
+
+    const bool whole_;
+    BatchedMd5 md5_;
+    char carry_[kBlock];
+    size_t carried_ = 0;
+};
+
+FingerprintBuilder::FingerprintBuilder(uint64_t fileSize, size_t maxPiece)
+    : input_(new Md5Input(fileSize, maxPiece)) {}
+FingerprintBuilder::~FingerprintBuilder() = default;
+void FingerprintBuilder::Feed(const char* data, size_t length) { input_->Feed(data, length); }
+void FingerprintBuilder::Finish(char out[17]) { input_->Finish(out); }
+
 // The MD5 state is local to each call, so fingerprints may be computed on
 // several threads at once (the program itself only does so on its worker).
 bool ComputeFingerprint(const std::string& path, char out[17]) {
@@ -82,22 +133,18 @@ bool ComputeFingerprint(const std::string& path, char out[17]) {
     }
     LARGE_INTEGER size = {};
     if (!::GetFileSizeEx(file.get(), &size)) size.QuadPart = 0;
-    const bool whole = HashWhole(size.QuadPart);
     const DWORD readSize = ReadSizeFor(size.QuadPart);
 
-    BatchedMd5 md5(MaxInputPerRead(readSize, whole), size.QuadPart >= kBackgroundHashFrom);
+    FingerprintBuilder fingerprint(static_cast<uint64_t>(size.QuadPart), readSize);
     std::unique_ptr<char[]> buffer(new char[readSize]);
     for (;;) {
         DWORD got = 0;
         if (!ReadFull(file.get(), buffer.get(), readSize, got)) return false;
         if (got == 0) break;
-        md5.Commit(GatherMd5Input(buffer.get(), got, whole, md5.Room()));
+        fingerprint.Feed(buffer.get(), got);
         if (got < readSize) break;
     }
-    const Md5Digest digest = md5.Finish();
-    static const char kHex[] = "0123456789abcdef";
-    for (size_t i = 0; i < digest.size(); ++i) out[i] = kHex[digest[i] & 0x0F];
-    out[16] = '\0';
+    fingerprint.Finish(out);
     return true;
 }
 
