@@ -21,20 +21,22 @@ std::string InstalledAs(const PlannedFile& planned) {
 }  // namespace
 
 std::map<std::string, BlockIndexFile> MakeBlockIndexes(const ReleasePlan& plan, const ReleaseOptions& options,
-                                                       const std::string& previousRelease, base::StringList& problems) {
+                                                       const std::string& previousRelease,
+                                                       std::map<std::string, FileDigests>& digests,
+                                                       base::StringList& problems) {
     std::map<std::string, BlockIndexFile> indexes;
     if (options.indexThreshold == 0) return indexes;
-    std::map<std::string, release::BlockIndex> built;
+    std::map<std::string, release::BlockIndex*> built;
     std::vector<SeededIndex> seeded;
     for (const PlannedFile& planned : plan.files) {
         if (release::GetFileSize64(planned.file.path) < options.indexThreshold) continue;
-        release::BlockIndex& index = built[planned.file.remoteName];
-        if (!release::BuildIndex(planned.file.path, options.blockSize, index)) {
+        FileDigests& digest = digests[planned.file.remoteName];
+        if (!digest.read || !digest.indexed) {
             problems.push_back("\"" + planned.file.remoteName + "\" could not be read to the end for its block index");
-            built.erase(planned.file.remoteName);
             continue;
         }
-        seeded.push_back({InstalledAs(planned), &index});
+        built[planned.file.remoteName] = &digest.index;
+        seeded.push_back({InstalledAs(planned), &digest.index});
     }
     if (!previousRelease.empty() && problems.empty()) NameSeeds(ReadPreviousRelease(previousRelease), seeded);
     for (const PlannedFile& planned : plan.files) {
@@ -42,8 +44,8 @@ std::map<std::string, BlockIndexFile> MakeBlockIndexes(const ReleasePlan& plan, 
         if (index == built.end()) continue;
         indexes[planned.file.remoteName] = {planned.file.remoteName + release::kIndexSuffix,
                                             planned.file.path + release::kIndexSuffix,
-                                            release::SerializeIndex(index->second),
-                                            static_cast<uint32_t>(index->second.seeds.size())};
+                                            release::SerializeIndex(*index->second),
+                                            static_cast<uint32_t>(index->second->seeds.size())};
     }
     return indexes;
 }

@@ -9,6 +9,7 @@
 
 #include "base/split_string.h"
 #include "integrity/release_signature.h"
+#include "tools/release_list/file_digests.h"
 #include "tools/release_list/release_options.h"
 #include "tools/release_list/release_plan.h"
 
@@ -22,10 +23,13 @@ struct BlockIndexFile {
 };
 
 // By the remote name of the file each describes: one for every planned file
-// of at least the threshold, naming seeds in the files of `previousRelease`
-// (a version folder; empty: none). Files that cannot be read go to `problems`.
+// of at least the threshold, built in the files' one read (`digests`),
+// naming seeds in the files of `previousRelease` (a version folder; empty:
+// none). Files that could not be read go to `problems`.
 std::map<std::string, BlockIndexFile> MakeBlockIndexes(const ReleasePlan& plan, const ReleaseOptions& options,
-                                                       const std::string& previousRelease, base::StringList& problems);
+                                                       const std::string& previousRelease,
+                                                       std::map<std::string, FileDigests>& digests,
+                                                       base::StringList& problems);
 // Writes the indexes; removes an index left beside a file that no longer
 // gets one, so that no index ever describes other bytes than its file.
 void WriteBlockIndexes(const ReleasePlan& plan, const std::map<std::string, BlockIndexFile>& indexes);

@@ -53,9 +53,10 @@ std::string VersionBelowRoot(const std::string& release, const std::string& root
     return version;
 }
 
-// Fills the identity fields exactly as the updater computes them.
-bool DescribeFile(const std::string& path, const std::string& remote, release::PublishedEntry& entry,
-                  base::StringList& problems) {
+// Fills the identity fields exactly as the updater computes them, the
+// fingerprint from the file's one read.
+bool DescribeFile(const std::string& path, const std::string& remote, const FileDigests& digest,
+                  release::PublishedEntry& entry, base::StringList& problems) {
     {
         base::UniqueFile probe(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                              nullptr, OPEN_EXISTING, 0, nullptr));
@@ -74,13 +75,12 @@ bool DescribeFile(const std::string& path, const std::string& remote, release::P
         problems.push_back("\"" + remote + "\" is 4 GiB or larger, which the list cannot describe");
         return false;
     }
-    char fingerprint[17] = {};
-    if (!release::ComputeFingerprint(path, fingerprint)) {
+    if (!digest.read || digest.size != size) {
         problems.push_back("\"" + remote + "\" could not be read to the end");
         return false;
     }
     entry.size = static_cast<uint32_t>(size);
-    entry.fingerprint = fingerprint;
+    entry.fingerprint = digest.fingerprint;
     entry.version = release::GetProductVersionText(path);
     return true;
 }
@@ -101,6 +101,7 @@ void CheckChannels(const ReleaseOptions& options) {
 
 std::vector<release::PublishedSection> DescribeRelease(const ReleasePlan& plan,
                                              const std::map<std::string, BlockIndexFile>& indexes,
+                                             const std::map<std::string, FileDigests>& digests,
                                              base::StringList& problems) {
     std::vector<release::PublishedSection> sections;
     for (const std::string& name : plan.sectionOrder) {
@@ -112,7 +113,10 @@ std::vector<release::PublishedSection> DescribeRelease(const ReleasePlan& plan,
             entry.remoteName = planned.file.remoteName;
             entry.localPath = planned.localPath;
             entry.revision = planned.revision;
-            if (!DescribeFile(planned.file.path, entry.remoteName, entry, problems)) continue;
+            const auto digest = digests.find(entry.remoteName);
+            if (digest == digests.end() ||
+                !DescribeFile(planned.file.path, entry.remoteName, digest->second, entry, problems))
+                continue;
             const auto index = indexes.find(entry.remoteName);
             if (index != indexes.end()) {
                 entry.blockIndexSize = static_cast<uint32_t>(index->second.bytes.size());
@@ -200,14 +204,17 @@ PublishSummary PublishRelease(const ReleaseOptions& options) {
     if (scan.files.empty() && problems.empty()) problems.push_back("the release folder " + release + " holds no files");
     const ReleasePlan plan = PlanRelease(options, std::move(scan.files), problems);
     ThrowIfAny(problems);
-    const std::map<std::string, BlockIndexFile> indexes =
-        MakeBlockIndexes(plan, options, PreviousReleaseFolder(options, release), problems);
+    const std::string previous = PreviousReleaseFolder(options, release);
+    // Every file is read once, here; what follows describes those bytes.
+    std::map<std::string, FileDigests> digests =
+        DigestFiles(plan, {static_cast<bool>(key), options.indexThreshold, options.blockSize});
+    const std::map<std::string, BlockIndexFile> indexes = MakeBlockIndexes(plan, options, previous, digests, problems);
     ThrowIfAny(problems);
-    const std::vector<release::PublishedSection> sections = DescribeRelease(plan, indexes, problems);
+    const std::vector<release::PublishedSection> sections = DescribeRelease(plan, indexes, digests, problems);
     ThrowIfAny(problems);
     integrity::ReleaseManifest manifest;
     if (key) {
-        manifest = DescribeSignedFiles(plan, problems);
+        manifest = DescribeSignedFiles(plan, digests, problems);
         ThrowIfAny(problems);
         SignBlockIndexes(indexes, manifest);
         manifest.folder = summary.signedFolder = SignedFolderName(release, summary.version);

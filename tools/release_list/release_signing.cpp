@@ -39,17 +39,16 @@ uint32_t SerialFromClock() {
     return static_cast<uint32_t>((ticks - kUnixEpochInFileTime) / 10000000ull);
 }
 
-integrity::ReleaseManifest DescribeSignedFiles(const ReleasePlan& plan, base::StringList& problems) {
+integrity::ReleaseManifest DescribeSignedFiles(const ReleasePlan& plan, const std::map<std::string, FileDigests>& digests,
+                                               base::StringList& problems) {
     integrity::ReleaseManifest manifest;
     for (const PlannedFile& planned : plan.files) {
-        integrity::SignedFile file;
-        uint64_t size = 0;
-        if (!crypto::HashFile(planned.file.path, file.sha256, size) || size > 0xFFFFFFFFull) {
+        const auto digest = digests.find(planned.file.remoteName);
+        if (digest == digests.end() || !digest->second.read) {
             problems.push_back("\"" + planned.file.remoteName + "\" could not be read to the end for its signature");
             continue;
         }
-        file.size = static_cast<uint32_t>(size);
-        manifest.files[planned.file.remoteName] = file;
+        manifest.files[planned.file.remoteName] = digest->second.signedFile;
     }
     return manifest;
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "integrity/release_signature.h"
+#include "tools/release_list/file_digests.h"
 #include "tools/release_list/release_plan.h"
 #include "tools/release_list/signing_key.h"
 
@@ -17,7 +18,8 @@ uint32_t SerialFromClock();
 
 // Size and SHA-256 of every planned file, read whole. Files that cannot be
 // read (or changed size since they were described) are added to `problems`.
-integrity::ReleaseManifest DescribeSignedFiles(const ReleasePlan& plan, base::StringList& problems);
+integrity::ReleaseManifest DescribeSignedFiles(const ReleasePlan& plan, const std::map<std::string, FileDigests>& digests,
+                                               base::StringList& problems);
 
 struct SignedRelease {
     std::string text;  // the signature file
