@@ -1,9 +1,50 @@
 #include "crypto/key_text.h"
 
-#include <windows.h>
-#include <wincrypt.h>
-
 namespace crypto {
+namespace {
+
+int Base64Value(char c) {
+    if (c >= 'A' && c <= 'Z') return c - 'A';
+    if (c >= 'a' && c <= 'z') return c - 'a' + 26;
+    if (c >= '0' && c <= '9') return c - '0' + 52;
+    if (c == '+') return 62;
+    if (c == '/') return 63;
+    return -1;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// Base64 with line breaks and blanks anywhere, "=" padding only at its end.
+bool DecodeBase64(const std::string& text, std::vector<uint8_t>& bytes) {
+    bytes.clear();
+    uint32_t bits = 0;
+    int count = 0, padding = 0;
+    for (const char c : text) {
+        if (IsBlank(c)) continue;
+        if (c == '=') {
+            ++padding;
+            continue;
+        }
+        const int value = Base64Value(c);
+        if (value < 0 || padding > 0) return false;
+        bits = (bits << 6) | static_cast<uint32_t>(value);
+        if (++count == 4) {
+            bytes.push_back(static_cast<uint8_t>(bits >> 16));
+            bytes.push_back(static_cast<uint8_t>(bits >> 8));
+            bytes.push_back(static_cast<uint8_t>(bits));
+            bits = 0;
+            count = 0;
+        }
+    }
+    if (count == 0) return padding == 0 && !bytes.empty();
+    if (count == 1 || count + padding != 4) return false;
+    bits <<= 6 * (4 - count);
+    bytes.push_back(static_cast<uint8_t>(bits >> 16));
+    if (count == 3) bytes.push_back(static_cast<uint8_t>(bits >> 8));
+    return true;
+}
+
+}  // namespace
 
 bool DecodeKeyText(const std::string& file, const char* label, std::vector<uint8_t>& der) {
     if (!file.empty() && static_cast<uint8_t>(file[0]) == 0x30) {
@@ -13,18 +54,10 @@ bool DecodeKeyText(const std::string& file, const char* label, std::vector<uint8
     const std::string begin = std::string("-----BEGIN ") + label + "-----";
     const size_t start = file.find(begin);
     if (start == std::string::npos || file.find("-----BEGIN ") != start) return false;
-    const std::string pem = file.substr(start);
-    DWORD size = 0;
-    if (!::CryptStringToBinaryA(pem.c_str(), static_cast<DWORD>(pem.size()), CRYPT_STRING_BASE64HEADER, nullptr,
-                                &size, nullptr, nullptr) ||
-        size == 0)
-        return false;
-    der.assign(size, 0);
-    if (!::CryptStringToBinaryA(pem.c_str(), static_cast<DWORD>(pem.size()), CRYPT_STRING_BASE64HEADER, der.data(),
-                                &size, nullptr, nullptr))
-        return false;
-    der.resize(size);
-    return true;
+    const size_t body = start + begin.size();
+    const size_t end = file.find(std::string("-----END ") + label + "-----", body);
+    if (end == std::string::npos) return false;
+    return DecodeBase64(file.substr(body, end - body), der);
 }
 
 }  // namespace crypto

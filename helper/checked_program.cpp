@@ -2,6 +2,7 @@
 
 #include "base/held_file.h"
 #include "helper/helper_box.h"
+#include "crypto/file_sha256.h"
 #include "helper/update_helper.h"
 
 namespace helper {

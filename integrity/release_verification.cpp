@@ -1,5 +1,7 @@
 #include "integrity/release_verification.h"
 
+#include "crypto/file_sha256.h"
+
 namespace integrity {
 
 ReleaseCheck CheckSignedRelease(const ReleaseManifest& manifest, const ReleaseWanted& wanted, uint32_t lowestSerial,

@@ -5,6 +5,8 @@
 // downloaded file against the size and SHA-256 the release states for it.
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
 #include <string>
 

@@ -85,7 +85,7 @@ private:
         if (!handle || !::GetFileSizeEx(handle.get(), &size) ||
             static_cast<uint64_t>(size.QuadPart) != file.expected.size)
             return false;
-        crypto::Sha256 hash(provider.provider());
+        crypto::Sha256 hash(provider);
         uint64_t read = 0;
         for (;;) {
             DWORD got = 0;

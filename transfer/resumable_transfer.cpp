@@ -87,7 +87,7 @@ public:
 private:
     void StartHash() {
         // One provider for every file: acquiring one costs more than hashing a small file.
-        hash_.reset(hashes_ ? new crypto::Sha256(crypto::SharedProvider()) : nullptr);
+        hash_.reset(hashes_ ? new crypto::Sha256(crypto::SharedHasher()) : nullptr);
         hashedBytes_ = 0;
     }
 

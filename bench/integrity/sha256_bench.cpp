@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "bench/bench_support.h"
+#include "crypto/file_sha256.h"
 #include "integrity/release_verification.h"
 
 namespace {

@@ -25,7 +25,7 @@
 #include "base/message_box.h"
 #include "bench/bench_support.h"
 #include "crypto/hex_text.h"
-#include "crypto/sha256.h"
+#include "crypto/file_sha256.h"
 #include "delta/block_matcher.h"
 #include "fetch/delta_fetch.h"
 #include "release/block_index.h"

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "crypto/sha256.h"
+#include "crypto/file_sha256.h"
 #include "tests/support/test_env.h"
 
 namespace {
