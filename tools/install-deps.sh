@@ -7,7 +7,8 @@
 # Both build the shipped 32-bit programs, so both get the i686 toolchain. The
 # rest: Xvfb, the Korean locale sources and fonts, GoogleTest's sources,
 # OpenSSL, nginx, curl, ImageMagick (window pictures) and xdotool (keys typed
-# into the window by the tests).
+# into the window by the tests); for the parts of the release tool built for
+# Linux itself, the host's g++, GoogleTest's libraries and OpenSSL's headers.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 if [ -z "${ARKENFEL_ARCH:-}" ]; then
@@ -15,7 +16,8 @@ if [ -z "${ARKENFEL_ARCH:-}" ]; then
   arkenfel_choose_arch
 fi
 packages=(cmake make g++-mingw-w64-i686 mingw-w64-tools wine64 xvfb xauth
-          fonts-nanum locales googletest python3 openssl nginx-light curl imagemagick xdotool)
+          fonts-nanum locales googletest python3 openssl nginx-light curl imagemagick xdotool
+          g++ libgtest-dev libssl-dev)
 case "$ARKENFEL_ARCH" in
   i686) packages+=(wine32:i386) ;;
   x86_64) packages+=(g++-mingw-w64-x86-64) ;;

@@ -1,0 +1,116 @@
+// The release format and crypto routines as the Linux build compiles them,
+// against OpenSSL's own command line and the Windows build's fixtures.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "crypto/hex_text.h"
+#include "crypto/public_key.h"
+#include "crypto/sha256.h"
+#include "release/pe_version.h"
+
+namespace {
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
+class Scratch {
+public:
+    Scratch() {
+        char pattern[] = "/tmp/arkenfel_native_XXXXXX";
+        const char* made = ::mkdtemp(pattern);
+        path_ = made ? made : "";
+    }
+    ~Scratch() {
+        if (!path_.empty()) std::system(("rm -rf '" + path_ + "'").c_str());
+    }
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+int Shell(const std::string& command) { return std::system(("timeout 60 " + command + " >/dev/null 2>&1").c_str()); }
+
+std::string Hex(const crypto::Sha256Digest& digest) { return crypto::DigestToHex(digest); }
+
+TEST(NativeSha256, KnownDigestsInOnePieceOrManyAndFromAHasher) {
+    crypto::Sha256Digest digest{};
+    ASSERT_TRUE(crypto::HashBytes("", digest));
+    EXPECT_EQ("e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855", Hex(digest));
+    ASSERT_TRUE(crypto::HashBytes("abc", digest));
+    EXPECT_EQ("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad", Hex(digest));
+
+    crypto::Sha256 pieces;
+    const std::string block(1000, 'a');
+    for (int i = 0; i < 1000; ++i) ASSERT_TRUE(pieces.Update(block.data(), block.size()));
+    ASSERT_TRUE(pieces.Finish(digest));
+    EXPECT_EQ("cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0", Hex(digest));
+
+    const crypto::Sha256Hasher hasher;
+    ASSERT_TRUE(hasher.ok());
+    ASSERT_TRUE(hasher.Digest("abc", 3, digest));
+    EXPECT_EQ("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad", Hex(digest));
+    crypto::Sha256 onHasher(hasher);
+    ASSERT_TRUE(onHasher.Update("ab", 2) && onHasher.Update("c", 1) && onHasher.Finish(digest));
+    EXPECT_EQ("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad", Hex(digest));
+}
+
+// A key and a signature openssl made: checked, and refused once anything changed.
+TEST(NativePublicKey, ChecksWhatOpensslSignedAndNothingElse) {
+    Scratch dir;
+    ASSERT_EQ(0, Shell("openssl genpkey -algorithm RSA -pkeyopt rsa_keygen_bits:2048 -out " + dir / "key.pem"));
+    ASSERT_EQ(0, Shell("openssl pkey -in " + dir / "key.pem" + " -pubout -out " + dir / "pub.pem"));
+    ASSERT_EQ(0, Shell("openssl pkey -in " + dir / "key.pem" + " -pubout -outform DER -out " + dir / "pub.der"));
+    std::ofstream(dir / "message", std::ios::binary) << "release 2026.12a\r\nfile a.dat";
+    ASSERT_EQ(0, Shell("openssl dgst -sha256 -sign " + dir / "key.pem" + " -out " + dir / "signature " + dir / "message"));
+    const std::string message = ReadAll(dir / "message");
+    const std::string signatureText = ReadAll(dir / "signature");
+    std::vector<uint8_t> signature(signatureText.begin(), signatureText.end());
+
+    crypto::PublicKey key;
+    ASSERT_TRUE(key.Load(ReadAll(dir / "pub.pem")));
+    EXPECT_EQ(2048u, key.Bits());
+    EXPECT_TRUE(key.Verify(message, signature));
+    EXPECT_FALSE(key.Verify(message + " ", signature));
+    signature[100] ^= 1;
+    EXPECT_FALSE(key.Verify(message, signature));
+    EXPECT_FALSE(key.Verify(message, {}));
+
+    crypto::PublicKey fromDer;
+    ASSERT_TRUE(fromDer.Load(ReadAll(dir / "pub.der")));
+    EXPECT_EQ(key.Exported(), fromDer.Exported());
+    EXPECT_FALSE(fromDer.LoadDer(ReadAll(dir / "pub.der") + "x"));  // the whole text must be the key
+    EXPECT_FALSE(fromDer.loaded());
+    EXPECT_FALSE(fromDer.Load(ReadAll(dir / "key.pem")));  // a private key file is no public key
+    crypto::PublicKey moved(std::move(key));
+    EXPECT_TRUE(moved.loaded());
+    EXPECT_FALSE(key.loaded());
+}
+
+TEST(NativePeVersion, ReadsTheWindowsBuildsFixturesAsWindowsDoes) {
+    const std::string bin = ARKENFEL_WINDOWS_BIN;
+    ASSERT_FALSE(bin.empty()) << "configure with -DARKENFEL_WINDOWS_BIN=<windows build>/bin";
+    const struct {
+        const char* file;
+        const char* text;
+    } fixtures[] = {{"discovery_version_1005.dll", "1.005"},
+                    {"discovery_version_12345.dll", "12.345"},
+                    {"discovery_version_2103.exe", "2.103"}};
+    for (const auto& fixture : fixtures) {
+        uint32_t ms = 0, ls = 0;
+        ASSERT_TRUE(release::ReadPeProductVersionOfFile(bin + "/" + fixture.file, ms, ls)) << fixture.file;
+        EXPECT_EQ(fixture.text, release::ProductVersionText(ms, ls));
+    }
+    uint32_t ms = 0, ls = 0;
+    EXPECT_FALSE(release::ReadPeProductVersion("not a module", ms, ls));
+}
+
+}  // namespace
