@@ -46,6 +46,24 @@ bool DecodeBase64(const std::string& text, std::vector<uint8_t>& bytes) {
 
 }  // namespace
 
+std::string EncodeKeyText(const std::string& der, const char* label) {
+    static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string base64;
+    for (size_t i = 0; i < der.size(); i += 3) {
+        const size_t left = der.size() - i;
+        uint32_t bits = static_cast<uint32_t>(static_cast<uint8_t>(der[i])) << 16;
+        if (left > 1) bits |= static_cast<uint32_t>(static_cast<uint8_t>(der[i + 1])) << 8;
+        if (left > 2) bits |= static_cast<uint8_t>(der[i + 2]);
+        base64 += kAlphabet[(bits >> 18) & 63];
+        base64 += kAlphabet[(bits >> 12) & 63];
+        base64 += left > 1 ? kAlphabet[(bits >> 6) & 63] : '=';
+        base64 += left > 2 ? kAlphabet[bits & 63] : '=';
+    }
+    std::string text = std::string("-----BEGIN ") + label + "-----\r\n";
+    for (size_t i = 0; i < base64.size(); i += 64) text += base64.substr(i, 64) + "\r\n";
+    return text + "-----END " + label + "-----\r\n";
+}
+
 bool DecodeKeyText(const std::string& file, const char* label, std::vector<uint8_t>& der) {
     if (!file.empty() && static_cast<uint8_t>(file[0]) == 0x30) {
         der.assign(file.begin(), file.end());

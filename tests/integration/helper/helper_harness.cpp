@@ -3,7 +3,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "crypto/sha256.h"
+#include "crypto/file_sha256.h"
 
 namespace helpertest {
 

@@ -15,6 +15,7 @@
 #include "tests/integration/release_list/release_fixture.h"
 #include "tools/release_list/publish_release.h"
 #include "tools/release_list/release_error.h"
+#include "tools/release_list/signing_key.h"
 #include "tools/release_list/trust_commands.h"
 
 namespace {
@@ -214,6 +215,12 @@ TEST(PublishRelease, SignedReleaseVerifiesAndPublishingItAgainKeepsItsSignature)
     options.signingKey = folder.ListPath();
     const std::string error = release_test::PublishError(options);
     EXPECT_NE(std::string::npos, error.find("is not an RSA private key")) << error;
+
+    // RSA PKCS #1 v1.5 is deterministic: the platform signs exactly as openssl
+    // signed the same text (and the Linux build, through OpenSSL, likewise).
+    const std::string body = testenv::ReadFileBytes(KeyFile("openssl_signed.body"));
+    const std::vector<uint8_t> ours = release_list::SigningKey(KeyFile("test_release_key.pem")).Sign(body);
+    EXPECT_EQ(testenv::ReadFileBytes(KeyFile("openssl_signed.bin")), std::string(ours.begin(), ours.end()));
 }
 
 // The ceremony in process: two roots certify the release key one after the

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "base/system_error.h"
+#include "crypto/crypt_handles.h"
 #include "base/unique_handle.h"
 #include "crypto/key_text.h"
 #include "tools/release_list/release_error.h"
@@ -104,18 +105,6 @@ std::vector<uint8_t> SubjectPublicKeyInfo(const std::vector<uint8_t>& publicBlob
     return Encode(X509_PUBLIC_KEY_INFO, &info);
 }
 
-std::string Pem(const std::string& der, const char* label) {
-    DWORD size = 0;
-    const BYTE* bytes = reinterpret_cast<const BYTE*>(der.data());
-    if (!::CryptBinaryToStringA(bytes, static_cast<DWORD>(der.size()), CRYPT_STRING_BASE64, nullptr, &size))
-        throw CryptError("cannot write the key as text");
-    std::string base64(size, '\0');
-    if (!::CryptBinaryToStringA(bytes, static_cast<DWORD>(der.size()), CRYPT_STRING_BASE64, &base64[0], &size))
-        throw CryptError("cannot write the key as text");
-    base64.resize(size);
-    return std::string("-----BEGIN ") + label + "-----\r\n" + base64 + "-----END " + label + "-----\r\n";
-}
-
 }  // namespace
 
 void MakeKeyPair(const std::string& privateKeyPath, const std::string& publicKeyPath) {
@@ -131,8 +120,8 @@ void MakeKeyPair(const std::string& privateKeyPath, const std::string& publicKey
     }
     const std::string privateDer = Pkcs1PrivateKey(ExportKey(key.get(), PRIVATEKEYBLOB));
     const std::vector<uint8_t> publicDer = SubjectPublicKeyInfo(ExportKey(key.get(), PUBLICKEYBLOB));
-    const std::string publicPem = Pem(std::string(publicDer.begin(), publicDer.end()), crypto::kPublicKeyLabel);
-    WriteNewFile(privateKeyPath, Pem(privateDer, crypto::kPrivateKeyLabel));
+    const std::string publicPem = crypto::EncodeKeyText(std::string(publicDer.begin(), publicDer.end()), crypto::kPublicKeyLabel);
+    WriteNewFile(privateKeyPath, crypto::EncodeKeyText(privateDer, crypto::kPrivateKeyLabel));
     try {
         WriteNewFile(publicKeyPath, publicPem);
     } catch (const ReleaseListError&) {
@@ -141,7 +130,15 @@ void MakeKeyPair(const std::string& privateKeyPath, const std::string& publicKey
     }
 }
 
-SigningKey::SigningKey(const std::string& privateKeyPath) {
+struct SigningKey::Key {
+    crypto::UniqueCryptProvider provider;
+    crypto::UniqueCryptKey key;
+    DWORD keySpec = AT_SIGNATURE;
+};
+
+SigningKey::~SigningKey() = default;
+
+SigningKey::SigningKey(const std::string& privateKeyPath) : key_(new Key) {
     std::string file;
     if (!base::ReadFileToString(privateKeyPath, file)) throw CryptError("cannot read the key file " + privateKeyPath);
     std::vector<uint8_t> der;
@@ -153,38 +150,38 @@ SigningKey::SigningKey(const std::string& privateKeyPath) {
                                CRYPT_DECODE_ALLOC_FLAG, nullptr, &blob, &size))
         throw CryptError("the key file " + privateKeyPath + " cannot be read as an RSA private key");
     base::UniqueLocalMemory blobOwner(blob);
-    provider_ = crypto::AcquireProvider();
-    if (!provider_) throw CryptError("the platform offers no RSA provider");
-    if (!::CryptImportKey(provider_.get(), blob, size, 0, 0, key_.put())) {
-        key_.release();
+    key_->provider = crypto::AcquireProvider();
+    if (!key_->provider) throw CryptError("the platform offers no RSA provider");
+    if (!::CryptImportKey(key_->provider.get(), blob, size, 0, 0, key_->key.put())) {
+        key_->key.release();
         throw CryptError("cannot use the key in " + privateKeyPath);
     }
     // Imported keys keep the purpose the blob names: a key exchange pair
     // signs as AT_KEYEXCHANGE.
     ALG_ID algorithm = 0;
     DWORD length = sizeof(algorithm);
-    if (::CryptGetKeyParam(key_.get(), KP_ALGID, reinterpret_cast<BYTE*>(&algorithm), &length, 0) &&
+    if (::CryptGetKeyParam(key_->key.get(), KP_ALGID, reinterpret_cast<BYTE*>(&algorithm), &length, 0) &&
         algorithm == CALG_RSA_KEYX)
-        keySpec_ = AT_KEYEXCHANGE;
+        key_->keySpec = AT_KEYEXCHANGE;
 }
 
 std::string SigningKey::PublicKeyDer() const {
-    const std::vector<uint8_t> der = SubjectPublicKeyInfo(ExportKey(key_.get(), PUBLICKEYBLOB));
+    const std::vector<uint8_t> der = SubjectPublicKeyInfo(ExportKey(key_->key.get(), PUBLICKEYBLOB));
     return std::string(der.begin(), der.end());
 }
 
 std::vector<uint8_t> SigningKey::Sign(const std::string& message) const {
     crypto::UniqueCryptHash hash;
-    if (!::CryptCreateHash(provider_.get(), CALG_SHA_256, 0, 0, hash.put())) {
+    if (!::CryptCreateHash(key_->provider.get(), CALG_SHA_256, 0, 0, hash.put())) {
         hash.release();
         throw CryptError("cannot hash the release");
     }
     if (!::CryptHashData(hash.get(), reinterpret_cast<const BYTE*>(message.data()), static_cast<DWORD>(message.size()), 0))
         throw CryptError("cannot hash the release");
     DWORD size = 0;
-    if (!::CryptSignHashA(hash.get(), keySpec_, nullptr, 0, nullptr, &size)) throw CryptError("cannot sign the release");
+    if (!::CryptSignHashA(hash.get(), key_->keySpec, nullptr, 0, nullptr, &size)) throw CryptError("cannot sign the release");
     std::vector<uint8_t> signature(size);
-    if (!::CryptSignHashA(hash.get(), keySpec_, nullptr, 0, signature.data(), &size))
+    if (!::CryptSignHashA(hash.get(), key_->keySpec, nullptr, 0, signature.data(), &size))
         throw CryptError("cannot sign the release");
     signature.resize(size);
     std::reverse(signature.begin(), signature.end());

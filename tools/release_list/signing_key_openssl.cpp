@@ -1,0 +1,117 @@
+// Key pairs and signatures through OpenSSL (the release tool on Linux).
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <openssl/evp.h>
+#include <openssl/rsa.h>
+#include <openssl/x509.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "crypto/key_text.h"
+#include "tools/release_list/release_error.h"
+#include "tools/release_list/signing_key.h"
+
+namespace release_list {
+namespace {
+
+ReleaseListError SystemError(const std::string& what) { return ReleaseListError(what + ": " + std::strerror(errno)); }
+
+ReleaseListError CryptError(const std::string& what) { return ReleaseListError(what + " (OpenSSL refused it)"); }
+
+void WriteNewFile(const std::string& path, const std::string& bytes) {
+    const int file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+    if (file < 0) throw SystemError("cannot create " + path + " (an existing key file is never overwritten)");
+    const ssize_t written = ::write(file, bytes.data(), bytes.size());
+    const bool closed = ::close(file) == 0;
+    if (written != static_cast<ssize_t>(bytes.size()) || !closed) throw SystemError("cannot write " + path);
+}
+
+bool Exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
+
+// PKCS #1 RSAPrivateKey: OpenSSL's type-specific form of an RSA key.
+std::string PrivateKeyDer(EVP_PKEY* key) {
+    unsigned char* der = nullptr;
+    const int length = i2d_PrivateKey(key, &der);
+    if (length <= 0) throw CryptError("cannot write the private key");
+    std::string bytes(reinterpret_cast<const char*>(der), static_cast<size_t>(length));
+    OPENSSL_free(der);
+    return bytes;
+}
+
+std::string PublicKeyInfoDer(EVP_PKEY* key) {
+    unsigned char* der = nullptr;
+    const int length = i2d_PUBKEY(key, &der);
+    if (length <= 0) throw CryptError("cannot write the public key");
+    std::string bytes(reinterpret_cast<const char*>(der), static_cast<size_t>(length));
+    OPENSSL_free(der);
+    return bytes;
+}
+
+struct OwnedKey {
+    OwnedKey() = default;
+    OwnedKey(const OwnedKey&) = delete;
+    OwnedKey& operator=(const OwnedKey&) = delete;
+    ~OwnedKey() { EVP_PKEY_free(handle); }
+    EVP_PKEY* handle = nullptr;
+};
+
+}  // namespace
+
+struct SigningKey::Key : OwnedKey {};
+
+void MakeKeyPair(const std::string& privateKeyPath, const std::string& publicKeyPath) {
+    for (const std::string& path : {privateKeyPath, publicKeyPath})
+        if (Exists(path)) throw ReleaseListError(path + " exists already; an existing key file is never overwritten");
+    OwnedKey key;
+    key.handle = EVP_RSA_gen(kKeyBits);
+    if (!key.handle) throw CryptError("cannot make a key pair");
+    const std::string privatePem = crypto::EncodeKeyText(PrivateKeyDer(key.handle), crypto::kPrivateKeyLabel);
+    const std::string publicPem = crypto::EncodeKeyText(PublicKeyInfoDer(key.handle), crypto::kPublicKeyLabel);
+    WriteNewFile(privateKeyPath, privatePem);
+    try {
+        WriteNewFile(publicKeyPath, publicPem);
+    } catch (const ReleaseListError&) {
+        ::unlink(privateKeyPath.c_str());  // half a key pair is of no use
+        throw;
+    }
+}
+
+SigningKey::~SigningKey() = default;
+
+SigningKey::SigningKey(const std::string& privateKeyPath) : key_(new Key) {
+    std::ifstream in(privateKeyPath, std::ios::binary);
+    if (!in) throw SystemError("cannot read the key file " + privateKeyPath);
+    const std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<uint8_t> der;
+    if (!crypto::DecodeKeyText(file, crypto::kPrivateKeyLabel, der))
+        throw ReleaseListError("the key file " + privateKeyPath + " is not an RSA private key (PEM \"RSA PRIVATE KEY\" or DER)");
+    const unsigned char* next = der.data();
+    key_->handle = d2i_PrivateKey(EVP_PKEY_RSA, nullptr, &next, static_cast<long>(der.size()));
+    if (!key_->handle) throw CryptError("the key file " + privateKeyPath + " cannot be read as an RSA private key");
+}
+
+std::string SigningKey::PublicKeyDer() const { return PublicKeyInfoDer(key_->handle); }
+
+std::vector<uint8_t> SigningKey::Sign(const std::string& message) const {
+    EVP_MD_CTX* context = EVP_MD_CTX_new();
+    size_t size = 0;
+    std::vector<uint8_t> signature;
+    bool signed_ = context && EVP_DigestSignInit(context, nullptr, EVP_sha256(), nullptr, key_->handle) == 1 &&
+                   EVP_DigestSign(context, nullptr, &size, reinterpret_cast<const unsigned char*>(message.data()),
+                                  message.size()) == 1;
+    if (signed_) {
+        signature.resize(size);
+        signed_ = EVP_DigestSign(context, signature.data(), &size,
+                                 reinterpret_cast<const unsigned char*>(message.data()), message.size()) == 1;
+        signature.resize(size);
+    }
+    EVP_MD_CTX_free(context);
+    if (!signed_) throw CryptError("cannot sign the release");
+    return signature;
+}
+
+}  // namespace release_list
