@@ -35,7 +35,11 @@ public:
 
 private:
     struct Key;  // the platform's, defined with its implementation
-    std::unique_ptr<Key> key_;
+    struct KeyDeleter {
+        void operator()(Key* key) const;
+    };
+    static Key* NewKey();
+    std::unique_ptr<Key, KeyDeleter> key_;
 };
 
 }  // namespace crypto

@@ -30,13 +30,8 @@ struct PublicKey::Key {
     }
 };
 
-PublicKey::PublicKey() : key_(new Key) {}
-PublicKey::~PublicKey() = default;
-PublicKey::PublicKey(PublicKey&& other) noexcept : key_(std::move(other.key_)) { other.key_.reset(new Key); }
-PublicKey& PublicKey::operator=(PublicKey&& other) noexcept {
-    key_.swap(other.key_);
-    return *this;
-}
+PublicKey::Key* PublicKey::NewKey() { return new Key; }
+void PublicKey::KeyDeleter::operator()(Key* key) const { delete key; }
 
 bool PublicKey::loaded() const { return key_->handle != nullptr; }
 

@@ -9,7 +9,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 . "$root/tests/wine/mode.sh"
 arkenfel_prepare_arch
-build="${1:-$root/build-test-$ARKENFEL_ARCH}"
+build="$(realpath -m "${1:-$root/build-test-$ARKENFEL_ARCH}")"
 "$root/tools/configure-local.sh" "$build"
 cmake --build "$build" -j "$(nproc)"
 cd "$build"

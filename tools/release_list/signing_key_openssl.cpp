@@ -32,24 +32,20 @@ void WriteNewFile(const std::string& path, const std::string& bytes) {
 
 bool Exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
 
-// PKCS #1 RSAPrivateKey: OpenSSL's type-specific form of an RSA key.
-std::string PrivateKeyDer(EVP_PKEY* key) {
+using DerEncoder = int (*)(const EVP_PKEY*, unsigned char**);
+
+std::string Der(DerEncoder encode, const EVP_PKEY* key, const char* what) {
     unsigned char* der = nullptr;
-    const int length = i2d_PrivateKey(key, &der);
-    if (length <= 0) throw CryptError("cannot write the private key");
+    const int length = encode(key, &der);
+    if (length <= 0) throw CryptError(std::string("cannot write the ") + what);
     std::string bytes(reinterpret_cast<const char*>(der), static_cast<size_t>(length));
     OPENSSL_free(der);
     return bytes;
 }
 
-std::string PublicKeyInfoDer(EVP_PKEY* key) {
-    unsigned char* der = nullptr;
-    const int length = i2d_PUBKEY(key, &der);
-    if (length <= 0) throw CryptError("cannot write the public key");
-    std::string bytes(reinterpret_cast<const char*>(der), static_cast<size_t>(length));
-    OPENSSL_free(der);
-    return bytes;
-}
+// PKCS #1 RSAPrivateKey: OpenSSL's type-specific form of an RSA key.
+std::string PrivateKeyDer(const EVP_PKEY* key) { return Der(i2d_PrivateKey, key, "private key"); }
+std::string PublicKeyInfoDer(const EVP_PKEY* key) { return Der(i2d_PUBKEY, key, "public key"); }
 
 struct OwnedKey {
     OwnedKey() = default;
