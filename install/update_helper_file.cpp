@@ -9,7 +9,7 @@
 #include "base/link_guard.h"
 #include "base/module_path.h"
 #include "base/unique_handle.h"
-#include "crypto/sha256.h"
+#include "crypto/file_sha256.h"
 #include "install/file_gate.h"
 #include "install/process_launch.h"
 #include "install/program_resources.h"
