@@ -113,7 +113,7 @@ LRESULT CTextProgressCtrl::OnGetText(WPARAM bufferSize, LPARAM buffer) const {
     // Never cut a double-byte character in half.
     size_t length = 0;
     while (length < m_strText.size()) {
-        const size_t step = ::IsDBCSLeadByte(static_cast<BYTE>(m_strText[length])) ? 2 : 1;
+        const size_t step = base::IsLeadByte(static_cast<unsigned char>(m_strText[length])) ? 2 : 1;
         if (length + step > bufferSize - 1) break;
         length += step;
     }

@@ -1,7 +1,6 @@
 #include "base/ansi_text.h"
 
-#include <windows.h>
-
+#include <cstdarg>
 #include <cstdio>
 #include <vector>
 
@@ -13,23 +12,12 @@ std::string MapAsciiLetters(const std::string& text, Map map) {
     std::string out = text;
     for (size_t i = 0; i < out.size(); ++i) {
         unsigned char c = static_cast<unsigned char>(out[i]);
-        if (::IsDBCSLeadByte(c) && i + 1 < out.size()) {
+        if (IsLeadByte(c) && i + 1 < out.size()) {
             ++i;  // the trail byte may look like an ASCII letter: leave it alone
             continue;
         }
         out[i] = static_cast<char>(map(c));
     }
-    return out;
-}
-
-std::string Convert(const std::string& text, UINT from, UINT to) {
-    if (text.empty()) return text;
-    int wideLen = ::MultiByteToWideChar(from, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::vector<wchar_t> wide(wideLen);
-    ::MultiByteToWideChar(from, 0, text.data(), static_cast<int>(text.size()), wide.data(), wideLen);
-    int len = ::WideCharToMultiByte(to, 0, wide.data(), wideLen, nullptr, 0, nullptr, nullptr);
-    std::string out(len, '\0');
-    ::WideCharToMultiByte(to, 0, wide.data(), wideLen, &out[0], len, nullptr, nullptr);
     return out;
 }
 
@@ -81,7 +69,7 @@ std::string CutText(const std::string& text, size_t maxBytes, const std::string&
     if (text.size() <= maxBytes) return text;
     size_t end = 0;
     while (end < text.size()) {
-        const size_t next = ::IsDBCSLeadByte(static_cast<BYTE>(text[end])) ? end + 2 : end + 1;
+        const size_t next = IsLeadByte(static_cast<unsigned char>(text[end])) ? end + 2 : end + 1;
         if (next > maxBytes) break;
         end = next;
     }
@@ -118,7 +106,5 @@ std::string FolderPart(const std::string& path) {
     return pos == std::string::npos ? std::string() : path.substr(0, pos + 1);
 }
 
-std::string AnsiToUtf8(const std::string& ansi) { return Convert(ansi, CP_ACP, CP_UTF8); }
-std::string Utf8ToAnsi(const std::string& utf8) { return Convert(utf8, CP_UTF8, CP_ACP); }
 
 }  // namespace base

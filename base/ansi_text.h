@@ -4,6 +4,8 @@
 // never altered by them.
 #pragma once
 
+#include "base/code_page.h"
+
 #include <cstdarg>
 #include <string>
 
@@ -26,16 +28,17 @@ std::string RemoveAll(std::string text, char ch);
 std::string CutText(const std::string& text, size_t maxBytes, const std::string& mark);
 
 // printf-style formatting into a string of any length.
-std::string FormatText(const char* format, ...) __attribute__((format(__MINGW_PRINTF_FORMAT, 1, 2)));
+#ifdef __MINGW_PRINTF_FORMAT
+#define ARKENFEL_PRINTF_FORMAT __MINGW_PRINTF_FORMAT
+#else
+#define ARKENFEL_PRINTF_FORMAT printf
+#endif
+std::string FormatText(const char* format, ...) __attribute__((format(ARKENFEL_PRINTF_FORMAT, 1, 2)));
 std::string FormatTextV(const char* format, va_list args);
 
 // Text after the last backslash (the whole text when there is none).
 std::string FileNamePart(const std::string& path);
 // Text up to and including the last backslash (empty when there is none).
 std::string FolderPart(const std::string& path);
-
-// Conversions at the edges where UTF-8 is wanted (logs, test output).
-std::string AnsiToUtf8(const std::string& ansi);
-std::string Utf8ToAnsi(const std::string& utf8);
 
 }  // namespace base

@@ -1,13 +1,14 @@
 #include "base/usable_path.h"
 
-#include <windows.h>
-
 #include <cstring>
 #include <vector>
+
+#include "base/code_page.h"
 
 namespace base {
 namespace {
 
+constexpr size_t kMaxPath = 260;  // MAX_PATH, with its terminator
 constexpr size_t kMaxComponent = 255;
 constexpr size_t kMaxCommandLine = 32767;
 
@@ -20,7 +21,7 @@ std::vector<std::string> PathParts(const std::string& path) {
     std::vector<std::string> parts(1);
     for (size_t i = 0; i < path.size(); ++i) {
         const char c = path[i];
-        if (::IsDBCSLeadByte(static_cast<BYTE>(c)) && i + 1 < path.size()) {
+        if (IsLeadByte(static_cast<unsigned char>(c)) && i + 1 < path.size()) {
             parts.back() += path.substr(i++, 2);
         } else if (IsSeparator(c)) {
             parts.emplace_back();
@@ -31,27 +32,20 @@ std::vector<std::string> PathParts(const std::string& path) {
     return parts;
 }
 
-std::wstring Wide(const std::string& ansi) {
-    const int length = ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-    std::wstring wide(length > 0 ? static_cast<size_t>(length) : 0, L'\0');
-    if (length > 0) ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), &wide[0], length);
-    return wide;
-}
-
-wchar_t UpperAscii(wchar_t c) { return c >= L'a' && c <= L'z' ? c - L'a' + L'A' : c; }
+char16_t UpperAscii(char16_t c) { return c >= u'a' && c <= u'z' ? c - u'a' + u'A' : c; }
 
 // The system opens a device for these names whatever follows the first dot,
 // and ignores blanks before that dot.
 bool IsDeviceName(const std::string& part) {
-    std::wstring stem = Wide(part.substr(0, part.find('.')));
-    while (!stem.empty() && stem.back() == L' ') stem.pop_back();
-    for (wchar_t& c : stem) c = UpperAscii(c);
-    if (stem == L"CON" || stem == L"PRN" || stem == L"AUX" || stem == L"NUL" || stem == L"CONIN$" ||
-        stem == L"CONOUT$")
+    std::u16string stem = AnsiToUtf16(part.substr(0, part.find('.')));
+    while (!stem.empty() && stem.back() == u' ') stem.pop_back();
+    for (char16_t& c : stem) c = UpperAscii(c);
+    if (stem == u"CON" || stem == u"PRN" || stem == u"AUX" || stem == u"NUL" || stem == u"CONIN$" ||
+        stem == u"CONOUT$")
         return true;
-    if (stem.size() != 4 || (stem.compare(0, 3, L"COM") != 0 && stem.compare(0, 3, L"LPT") != 0)) return false;
-    const wchar_t digit = stem[3];
-    return (digit >= L'0' && digit <= L'9') || digit == L'\u00B9' || digit == L'\u00B2' || digit == L'\u00B3';
+    if (stem.size() != 4 || (stem.compare(0, 3, u"COM") != 0 && stem.compare(0, 3, u"LPT") != 0)) return false;
+    const char16_t digit = stem[3];
+    return (digit >= u'0' && digit <= u'9') || digit == u'\u00B9' || digit == u'\u00B2' || digit == u'\u00B3';
 }
 
 bool IsPlainPart(const std::string& part) {
@@ -62,7 +56,7 @@ bool IsPlainPart(const std::string& part) {
 }  // namespace
 
 bool IsUsablePath(const std::string& path) {
-    if (path.empty() || path.size() >= MAX_PATH) return false;
+    if (path.empty() || path.size() >= kMaxPath) return false;
     size_t component = 0;
     for (size_t i = 0; i < path.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(path[i]);

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "base/ansi_text.h"
+#include "base/code_page.h"
 #include "crypto/hex_text.h"
 #include "crypto/public_key.h"
 #include "crypto/sha256.h"
@@ -40,6 +42,24 @@ private:
 };
 
 int Shell(const std::string& command) { return std::system(("timeout 60 " + command + " >/dev/null 2>&1").c_str()); }
+
+// CP949 as the updater reads it on a Korean Windows: lead bytes, the round
+// trip of Korean names, and a name the code page cannot hold given as none.
+TEST(NativeCodePage, Cp949LikeTheKoreanSystemCodePage) {
+    EXPECT_FALSE(base::IsLeadByte('A'));
+    EXPECT_FALSE(base::IsLeadByte(0x80));
+    EXPECT_TRUE(base::IsLeadByte(0x81));
+    EXPECT_TRUE(base::IsLeadByte(0xFE));
+    EXPECT_FALSE(base::IsLeadByte(0xFF));
+    const std::string korean = "\xB5\xA5\xC0\xCC\xC5\xCD";  // "데이터"
+    EXPECT_EQ("\xEB\x8D\xB0\xEC\x9D\xB4\xED\x84\xB0", base::AnsiToUtf8(korean));
+    EXPECT_EQ(korean, base::Utf8ToAnsi(base::AnsiToUtf8(korean)));
+    EXPECT_EQ(std::u16string(u"\uB370\uC774\uD130"), base::AnsiToUtf16(korean));
+    EXPECT_EQ("", base::Utf8ToAnsi("\xF0\x9F\x98\x80.pak"));  // an emoji has no CP949 form
+    EXPECT_EQ("", base::AnsiToUtf8("\xB5"));                       // half a character
+    // The case rules leave a trail byte that looks like a letter alone.
+    EXPECT_EQ("\x81" "a.PAK", base::ToUpperAnsi("\x81" "a.pak"));
+}
 
 std::string Hex(const crypto::Sha256Digest& digest) { return crypto::DigestToHex(digest); }
 
