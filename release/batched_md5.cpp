@@ -1,5 +1,7 @@
 #include "release/batched_md5.h"
 
+#include <system_error>
+
 namespace release {
 namespace {
 
@@ -15,18 +17,15 @@ BatchedMd5::BatchedMd5(size_t maxPiece, bool background) : batchBytes_(backgroun
     // A batch is handed over once it holds batchBytes_, so it needs room for
     // one more piece beyond that.
     for (Batch& batch : batches_) batch.data.reset(new char[batchBytes_ + maxPiece]);
-    if (background && !StartThread()) thread_.reset();
+    if (!background) return;
+    try {
+        thread_ = std::thread(&BatchedMd5::HashBatches, this);
+    } catch (const std::system_error&) {
+        // hashed in place, as without a background
+    }
 }
 
 BatchedMd5::~BatchedMd5() { StopThread(); }
-
-bool BatchedMd5::StartThread() {
-    free_.reset(::CreateSemaphoreA(nullptr, kBatches - 1, kBatches, nullptr));  // one is being filled
-    ready_.reset(::CreateSemaphoreA(nullptr, 0, kBatches, nullptr));
-    if (!free_ || !ready_) return false;
-    thread_.reset(::CreateThread(nullptr, 0, &BatchedMd5::HashingThread, this, 0, nullptr));
-    return thread_.valid();
-}
 
 char* BatchedMd5::Room() {
     Batch& batch = batches_[filling_];
@@ -36,7 +35,7 @@ char* BatchedMd5::Room() {
 void BatchedMd5::Commit(size_t length) {
     Batch& batch = batches_[filling_];
     batch.length += length;
-    if (!thread_) {
+    if (!thread_.joinable()) {
         md5_.Update(batch.data.get(), batch.length);
         batch.length = 0;
     } else if (batch.length >= batchBytes_) {
@@ -50,35 +49,38 @@ Md5Digest BatchedMd5::Finish() {
 }
 
 void BatchedMd5::HandOver(bool last) {
+    std::unique_lock<std::mutex> hold(lock_);
     batches_[filling_].last = last;
-    ::ReleaseSemaphore(ready_.get(), 1, nullptr);
+    ++ready_;
+    changed_.notify_all();
     if (last) return;
     filling_ = (filling_ + 1) % kBatches;
-    ::WaitForSingleObject(free_.get(), INFINITE);
+    changed_.wait(hold, [this] { return free_ > 0; });
+    --free_;
 }
 
 // Hands over what the caller has filled so far as the last batch and waits
 // until the thread has hashed it and everything before it.
 void BatchedMd5::StopThread() {
-    if (!thread_) return;
+    if (!thread_.joinable()) return;
     HandOver(true);
-    ::WaitForSingleObject(thread_.get(), INFINITE);
-    thread_.reset();
-}
-
-DWORD WINAPI BatchedMd5::HashingThread(void* self) {
-    static_cast<BatchedMd5*>(self)->HashBatches();
-    return 0;
+    thread_.join();
 }
 
 void BatchedMd5::HashBatches() {
     for (int next = 0;; next = (next + 1) % kBatches) {
-        ::WaitForSingleObject(ready_.get(), INFINITE);
+        {
+            std::unique_lock<std::mutex> hold(lock_);
+            changed_.wait(hold, [this] { return ready_ > 0; });
+            --ready_;
+        }
         Batch& batch = batches_[next];
         md5_.Update(batch.data.get(), batch.length);
         if (batch.last) return;
         batch.length = 0;
-        ::ReleaseSemaphore(free_.get(), 1, nullptr);
+        const std::lock_guard<std::mutex> hold(lock_);
+        ++free_;
+        changed_.notify_all();
     }
 }
 

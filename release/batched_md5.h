@@ -5,12 +5,12 @@
 // as it is committed. Both modes give the same digest.
 #pragma once
 
-#include <windows.h>
-
+#include <condition_variable>
 #include <cstddef>
 #include <memory>
+#include <mutex>
+#include <thread>
 
-#include "base/unique_handle.h"
 #include "release/md5.h"
 
 namespace release {
@@ -39,8 +39,6 @@ private:
     };
     static constexpr int kBatches = 2;
 
-    bool StartThread();
-    static DWORD WINAPI HashingThread(void* self);
     void HashBatches();
     void HandOver(bool last);
     void StopThread();
@@ -48,9 +46,13 @@ private:
     const size_t batchBytes_;
     Batch batches_[kBatches];
     int filling_ = 0;  // the batch the caller writes into
-    // Batches are filled and hashed in turn; the semaphores count the
-    // batches free for filling and those ready for hashing.
-    base::UniqueKernelHandle free_, ready_, thread_;
+    // Batches are filled and hashed in turn; the counts say how many are
+    // free for filling and how many are ready for hashing.
+    std::mutex lock_;
+    std::condition_variable changed_;
+    int free_ = kBatches - 1;  // one is being filled
+    int ready_ = 0;
+    std::thread thread_;
     Md5 md5_;  // the hashing thread's while it runs
 };
 

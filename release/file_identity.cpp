@@ -12,34 +12,22 @@
 #include "release/pe_version.h"
 #include "base/unique_handle.h"
 #include "base/version_info.h"
-#include "release/batched_md5.h"
+#include "release/fingerprint_builder.h"
 
 namespace release {
 namespace {
 
-constexpr int64_t kBlock = 1024;
-constexpr int64_t kSampleBytes = 8;
 // Reads go through a buffer large enough to keep read calls few and small
 // enough to stay in the processor's cache while its samples are gathered, so
 // the sampled hash costs little more than reading the file; the sampling
 // itself still follows 1024-byte blocks.
 constexpr DWORD kReadSize = 256 * 1024;
-// From this size on, the samples are hashed on a second thread while the
-// file is read: hashing them in turn with the reads would cost about a tenth
-// of the reading time. Below it, starting a thread costs more than it saves.
-constexpr int64_t kBackgroundHashFrom = 64 * 1024 * 1024;
-
-bool HashWhole(int64_t size) { return size / kBlock + size % kBlock <= 4; }
+constexpr int64_t kBlock = kFingerprintBlock;
 
 // Whole blocks, so that every read but the last ends on a block boundary;
 // small files get a small buffer.
 DWORD ReadSizeFor(int64_t size) {
     return size >= kReadSize ? kReadSize : static_cast<DWORD>((size / kBlock + 1) * kBlock);
-}
-
-// The most MD5 input one read of `readSize` bytes can give.
-size_t MaxInputPerRead(DWORD readSize, bool whole) {
-    return whole ? readSize : readSize / kBlock * kSampleBytes + kBlock;
 }
 
 // Fills `buffer` completely unless the file ends first; false on a read error.
@@ -54,73 +42,7 @@ bool ReadFull(HANDLE file, char* buffer, DWORD size, DWORD& got) {
     return true;
 }
 
-// Gathers what one read contributes to the MD5 input into `input` (room for
-// MaxInputPerRead): all of it, or the first bytes of each full block and the
-// tail (only the file's last read can hold a tail). Returns its length.
-size_t GatherMd5Input(const char* data, DWORD got, bool whole, char* input) {
-    if (whole) {
-        std::memcpy(input, data, got);
-        return got;
-    }
-    size_t length = 0;
-    DWORD offset = 0;
-    for (; got - offset >= kBlock; offset += kBlock, length += kSampleBytes)
-        std::memcpy(input + length, data + offset, kSampleBytes);
-    std::memcpy(input + length, data + offset, got - offset);
-    return length + (got - offset);
-}
-
 }  // namespace
-
-// What a fingerprint hashes, gathered from the pieces as they come.
-class FingerprintBuilder::Md5Input {
-public:
-    Md5Input(uint64_t fileSize, size_t maxPiece)
-        : whole_(HashWhole(static_cast<int64_t>(fileSize))),
-          md5_(MaxInputPerRead(static_cast<DWORD>(maxPiece + kBlock), whole_),
-               static_cast<int64_t>(fileSize) >= kBackgroundHashFrom) {}
-    // The samples follow 1024-byte blocks: a block split between two pieces
-    // is joined first, and a short one can only be the file's tail.
-    void Feed(const char* data, size_t length) {
-        if (carried_ > 0) {
-            const size_t taken = std::min<size_t>(kBlock - carried_, length);
-            std::memcpy(carry_ + carried_, data, taken);
-            carried_ += taken;
-            data += taken;
-            length -= taken;
-            if (carried_ < kBlock) return;
-            Gather(carry_, carried_);
-            carried_ = 0;
-        }
-        const size_t aligned = length / kBlock * kBlock;
-        if (aligned > 0) Gather(data, aligned);
-        std::memcpy(carry_, data + aligned, length - aligned);
-        carried_ = length - aligned;
-    }
-    void Finish(char out[17]) {
-        if (carried_ > 0) Gather(carry_, carried_);
-        const Md5Digest digest = md5_.Finish();
-        static const char kHex[] = "0123456789abcdef";
-        for (size_t i = 0; i < digest.size(); ++i) out[i] = kHex[digest[i] & 0x0F];
-        out[16] = '\0';
-    }
-
-private:
-    void Gather(const char* data, size_t length) {
-        md5_.Commit(GatherMd5Input(data, static_cast<DWORD>(length), whole_, md5_.Room()));
-    }
-
-    const bool whole_;
-    BatchedMd5 md5_;
-    char carry_[kBlock];
-    size_t carried_ = 0;
-};
-
-FingerprintBuilder::FingerprintBuilder(uint64_t fileSize, size_t maxPiece)
-    : input_(new Md5Input(fileSize, maxPiece)) {}
-FingerprintBuilder::~FingerprintBuilder() = default;
-void FingerprintBuilder::Feed(const char* data, size_t length) { input_->Feed(data, length); }
-void FingerprintBuilder::Finish(char out[17]) { input_->Finish(out); }
 
 // The MD5 state is local to each call, so fingerprints may be computed on
 // several threads at once (the program itself only does so on its worker).

@@ -5,8 +5,9 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <memory>
 #include <string>
+
+#include "release/fingerprint_builder.h"
 
 namespace release {
 
@@ -17,24 +18,6 @@ namespace release {
 // (the file cannot be opened or read) `out` is left unchanged.
 bool ComputeFingerprint(const std::string& path, char out[17]);
 
-// The same fingerprint of bytes another reader hands over in order (the
-// release tool's one read of a file), in pieces of at most `maxPiece` bytes.
-class FingerprintBuilder {
-public:
-    // `fileSize`: the whole file's, which decides whole or sampled.
-    FingerprintBuilder(uint64_t fileSize, size_t maxPiece);
-    ~FingerprintBuilder();
-    FingerprintBuilder(const FingerprintBuilder&) = delete;
-    FingerprintBuilder& operator=(const FingerprintBuilder&) = delete;
-
-    void Feed(const char* data, size_t length);
-    // Writes the text and a NUL; call once.
-    void Finish(char out[17]);
-
-private:
-    class Md5Input;
-    std::unique_ptr<Md5Input> input_;
-};
 // The file's fingerprint equals `expected`, ignoring case. A file that
 // cannot be read has the empty fingerprint.
 bool MatchesFingerprint(const std::string& path, const std::string& expected);

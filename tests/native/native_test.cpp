@@ -2,6 +2,7 @@
 // against OpenSSL's own command line and the Windows build's fixtures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -14,6 +15,8 @@
 #include "crypto/hex_text.h"
 #include "crypto/public_key.h"
 #include "crypto/sha256.h"
+#include "release/fingerprint_builder.h"
+#include "release/md5.h"
 #include "release/pe_version.h"
 #include "tools/release_list/release_error.h"
 #include "tools/release_list/signing_key.h"
@@ -147,6 +150,42 @@ TEST(NativeSigningKey, SignsAsOpensslDoesAndMakesKeyPairsOpensslReads) {
     EXPECT_EQ(made, ReadAll(dir / "made.pem"));  // never overwritten
     EXPECT_THROW(release_list::SigningKey(dir / "made.pub.pem"), release_list::ReleaseListError);
     EXPECT_THROW(release_list::SigningKey(dir / "missing.pem"), release_list::ReleaseListError);
+}
+
+std::string Fingerprint(const std::string& bytes, size_t piece) {
+    release::FingerprintBuilder builder(bytes.size(), piece);
+    for (size_t offset = 0; offset < bytes.size(); offset += piece)
+        builder.Feed(bytes.data() + offset, std::min(piece, bytes.size() - offset));
+    char text[17] = {};
+    builder.Finish(text);
+    return text;
+}
+
+// The low four bits of each MD5 byte of what the fingerprint samples: the
+// first 8 bytes of every full 1024-byte block and the whole tail.
+std::string SampledFingerprint(const std::string& bytes) {
+    std::string input;
+    size_t offset = 0;
+    for (; bytes.size() - offset >= 1024; offset += 1024) input += bytes.substr(offset, 8);
+    input += bytes.substr(offset);
+    release::Md5 md5;
+    md5.Update(input.data(), input.size());
+    const release::Md5Digest digest = md5.Finish();
+    std::string text;
+    for (const uint8_t byte : digest) text += "0123456789abcdef"[byte & 0x0F];
+    return text;
+}
+
+// The texts the updater compares on Windows, here too: small files hashed
+// whole, larger ones sampled, and from 64 MiB on hashed on a second thread.
+TEST(NativeFingerprint, TheUpdatersTextsAlsoFromItsSecondThread) {
+    EXPECT_EQ("0108c2f066fd81f2", Fingerprint("abc", 1024));
+    EXPECT_EQ("4dc9f0249098c82e", Fingerprint("", 1024));
+    std::string large(size_t(160) * 1024 * 1024 + 1000, '\0');
+    uint32_t state = 7;
+    for (char& c : large) c = static_cast<char>((state = state * 1103515245u + 12345u) >> 24);
+    EXPECT_EQ(SampledFingerprint(large), Fingerprint(large, 1024 * 1024));
+    EXPECT_EQ(SampledFingerprint(large.substr(0, 5000)), Fingerprint(large.substr(0, 5000), 7));
 }
 
 TEST(NativePeVersion, ReadsTheWindowsBuildsFixturesAsWindowsDoes) {
