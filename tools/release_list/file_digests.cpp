@@ -18,7 +18,6 @@ namespace release_list {
 namespace {
 
 constexpr DWORD kReadSize = 1024 * 1024;
-constexpr uint64_t kLargestListedSize = 0xFFFFFFFFull;
 
 // One read of the file, every digest fed from it.
 void DigestFile(const std::string& path, const DigestsWanted& wanted, std::vector<char>& buffer, FileDigests& out) {

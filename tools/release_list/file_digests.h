@@ -15,6 +15,10 @@
 
 namespace release_list {
 
+// The list stores sizes as unsigned 32-bit numbers: a larger file cannot be
+// published.
+constexpr uint64_t kLargestListedSize = 0xFFFFFFFFull;
+
 struct FileDigests {
     bool read = false;  // read to its end; nothing below holds otherwise
     uint64_t size = 0;

@@ -10,6 +10,7 @@
 #include "base/unique_handle.h"
 #include "release/file_identity.h"
 #include "tools/release_list/block_indexes.h"
+#include "tools/release_list/file_digests.h"
 #include "tools/release_list/gateway_text.h"
 #include "tools/release_list/list_names.h"
 #include "release/list_text.h"
@@ -23,8 +24,6 @@
 namespace release_list {
 namespace {
 
-// The list stores sizes as unsigned 32-bit numbers.
-constexpr uint64_t kLargestListedSize = 0xFFFFFFFFull;
 // The updater reads list values into a 255-byte buffer.
 constexpr size_t kLongestValue = 254;
 
