@@ -10,6 +10,8 @@
 
 namespace base {
 
+// The code page's number (949 on the players' machines and on Linux).
+unsigned ListCodePage();
 bool IsLeadByte(unsigned char c);
 // The text as UTF-16 code units; empty for a text the code page cannot read.
 std::u16string AnsiToUtf16(const std::string& ansi);

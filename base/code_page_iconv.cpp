@@ -31,6 +31,8 @@ std::string Convert(const std::string& text, const char* from, const char* to) {
 
 }  // namespace
 
+unsigned ListCodePage() { return 949; }
+
 // CP949's lead bytes: 0x81 to 0xFE.
 bool IsLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
 

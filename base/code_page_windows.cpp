@@ -27,6 +27,8 @@ std::string Convert(const std::string& text, UINT from, UINT to) {
 
 }  // namespace
 
+unsigned ListCodePage() { return ::GetACP(); }
+
 bool IsLeadByte(unsigned char c) { return ::IsDBCSLeadByte(c) != FALSE; }
 
 std::u16string AnsiToUtf16(const std::string& ansi) {

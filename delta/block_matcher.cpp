@@ -1,11 +1,10 @@
 #include "delta/block_matcher.h"
 
-#include <windows.h>
-
 #include <algorithm>
 #include <thread>
 #include <utility>
 
+#include "base/file_system.h"
 #include "delta/old_file_window.h"
 #include "release/rolling_checksum.h"
 #include "release/strong_hash.h"
@@ -209,17 +208,7 @@ private:
 // (one half of an archive split in two, say).
 constexpr uint64_t kSplitFrom = 64ull * 1024 * 1024;
 
-uint64_t FileSize(const std::string& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
-    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
-
-bool SplitsTheSearch(uint64_t oldSize) {
-    SYSTEM_INFO system;
-    ::GetSystemInfo(&system);
-    return oldSize >= kSplitFrom && system.dwNumberOfProcessors > 1;
-}
+bool SplitsTheSearch(uint64_t oldSize) { return oldSize >= kSplitFrom && std::thread::hardware_concurrency() > 1; }
 
 // Both lanes' finds; where both found a block, the first lane's place.
 void Merge(BlockMatch& match, const BlockMatch& second) {
@@ -238,7 +227,7 @@ bool AllFound(const BlockMatch& match) {
 
 bool Search(const release::BlockIndex& index, const std::string& path, uint32_t file, AfterMatch after,
             BlockMatch& match) {
-    const uint64_t size = FileSize(path);
+    const uint64_t size = base::FileSizeOf(path);
     if (!SplitsTheSearch(size)) return Matcher(index, path, file, after, 0, 1, match).Run();
     BlockMatch second = match;
     second.strongHashes = second.weakOnlyHits = 0;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "base/unique_handle.h"
+#include "base/file_system.h"
 
 namespace delta {
 
@@ -15,7 +15,7 @@ class OldFileWindow {
 public:
     // `longestSpan`: the longest span ever asked for.
     OldFileWindow(const std::string& path, size_t longestSpan);
-    bool ok() const { return file_.valid(); }
+    bool ok() const { return ok_; }
     uint64_t size() const { return size_; }
     // The bytes [position, position + length), which must lie inside the
     // file; null when reading failed. Valid until the next call.
@@ -30,7 +30,8 @@ public:
     const uint8_t* At(uint64_t position) const { return buffer_.data() + (position - start_); }
 
 private:
-    base::UniqueFile file_;
+    base::ReadingFile file_;
+    bool ok_ = false;
     uint64_t size_ = 0;
     std::vector<uint8_t> buffer_;
     uint64_t start_ = 0;  // file offset of buffer_[0]; the file pointer is at start_ + filled_

@@ -1,11 +1,9 @@
 #include "release/block_index.h"
 
-#include <windows.h>
-
 #include <algorithm>
 #include <cstring>
 
-#include "base/unique_handle.h"
+#include "base/file_system.h"
 #include "release/block_index_builder.h"
 #include "release/rolling_checksum.h"
 #include "release/strong_hash.h"
@@ -162,20 +160,14 @@ bool BlockIndexBuilder::Finish() {
 
 bool BuildIndex(const std::string& path, uint32_t blockSize, BlockIndex& index) {
     if (!IsUsableBlockSize(blockSize)) return false;
-    base::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                        FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    base::ReadingFile file(path, base::ReadingFile::Sharing::kReaders, true);
     BlockIndexBuilder builder(blockSize, index);
-    if (!file) return false;
+    if (!file.ok()) return false;
     std::vector<uint8_t> block(blockSize);
     for (;;) {
-        // A block is read whole (ReadFile may return less than asked).
-        DWORD filled = 0;
-        while (filled < blockSize) {
-            DWORD got = 0;
-            if (!::ReadFile(file.get(), block.data() + filled, blockSize - filled, &got, nullptr)) return false;
-            if (got == 0) break;
-            filled += got;
-        }
+        // A block is read whole (a read may return less than asked).
+        size_t filled = 0;
+        if (!file.ReadFull(block.data(), blockSize, filled)) return false;
         if (filled == 0) break;
         if (!builder.Feed(block.data(), filled)) return false;
         if (filled < blockSize) break;

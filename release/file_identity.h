@@ -2,7 +2,9 @@
 // the sampled content fingerprint, the product version text and the size.
 #pragma once
 
+#ifdef _WIN32
 #include <windows.h>
+#endif
 
 #include <cstdint>
 #include <string>
@@ -22,8 +24,10 @@ bool ComputeFingerprint(const std::string& path, char out[17]);
 // cannot be read has the empty fingerprint.
 bool MatchesFingerprint(const std::string& path, const std::string& expected);
 
+#ifdef _WIN32
 // The fixed part of the file's version resource.
 bool ReadFixedFileInfo(const std::string& path, VS_FIXEDFILEINFO& info);
+#endif
 // Product version as "%d.%d%d%d" (1.0.0.5 gives "1.005"); empty without a
 // version resource.
 std::string GetProductVersionText(const std::string& path);

@@ -21,11 +21,11 @@ void ParseListKey(const std::string& key, ListEntry& entry) {
     std::string local = pieces.size() > 1 ? pieces[1] : entry.remoteName;
     local = base::ReplaceAll(local, "/", "\\");
 
-    entry.isSystemPath = FALSE;
+    entry.isSystemPath = false;
     const size_t marker = base::ToLowerAnsi(local).find(kSystemMarker);
     if (marker != std::string::npos) {
         local = base::SystemFolder() + local.substr(marker + sizeof(kSystemMarker) - 1);
-        entry.isSystemPath = TRUE;
+        entry.isSystemPath = true;
     }
     entry.localPath = local;
 }

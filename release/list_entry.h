@@ -2,8 +2,6 @@
 // what identifies the wanted copy.
 #pragma once
 
-#include <windows.h>
-
 #include <cstdint>
 #include <map>
 #include <string>
@@ -20,7 +18,7 @@ struct ListEntry {
     uint32_t size = 0;        // value field 1
     uint32_t blockIndexSize = 0;  // value field 4: bytes of the server's block index "<remoteName>.blkidx"; 0: none
     uint32_t indexSeeds = 0;      // value field 5: how many seeds that index names; 0: none
-    BOOL isSystemPath = FALSE;  // localPath came from a "$system$" name and is absolute
+    bool isSystemPath = false;  // localPath came from a "$system$" name and is absolute
 };
 
 using EntryMap = std::map<int32_t, ListEntry>;

@@ -1,9 +1,10 @@
 #include "release/pe_version.h"
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
+#include <cstring>
 #include <vector>
+
+#include "base/file_system.h"
 
 namespace release {
 namespace {
@@ -20,22 +21,23 @@ constexpr int kResourceLevels = 3;
 // Little-endian reads that fail instead of reading past the bytes.
 class Bytes {
 public:
-    explicit Bytes(const std::string& bytes) : bytes_(bytes) {}
+    explicit Bytes(const PeSource& source) : source_(source) {}
     bool Has(uint64_t offset, uint64_t length) const {
-        return offset <= bytes_.size() && length <= bytes_.size() - offset;
+        return offset <= source_.size && length <= source_.size - offset;
     }
     bool U16(uint64_t offset, uint32_t& value) const { return Read(offset, 2, value); }
     bool U32(uint64_t offset, uint32_t& value) const { return Read(offset, 4, value); }
 
 private:
     bool Read(uint64_t offset, int width, uint32_t& value) const {
-        if (!Has(offset, static_cast<uint64_t>(width))) return false;
+        unsigned char bytes[4] = {};
+        if (!Has(offset, static_cast<uint64_t>(width)) || !source_.read(offset, bytes, static_cast<size_t>(width)))
+            return false;
         value = 0;
-        for (int i = width - 1; i >= 0; --i)
-            value = (value << 8) | static_cast<unsigned char>(bytes_[static_cast<size_t>(offset) + i]);
+        for (int i = width - 1; i >= 0; --i) value = (value << 8) | bytes[i];
         return true;
     }
-    const std::string& bytes_;
+    const PeSource& source_;
 };
 
 struct Section {
@@ -47,7 +49,7 @@ struct Section {
 
 class PeImage {
 public:
-    explicit PeImage(const std::string& image) : bytes_(image) {}
+    explicit PeImage(const PeSource& source) : bytes_(source) {}
 
     bool Open() {
         uint32_t mz = 0, peOffset = 0, signature = 0;
@@ -144,10 +146,56 @@ private:
     std::vector<Section> sections_;
 };
 
+// A 16-bit (NE) module's version block: type 16 in the resource table, its
+// resource with id 1, at offsets counted in units of the table's shift.
+bool FindNeVersionBlock(const Bytes& bytes, uint64_t header, uint64_t& block, uint64_t& size) {
+    uint32_t table = 0, shift = 0;
+    if (!bytes.U16(header + 0x24, table) || !bytes.U16(header + table, shift) || shift > 16) return false;
+    uint64_t type = header + table + 2;
+    // Every type entry takes at least 8 bytes, so a made-up table ends at the bytes' end.
+    for (;;) {
+        uint32_t id = 0, count = 0;
+        if (!bytes.U16(type, id) || id == 0 || !bytes.U16(type + 2, count)) return false;
+        const uint64_t names = type + 8;
+        if (id == (0x8000 | kVersionType)) {
+            for (uint32_t i = 0; i < count; ++i) {
+                uint32_t offset = 0, length = 0, name = 0;
+                const uint64_t entry = names + 12ull * i;
+                if (!bytes.U16(entry, offset) || !bytes.U16(entry + 2, length) || !bytes.U16(entry + 6, name))
+                    return false;
+                if (name != (0x8000 | kVersionName)) continue;
+                block = static_cast<uint64_t>(offset) << shift;
+                size = static_cast<uint64_t>(length) << shift;
+                return true;
+            }
+            return false;
+        }
+        type = names + 12ull * count;
+    }
+}
+
+// The 16-bit block holds its fixed part after the lengths and the ANSI key
+// "VS_VERSION_INFO", 20 bytes in all.
+bool ReadNeProductVersion(const Bytes& bytes, uint64_t header, uint32_t& versionMs, uint32_t& versionLs) {
+    constexpr uint64_t kNeFixedInfoOffset = 20;
+    uint64_t block = 0, size = 0;
+    uint32_t valueLength = 0;
+    if (!FindNeVersionBlock(bytes, header, block, size) || size < kNeFixedInfoOffset + kFixedInfoSize ||
+        !bytes.Has(block, kNeFixedInfoOffset + kFixedInfoSize) || !bytes.U16(block + 2, valueLength) ||
+        valueLength < kFixedInfoSize)
+        return false;
+    return bytes.U32(block + kNeFixedInfoOffset + 16, versionMs) && bytes.U32(block + kNeFixedInfoOffset + 20, versionLs);
+}
+
 }  // namespace
 
-bool ReadPeProductVersion(const std::string& image, uint32_t& versionMs, uint32_t& versionLs) {
-    PeImage pe(image);
+bool ReadPeProductVersion(const PeSource& source, uint32_t& versionMs, uint32_t& versionLs) {
+    const Bytes bytes(source);
+    uint32_t mz = 0, header = 0, signature = 0;
+    if (bytes.U16(0, mz) && mz == 0x5A4D && bytes.U32(0x3C, header) && bytes.U16(header, signature) &&
+        signature == 0x454E)  // "NE"
+        return ReadNeProductVersion(bytes, header, versionMs, versionLs);
+    PeImage pe(source);
     uint32_t dataRva = 0, dataSize = 0;
     if (!pe.Open() || !pe.FindVersionData(dataRva, dataSize)) return false;
     uint64_t block = 0;
@@ -161,11 +209,25 @@ bool ReadPeProductVersion(const std::string& image, uint32_t& versionMs, uint32_
            pe.bytes().U32(block + kFixedInfoOffset + 20, versionLs);
 }
 
+bool ReadPeProductVersion(const std::string& image, uint32_t& versionMs, uint32_t& versionLs) {
+    const PeSource source{image.size(), [&image](uint64_t offset, void* to, size_t length) {
+                              std::memcpy(to, image.data() + offset, length);
+                              return true;
+                          }};
+    return ReadPeProductVersion(source, versionMs, versionLs);
+}
+
+// Only the headers and the resource directory are read, a few small pieces
+// however large the file.
 bool ReadPeProductVersionOfFile(const std::string& path, uint32_t& versionMs, uint32_t& versionLs) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return false;
-    const std::string image((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    return !file.bad() && ReadPeProductVersion(image, versionMs, versionLs);
+    base::ReadingFile file(path, base::ReadingFile::Sharing::kReadersAndWriters, false);
+    uint64_t size = 0;
+    if (!file.Size(size)) return false;
+    const PeSource source{size, [&file](uint64_t offset, void* to, size_t length) {
+                              size_t got = 0;
+                              return file.Seek(offset) && file.ReadFull(to, length, got) && got == length;
+                          }};
+    return ReadPeProductVersion(source, versionMs, versionLs);
 }
 
 std::string ProductVersionText(uint32_t versionMs, uint32_t versionLs) {

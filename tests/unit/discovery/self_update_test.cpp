@@ -73,7 +73,7 @@ TEST_F(SelfUpdateTest, RunningFileCheckAsksAboutFullPathsExceptTheUpdater) {
     Add("bin\\a.dll", 1);
     Add("ARKENFEL_UPDATE.EXE", 1);
     release::ListEntry system = Pending(2, "C:\\windows\\system32\\x.ocx", 1);
-    system.isSystemPath = TRUE;
+    system.isSystemPath = true;
     state_.m_mapPending[2] = system;
     EXPECT_EQ((base::StringList{"C:\\ARKENFEL\\bin\\a.dll", "C:\\windows\\system32\\x.ocx"}),
               discovery::PendingFilePaths(state_));
