@@ -1,29 +1,12 @@
 #include "release/ini_reader.h"
 
-#include <windows.h>
-
 #include <cstring>
-#include <functional>
-#include <vector>
 
 #include "base/ansi_text.h"
+#include "release/profile_file.h"
 
 namespace release {
 namespace {
-
-constexpr DWORD kInitialBuffer = 100000;
-
-// Calls a profile function that fills a double-NUL-terminated list, growing
-// the buffer until the list fits (the functions return size - 2 when cut).
-base::StringList ReadNulList(const std::function<DWORD(char*, DWORD)>& call, unsigned long& count) {
-    std::vector<char> buffer;
-    for (DWORD size = kInitialBuffer;; size *= 2) {
-        buffer.assign(size, '\0');
-        count = call(buffer.data(), size);
-        if (count < size - 2) break;
-    }
-    return SplitNulList(buffer.data(), buffer.size());
-}
 
 // Profile values lose one pair of enclosing quotes, as GetPrivateProfileString does.
 std::string Unquote(std::string value) {
@@ -72,22 +55,12 @@ std::map<std::string, std::string> ParseSectionValues(const base::StringList& li
 CIniReader::CIniReader(std::string path) : path_(std::move(path)) {}
 
 const base::StringList& CIniReader::GetIniSectionNames() {
-    sectionNames_ = ReadNulList(
-        [this](char* buffer, DWORD size) { return ::GetPrivateProfileSectionNamesA(buffer, size, path_.c_str()); },
-        lastCount_);
+    sectionNames_ = ProfileSectionNames(path_);
     return sectionNames_;
 }
 
-base::StringList CIniReader::ReadSectionLines(const std::string& section) {
-    return ReadNulList(
-        [&](char* buffer, DWORD size) {
-            return ::GetPrivateProfileSectionA(section.c_str(), buffer, size, path_.c_str());
-        },
-        lastCount_);
-}
-
 const base::StringList& CIniReader::GetIniSectionKeys(const std::string& section, const std::string& separator) {
-    const base::StringList lines = ReadSectionLines(section);
+    const base::StringList lines = ProfileSectionLines(path_, section);
     StoreValues(section, lines);
     keys_ = ParseSectionKeys(lines, separator);
     return keys_;
@@ -95,7 +68,7 @@ const base::StringList& CIniReader::GetIniSectionKeys(const std::string& section
 
 void CIniReader::LoadValues(const std::string& section) {
     if (valuesLoaded_ && base::EqualsNoCase(valuesSection_, section)) return;
-    StoreValues(section, ReadSectionLines(section));
+    StoreValues(section, ProfileSectionLines(path_, section));
 }
 
 void CIniReader::StoreValues(const std::string& section, const base::StringList& lines) {

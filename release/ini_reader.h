@@ -41,12 +41,8 @@ public:
     const std::string& Path() const { return path_; }
     const base::StringList& SectionNames() const { return sectionNames_; }
     const base::StringList& SectionKeys() const { return keys_; }
-    // Characters returned by the last profile call.
-    unsigned long LastCount() const { return lastCount_; }
 
 private:
-    // The section's lines as the profile functions return them.
-    base::StringList ReadSectionLines(const std::string& section);
     // Makes `section` the parsed section that value look-ups use.
     void LoadValues(const std::string& section);
     void StoreValues(const std::string& section, const base::StringList& lines);
@@ -54,7 +50,6 @@ private:
     std::string path_;
     base::StringList sectionNames_;
     base::StringList keys_;
-    unsigned long lastCount_ = 0;
 
     bool valuesLoaded_ = false;
     std::string valuesSection_;
