@@ -1,8 +1,7 @@
 #include "tools/release_list/block_indexes.h"
 
-#include <windows.h>
-
 #include "base/ansi_text.h"
+#include "base/file_system.h"
 #include "release/block_index.h"
 #include "release/file_identity.h"
 #include "tools/release_list/index_seeds.h"
@@ -55,7 +54,7 @@ void WriteBlockIndexes(const ReleasePlan& plan, const std::map<std::string, Bloc
         const auto index = indexes.find(planned.file.remoteName);
         if (index == indexes.end()) {
             const std::string stale = planned.file.path + release::kIndexSuffix;
-            if (!::DeleteFileA(stale.c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND)
+            if (!base::DeleteIfPresent(stale))
                 throw ReleaseListError("cannot remove the outdated block index " + stale);
             continue;
         }

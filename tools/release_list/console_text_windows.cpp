@@ -1,8 +1,13 @@
 #include "tools/release_list/console_text.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <string>
+
+#include "base/ansi_text.h"
+#include "base/unique_handle.h"
+#include "tools/release_list/release_error.h"
 
 namespace release_list {
 namespace {
@@ -15,6 +20,24 @@ std::wstring ToWide(const std::string& ansi) {
 }
 
 }  // namespace
+
+base::StringList CommandLineArguments(int, char**) {
+    int count = 0;
+    LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    if (!wide) throw ReleaseListError("cannot read the command line");
+    const base::UniqueLocalMemory argumentBlock(wide);  // the whole array is one LocalAlloc block
+    base::StringList args;
+    for (int i = 1; i < count; ++i) {
+        BOOL lossy = FALSE;
+        const int n = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide[i], -1, nullptr, 0, nullptr, &lossy);
+        std::string text(n > 0 ? n - 1 : 0, '\0');
+        if (n > 1) ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide[i], -1, &text[0], n, nullptr, &lossy);
+        if (lossy)
+            throw ReleaseListError(base::FormatText("argument %d holds characters that code page %u cannot hold", i, ::GetACP()));
+        args.push_back(text);
+    }
+    return args;
+}
 
 void PrintAnsi(const std::string& ansi, bool error) {
     const HANDLE out = ::GetStdHandle(error ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);

@@ -1,7 +1,5 @@
 #include "tools/release_list/file_digests.h"
 
-#include <windows.h>
-
 #include <algorithm>
 #include <atomic>
 #include <memory>
@@ -9,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "base/unique_handle.h"
+#include "base/file_system.h"
 #include "crypto/sha256.h"
 #include "release/block_index_builder.h"
 #include "release/file_identity.h"
@@ -17,15 +15,12 @@
 namespace release_list {
 namespace {
 
-constexpr DWORD kReadSize = 1024 * 1024;
+constexpr size_t kReadSize = 1024 * 1024;
 
 // One read of the file, every digest fed from it.
 void DigestFile(const std::string& path, const DigestsWanted& wanted, std::vector<char>& buffer, FileDigests& out) {
-    base::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                        OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    LARGE_INTEGER size = {};
-    if (!file || !::GetFileSizeEx(file.get(), &size)) return;
-    out.size = static_cast<uint64_t>(size.QuadPart);
+    base::ReadingFile file(path, base::ReadingFile::Sharing::kReadersAndWriters, true);
+    if (!file.Size(out.size)) return;
     if (out.size == 0 || out.size > kLargestListedSize) return;
     out.indexed = wanted.indexThreshold != 0 && out.size >= wanted.indexThreshold;
 
@@ -35,8 +30,8 @@ void DigestFile(const std::string& path, const DigestsWanted& wanted, std::vecto
     if (out.indexed) index.reset(new release::BlockIndexBuilder(wanted.blockSize, out.index));
     uint64_t total = 0;
     for (;;) {
-        DWORD got = 0;
-        if (!::ReadFile(file.get(), buffer.data(), kReadSize, &got, nullptr)) return;
+        size_t got = 0;
+        if (!file.Read(buffer.data(), kReadSize, got)) return;
         if (got == 0) break;
         fingerprint.Feed(buffer.data(), got);
         if (wanted.sha256 && !sha256.Update(buffer.data(), got)) return;

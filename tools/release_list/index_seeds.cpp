@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "base/ansi_text.h"
+#include "base/file_system.h"
 #include "delta/block_matcher.h"
 #include "release/file_identity.h"
 #include "release/list_file.h"
@@ -113,7 +114,7 @@ void ChooseSeeds(const std::vector<PreviousFile>& previous, const Holdings& held
 }  // namespace
 
 std::vector<PreviousFile> ReadPreviousRelease(const std::string& folder) {
-    const std::string listPath = folder + "\\" + release::kListFileName;
+    const std::string listPath = base::JoinPath(folder, release::kListFileName);
     if (release::GetFileSize64(listPath) == 0)
         throw ReleaseListError("--previous " + folder + " holds no " + release::kListFileName +
                                ": name the version folder of a published release");
@@ -124,7 +125,7 @@ std::vector<PreviousFile> ReadPreviousRelease(const std::string& folder) {
         // What an updater would refuse as a seed is never named.
         if (entry.isSystemPath || !release::StaysInItsFolder(entry) || installedAs.size() > release::kMaxSeedNameBytes)
             continue;
-        const std::string path = folder + "\\" + base::ReplaceAll(entry.remoteName, "/", "\\");
+        const std::string path = base::JoinPath(folder, entry.remoteName);
         files.push_back({path, installedAs, release::GetFileSize64(path)});
     }
     return files;

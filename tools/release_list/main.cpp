@@ -1,12 +1,8 @@
-// arkenfel_release_list.exe: writes the update list of a release folder and,
+// arkenfel_release_list (.exe on Windows): writes the update list of a release folder and,
 // when asked, points the gateway file at it.
-#include <windows.h>
-#include <shellapi.h>
-
 #include <string>
 
 #include "base/ansi_text.h"
-#include "base/unique_handle.h"
 #include "tools/release_list/console_text.h"
 #include "tools/release_list/publish_release.h"
 #include "tools/release_list/release_error.h"
@@ -17,27 +13,6 @@ namespace {
 
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
-
-// Arguments in the ANSI code page, the one the list is written in; one that
-// the code page cannot hold would be written wrong, so it is refused.
-base::StringList AnsiArguments() {
-    int count = 0;
-    LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-    if (!wide) throw release_list::ReleaseListError("cannot read the command line");
-    const base::UniqueLocalMemory argumentBlock(wide);  // the whole array is one LocalAlloc block
-    base::StringList args;
-    for (int i = 1; i < count; ++i) {
-        BOOL lossy = FALSE;
-        const int n = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide[i], -1, nullptr, 0, nullptr, &lossy);
-        std::string text(n > 0 ? n - 1 : 0, '\0');
-        if (n > 1) ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide[i], -1, &text[0], n, nullptr, &lossy);
-        if (lossy)
-            throw release_list::ReleaseListError(base::FormatText(
-                "argument %d holds characters that code page %u cannot hold", i, ::GetACP()));
-        args.push_back(text);
-    }
-    return args;
-}
 
 void PrintSummary(const release_list::PublishSummary& summary) {
     using release_list::PrintAnsi;
@@ -91,10 +66,10 @@ base::StringList ShowSerial(const std::string& folder) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
     release_list::ReleaseOptions options;
     try {
-        const base::StringList args = AnsiArguments();
+        const base::StringList args = release_list::CommandLineArguments(argc, argv);
         std::string privateKey, publicKey;
         if (release_list::ParseMakeKey(args, privateKey, publicKey))
             return RunKeyCommand([&] { return MakeKey(privateKey, publicKey); });

@@ -1,13 +1,10 @@
 #include "tools/release_list/publish_release.h"
 
-#include <windows.h>
-
 #include <algorithm>
 #include <memory>
 
 #include "base/ansi_text.h"
-#include "base/system_error.h"
-#include "base/unique_handle.h"
+#include "base/file_system.h"
 #include "release/file_identity.h"
 #include "tools/release_list/block_indexes.h"
 #include "tools/release_list/file_digests.h"
@@ -28,13 +25,9 @@ namespace {
 constexpr size_t kLongestValue = 254;
 
 std::string FullFolderPath(const std::string& folder, const char* what) {
-    char buffer[MAX_PATH] = {};
-    const DWORD length = ::GetFullPathNameA(folder.c_str(), MAX_PATH, buffer, nullptr);
-    if (length == 0 || length >= MAX_PATH) throw ReleaseListError(std::string(what) + " \"" + folder + "\" is not a usable path");
-    std::string path(buffer, length);
-    while (path.size() > 3 && path.back() == '\\') path.pop_back();
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+    std::string path;
+    if (!base::AbsolutePath(folder, path)) throw ReleaseListError(std::string(what) + " \"" + folder + "\" is not a usable path");
+    if (!base::IsFolder(path))
         throw ReleaseListError(std::string(what) + " \"" + folder + "\" does not exist or is not a folder");
     return path;
 }
@@ -42,11 +35,11 @@ std::string FullFolderPath(const std::string& folder, const char* what) {
 // The release's folder name as the gateway gives it: its path below the
 // server root, with "/".
 std::string VersionBelowRoot(const std::string& release, const std::string& root) {
-    const std::string prefix = root.back() == '\\' ? root : root + "\\";
-    if (release.size() <= prefix.size() || !base::EqualsNoCase(release.substr(0, prefix.size()), prefix))
+    const std::string prefix = root.back() == base::kPathSeparator ? root : root + base::kPathSeparator;
+    if (release.size() <= prefix.size() || !base::SamePath(release.substr(0, prefix.size()), prefix))
         throw ReleaseListError("the release folder " + release + " is not below the server root " + root +
                                "; the gateway can only name folders below it");
-    const std::string version = base::ReplaceAll(release.substr(prefix.size()), "\\", "/");
+    const std::string version = base::ReplaceAll(release.substr(prefix.size()), std::string(1, base::kPathSeparator), "/");
     const std::string problem = CheckRemoteName(version);
     if (!problem.empty()) throw ReleaseListError("the version folder name \"" + version + "\" " + problem);
     return version;
@@ -57,10 +50,9 @@ std::string VersionBelowRoot(const std::string& release, const std::string& root
 bool DescribeFile(const std::string& path, const std::string& remote, const FileDigests& digest,
                   release::PublishedEntry& entry, base::StringList& problems) {
     {
-        base::UniqueFile probe(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                             nullptr, OPEN_EXISTING, 0, nullptr));
-        if (!probe) {
-            problems.push_back("\"" + remote + "\" cannot be read: " + base::SystemErrorText(::GetLastError()));
+        const base::ReadingFile probe(path, base::ReadingFile::Sharing::kReadersAndWriters, false);
+        if (!probe.ok()) {
+            problems.push_back("\"" + remote + "\" cannot be read: " + base::LastFileErrorText());
             return false;
         }
     }
@@ -157,7 +149,7 @@ void WriteList(const std::string& path, const std::string& text, bool includeSel
 // else the release folder's own name.
 std::string SignedFolderName(const std::string& release, const std::string& version) {
     if (!version.empty()) return version;
-    const std::string name = base::FileNamePart(release);
+    const std::string name = release.substr(release.rfind(base::kPathSeparator) + 1);
     const std::string problem = CheckRemoteName(name);
     if (!problem.empty()) throw ReleaseListError("the version folder name \"" + name + "\" " + problem);
     return name;
@@ -167,7 +159,7 @@ std::string SignedFolderName(const std::string& release, const std::string& vers
 std::string PreviousReleaseFolder(const ReleaseOptions& options, const std::string& release) {
     if (options.previousRelease.empty()) return std::string();
     const std::string previous = FullFolderPath(options.previousRelease, "previous release folder");
-    if (base::EqualsNoCase(previous, release))
+    if (base::SamePath(previous, release))
         throw ReleaseListError("--previous names the release folder itself; name the version folder of the release before");
     return previous;
 }
@@ -224,7 +216,7 @@ PublishSummary PublishRelease(const ReleaseOptions& options) {
     // stops the run before anything is written.
     std::string gatewayText;
     if (!root.empty()) {
-        summary.gatewayPath = root + "\\" + release::kGatewayFileName;
+        summary.gatewayPath = base::JoinPath(root, release::kGatewayFileName);
         gatewayText = UpdateGatewayText(ReadExistingFile(summary.gatewayPath), options.gatewayKeys, summary.version);
     }
 
@@ -232,7 +224,7 @@ PublishSummary PublishRelease(const ReleaseOptions& options) {
     WriteBlockIndexes(plan, indexes);
     summary.blockIndexes = indexes.size();
     for (const auto& index : indexes) summary.seededIndexes += index.second.seeds > 0;
-    summary.listPath = release + "\\" + release::kListFileName;
+    summary.listPath = base::JoinPath(release, release::kListFileName);
     WriteList(summary.listPath, release::BuildListText(sections), options.includeList);
     summary.namesItself = options.includeList;
     for (const release::PublishedSection& section : sections) {
@@ -243,7 +235,7 @@ PublishSummary PublishRelease(const ReleaseOptions& options) {
 
     // The signature covers the list exactly as written.
     if (key) {
-        summary.signaturePath = release + "\\" + release::kSignatureFileName;
+        summary.signaturePath = base::JoinPath(release, release::kSignatureFileName);
         const SignedRelease signedRelease =
             SignRelease(*key, std::move(manifest), ReadExistingFile(summary.listPath), options.includeList,
                         options.serial, ReadExistingFile(summary.signaturePath));
@@ -259,7 +251,7 @@ PublishSummary PublishRelease(const ReleaseOptions& options) {
 }
 
 integrity::SignatureBlocks PublishedSignature(const std::string& releaseFolder) {
-    const std::string path = releaseFolder + "\\" + release::kSignatureFileName;
+    const std::string path = base::JoinPath(releaseFolder, release::kSignatureFileName);
     const std::string text = ReadExistingFile(path);
     integrity::SignatureBlocks blocks;
     if (text.empty()) throw ReleaseListError(path + " does not exist: the release is not signed");

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "base/ansi_text.h"
 #include "tools/release_list/release_error.h"
 
 namespace release_list {
@@ -49,8 +50,10 @@ bool ParseShowSerial(const base::StringList& args, std::string& folder) {
     return true;
 }
 
-const char* UsageText() {
-    return "usage: arkenfel_release_list.exe --release <folder> [options]\n"
+namespace {
+
+const char kUsage[] =
+           "usage: arkenfel_release_list.exe --release <folder> [options]\n"
            "\n"
            "Writes Arkenfel_List.ini into the release folder, listing every file below it.\n"
            "\n"
@@ -111,6 +114,17 @@ const char* UsageText() {
            "Patterns: '*' and '?' stay within one folder; a pattern without '/' matches file\n"
            "names in any folder; 'folder/' (or a folder name) matches everything below it.\n"
            "Exit code 0 on success, 1 on any error (nothing is written then), 2 on bad usage.\n";
+
+}  // namespace
+
+// The text names the program and the server root's file as the platform does.
+std::string UsageText() {
+#ifdef _WIN32
+    return kUsage;
+#else
+    return base::ReplaceAll(base::ReplaceAll(kUsage, "arkenfel_release_list.exe", "arkenfel_release_list"),
+                            "<server-root>\\gateway.ini", "<server-root>/gateway.ini");
+#endif
 }
 
 bool ParseArguments(const base::StringList& args, ReleaseOptions& options) {

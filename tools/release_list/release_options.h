@@ -49,6 +49,6 @@ bool ParseShowSerial(const base::StringList& args, std::string& folder);
 // Throws ReleaseListError on a usage mistake. `args` excludes the program
 // name. Returns false when help was asked for.
 bool ParseArguments(const base::StringList& args, ReleaseOptions& options);
-const char* UsageText();
+std::string UsageText();
 
 }  // namespace release_list

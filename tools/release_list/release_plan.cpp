@@ -1,11 +1,10 @@
 #include "tools/release_list/release_plan.h"
 
-#include <windows.h>
-
 #include <algorithm>
 #include <map>
 
 #include "base/ansi_text.h"
+#include "base/code_page.h"
 #include "release/staging_layout.h"
 #include "integrity/release_signature.h"
 #include "tools/release_list/list_names.h"
@@ -27,7 +26,7 @@ void CheckOptionTexts(const ReleaseOptions& options, base::StringList& problems)
     for (const NamedRule& rule : options.revisions)
         report("revision \"" + rule.value + "\"", CheckRevision(rule.value));
     for (const NamedRule& rule : options.localPaths)
-        report("local path \"" + rule.value + "\"", CheckLocalPath(rule.value, ::GetACP()));
+        report("local path \"" + rule.value + "\"", CheckLocalPath(rule.value, base::ListCodePage()));
 }
 
 // Section names are compared without case by the updater's INI reading, so

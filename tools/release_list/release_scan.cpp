@@ -1,10 +1,7 @@
 #include "tools/release_list/release_scan.h"
 
-#include <windows.h>
-
 #include "base/ansi_text.h"
-#include "base/system_error.h"
-#include "base/unique_handle.h"
+#include "base/file_system.h"
 #include "release/block_index.h"
 #include "integrity/release_signature.h"
 #include "tools/release_list/list_names.h"
@@ -14,54 +11,26 @@
 namespace release_list {
 namespace {
 
-std::wstring Widen(const std::string& ansi) {
-    const int n = ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-    std::wstring wide(n, L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), &wide[0], n);
-    return wide;
-}
-
-// Wine shows characters that DOS names cannot hold ("|", ":", "*" ...) as
-// U+F000 plus the character; they are turned back so a message names the
-// real character. Characters the ANSI code page lacks become "?", for the
-// message only: such a name is refused anyway.
-std::string NameToAnsi(const wchar_t* name, bool& ascii) {
-    std::wstring text(name);
-    ascii = true;
-    for (wchar_t& c : text) {
-        if (c > 0xF000 && c < 0xF080) c = static_cast<wchar_t>(c - 0xF000);
-        if (c >= 0x80) ascii = false;
-    }
-    const int n = ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string ansi(n > 0 ? n - 1 : 0, '\0');
-    if (n > 1) ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, &ansi[0], n, nullptr, nullptr);
-    return ansi;
-}
-
 class Scanner {
 public:
     explicit Scanner(const std::string& root) : root_(root) {}
 
     void Walk(const std::string& relative) {
-        const std::string folder = relative.empty() ? root_ : root_ + "\\" + base::ReplaceAll(relative, "/", "\\");
-        WIN32_FIND_DATAW data = {};
-        base::UniqueFind find(::FindFirstFileW((Widen(folder) + L"\\*").c_str(), &data));
-        if (!find) {
-            result_.problems.push_back(Describe(relative) + ": cannot read the folder: " +
-                                       base::SystemErrorText(::GetLastError()));
+        const std::string folder = relative.empty() ? root_ : base::JoinPath(root_, relative);
+        std::vector<base::FolderEntry> entries;
+        if (!base::ListFolder(folder, entries)) {
+            result_.problems.push_back(Describe(relative) + ": cannot read the folder: " + base::LastFileErrorText());
             return;
         }
-        do {
-            bool ascii = true;
-            const std::string name = NameToAnsi(data.cFileName, ascii);
-            if (name == "." || name == "..") continue;
+        for (const base::FolderEntry& entry : entries) {
+            const std::string& name = entry.name;
             const std::string remote = relative.empty() ? name : relative + "/" + name;
-            if (!ascii) {
+            if (!entry.ascii) {
                 result_.problems.push_back("\"" + remote +
                                            "\" is not plain ASCII; the server address cannot carry it without escapes");
                 continue;
             }
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (entry.folder) {
                 // A folder the server cannot name is reported once, not per file.
                 if (Check(remote)) Walk(remote);
                 continue;
@@ -69,8 +38,8 @@ public:
             if (relative.empty() && IsReservedTopLevelName(name)) continue;
             if (IsBlockIndexName(name)) continue;
             if (!Check(remote)) continue;
-            result_.files.push_back({remote, root_ + "\\" + base::ReplaceAll(remote, "/", "\\")});
-        } while (::FindNextFileW(find.get(), &data));
+            result_.files.push_back({remote, base::JoinPath(root_, remote)});
+        }
     }
 
     ScanResult Take() { return std::move(result_); }

@@ -1,6 +1,6 @@
 #include "tools/release_list/release_signing.h"
 
-#include <windows.h>
+#include <chrono>
 
 #include "integrity/trust_blocks.h"
 #include "release/list_text.h"
@@ -9,9 +9,6 @@
 
 namespace release_list {
 namespace {
-
-// 100-ns intervals from 1601 to 1970.
-constexpr uint64_t kUnixEpochInFileTime = 116444736000000000ull;
 
 integrity::SignedFile DescribeBytes(const std::string& bytes) {
     integrity::SignedFile file;
@@ -33,10 +30,8 @@ uint32_t PublishedSerial(const std::string& published, integrity::ReleaseManifes
 }  // namespace
 
 uint32_t SerialFromClock() {
-    FILETIME now = {};
-    ::GetSystemTimeAsFileTime(&now);
-    const uint64_t ticks = (static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-    return static_cast<uint32_t>((ticks - kUnixEpochInFileTime) / 10000000ull);
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::seconds>(now).count());
 }
 
 integrity::ReleaseManifest DescribeSignedFiles(const ReleasePlan& plan, const std::map<std::string, FileDigests>& digests,

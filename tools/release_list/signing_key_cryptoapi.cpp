@@ -10,22 +10,13 @@
 #include "base/unique_handle.h"
 #include "crypto/key_text.h"
 #include "tools/release_list/release_error.h"
-#include "base/local_files.h"
+#include "tools/release_list/key_files.h"
 
 namespace release_list {
 namespace {
 
 ReleaseListError CryptError(const std::string& what) {
     return ReleaseListError(what + ": " + base::SystemErrorText(::GetLastError()));
-}
-
-void WriteNewFile(const std::string& path, const std::string& bytes) {
-    base::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
-    if (!file) throw CryptError("cannot create " + path + " (an existing key file is never overwritten)");
-    DWORD written = 0;
-    if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-        written != bytes.size())
-        throw CryptError("cannot write " + path);
 }
 
 std::vector<uint8_t> ExportKey(HCRYPTKEY key, DWORD type) {
@@ -108,9 +99,7 @@ std::vector<uint8_t> SubjectPublicKeyInfo(const std::vector<uint8_t>& publicBlob
 }  // namespace
 
 void MakeKeyPair(const std::string& privateKeyPath, const std::string& publicKeyPath) {
-    for (const std::string& path : {privateKeyPath, publicKeyPath})
-        if (::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES)
-            throw ReleaseListError(path + " exists already; an existing key file is never overwritten");
+    RefuseExistingKeyFiles(privateKeyPath, publicKeyPath);
     crypto::UniqueCryptProvider provider = crypto::AcquireProvider();
     if (!provider) throw CryptError("the platform offers no RSA provider");
     crypto::UniqueCryptKey key;
@@ -121,13 +110,7 @@ void MakeKeyPair(const std::string& privateKeyPath, const std::string& publicKey
     const std::string privateDer = Pkcs1PrivateKey(ExportKey(key.get(), PRIVATEKEYBLOB));
     const std::vector<uint8_t> publicDer = SubjectPublicKeyInfo(ExportKey(key.get(), PUBLICKEYBLOB));
     const std::string publicPem = crypto::EncodeKeyText(std::string(publicDer.begin(), publicDer.end()), crypto::kPublicKeyLabel);
-    WriteNewFile(privateKeyPath, crypto::EncodeKeyText(privateDer, crypto::kPrivateKeyLabel));
-    try {
-        WriteNewFile(publicKeyPath, publicPem);
-    } catch (const ReleaseListError&) {
-        ::DeleteFileA(privateKeyPath.c_str());  // half a key pair is of no use
-        throw;
-    }
+    WriteKeyPairFiles(privateKeyPath, crypto::EncodeKeyText(privateDer, crypto::kPrivateKeyLabel), publicKeyPath, publicPem);
 }
 
 struct SigningKey::Key {
@@ -139,8 +122,7 @@ struct SigningKey::Key {
 SigningKey::~SigningKey() = default;
 
 SigningKey::SigningKey(const std::string& privateKeyPath) : key_(new Key) {
-    std::string file;
-    if (!base::ReadFileToString(privateKeyPath, file)) throw CryptError("cannot read the key file " + privateKeyPath);
+    const std::string file = ReadKeyFile(privateKeyPath);
     std::vector<uint8_t> der;
     if (!crypto::DecodeKeyText(file, crypto::kPrivateKeyLabel, der))
         throw ReleaseListError("the key file " + privateKeyPath + " is not an RSA private key (PEM \"RSA PRIVATE KEY\" or DER)");

@@ -1,36 +1,17 @@
 // Key pairs and signatures through OpenSSL (the release tool on Linux).
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <openssl/evp.h>
 #include <openssl/rsa.h>
 #include <openssl/x509.h>
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <iterator>
-
 #include "crypto/key_text.h"
+#include "tools/release_list/key_files.h"
 #include "tools/release_list/release_error.h"
 #include "tools/release_list/signing_key.h"
 
 namespace release_list {
 namespace {
 
-ReleaseListError SystemError(const std::string& what) { return ReleaseListError(what + ": " + std::strerror(errno)); }
-
 ReleaseListError CryptError(const std::string& what) { return ReleaseListError(what + " (OpenSSL refused it)"); }
-
-void WriteNewFile(const std::string& path, const std::string& bytes) {
-    const int file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
-    if (file < 0) throw SystemError("cannot create " + path + " (an existing key file is never overwritten)");
-    const ssize_t written = ::write(file, bytes.data(), bytes.size());
-    const bool closed = ::close(file) == 0;
-    if (written != static_cast<ssize_t>(bytes.size()) || !closed) throw SystemError("cannot write " + path);
-}
-
-bool Exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
 
 using DerEncoder = int (*)(const EVP_PKEY*, unsigned char**);
 
@@ -60,28 +41,19 @@ struct OwnedKey {
 struct SigningKey::Key : OwnedKey {};
 
 void MakeKeyPair(const std::string& privateKeyPath, const std::string& publicKeyPath) {
-    for (const std::string& path : {privateKeyPath, publicKeyPath})
-        if (Exists(path)) throw ReleaseListError(path + " exists already; an existing key file is never overwritten");
+    RefuseExistingKeyFiles(privateKeyPath, publicKeyPath);
     OwnedKey key;
     key.handle = EVP_RSA_gen(kKeyBits);
     if (!key.handle) throw CryptError("cannot make a key pair");
     const std::string privatePem = crypto::EncodeKeyText(PrivateKeyDer(key.handle), crypto::kPrivateKeyLabel);
     const std::string publicPem = crypto::EncodeKeyText(PublicKeyInfoDer(key.handle), crypto::kPublicKeyLabel);
-    WriteNewFile(privateKeyPath, privatePem);
-    try {
-        WriteNewFile(publicKeyPath, publicPem);
-    } catch (const ReleaseListError&) {
-        ::unlink(privateKeyPath.c_str());  // half a key pair is of no use
-        throw;
-    }
+    WriteKeyPairFiles(privateKeyPath, privatePem, publicKeyPath, publicPem);
 }
 
 SigningKey::~SigningKey() = default;
 
 SigningKey::SigningKey(const std::string& privateKeyPath) : key_(new Key) {
-    std::ifstream in(privateKeyPath, std::ios::binary);
-    if (!in) throw SystemError("cannot read the key file " + privateKeyPath);
-    const std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string file = ReadKeyFile(privateKeyPath);
     std::vector<uint8_t> der;
     if (!crypto::DecodeKeyText(file, crypto::kPrivateKeyLabel, der))
         throw ReleaseListError("the key file " + privateKeyPath + " is not an RSA private key (PEM \"RSA PRIVATE KEY\" or DER)");

@@ -5,11 +5,11 @@
 
 #include "crypto/key_text.h"
 #include "integrity/root_keys.h"
+#include "tools/release_list/key_files.h"
 #include "tools/release_list/release_error.h"
 #include "tools/release_list/release_options.h"
 #include "tools/release_list/signing_key.h"
 #include "tools/release_list/staged_file.h"
-#include "base/local_files.h"
 
 namespace release_list {
 namespace {
@@ -143,9 +143,8 @@ base::StringList RunTrustCommand(const TrustCommand& command) {
 }
 
 std::string ReadPublicKeyDer(const std::string& path) {
-    std::string file;
+    const std::string file = ReadKeyFile(path);
     std::vector<uint8_t> der;
-    if (!base::ReadFileToString(path, file)) throw ReleaseListError("cannot read the key file " + path);
     crypto::PublicKey key;
     if (!crypto::DecodeKeyText(file, crypto::kPublicKeyLabel, der) ||
         !key.LoadDer(std::string(der.begin(), der.end())))
