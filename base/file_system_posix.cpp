@@ -48,8 +48,9 @@ std::string NameForList(const std::string& utf8) {
     std::string shown;
     for (size_t i = 0; i < utf8.size();) {
         const unsigned char c = static_cast<unsigned char>(utf8[i]);
-        size_t length = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
-        if (i + length > utf8.size()) length = utf8.size() - i;
+        size_t length = c >= 0xC2 && c < 0xE0 ? 2 : c >= 0xE0 && c < 0xF0 ? 3 : c >= 0xF0 && c < 0xF5 ? 4 : 1;
+        for (size_t k = 1; k < length; ++k)
+            if (i + k >= utf8.size() || (static_cast<unsigned char>(utf8[i + k]) & 0xC0) != 0x80) length = 1;
         const std::string one = length == 1 && c < 0x80 ? utf8.substr(i, 1) : Utf8ToAnsi(utf8.substr(i, length));
         shown += one.empty() ? "?" : one;
         i += length;

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# One command: install what is missing, build everything, run every test under
-# Wine, then build the release tool's parts that run on Linux too with the
-# host's compiler and run their tests.
+# One command: install what is missing, build everything (the release tool for
+# Linux too, with the host's compiler, in <build>/native) and run every test:
+# the Windows programs under Wine, the Linux tool natively.
 # Usage: tools/test.sh [build-folder]   (default: build-test-<mode>)
 # The mode (tests/wine/mode.sh) is i686 where this host runs 32-bit programs
 # and x86_64 where it cannot; ARKENFEL_TEST_ARCH=i686|x86_64 forces one.
@@ -14,6 +14,3 @@ build="$(realpath -m "${1:-$root/build-test-$ARKENFEL_ARCH}")"
 cmake --build "$build" -j "$(nproc)"
 cd "$build"
 ctest --output-on-failure --timeout 600 -j "$(nproc)"
-cmake -S "$root/native" -B "$build/native" -DARKENFEL_WINDOWS_BIN="$build/bin" >/dev/null
-cmake --build "$build/native" -j "$(nproc)"
-ctest --test-dir "$build/native" --output-on-failure --timeout 300

@@ -1,5 +1,7 @@
 #include "tools/release_list/release_scan.h"
 
+#include <algorithm>
+
 #include "base/ansi_text.h"
 #include "base/file_system.h"
 #include "release/block_index.h"
@@ -22,6 +24,11 @@ public:
             result_.problems.push_back(Describe(relative) + ": cannot read the folder: " + base::LastFileErrorText());
             return;
         }
+        // Names in one order whatever order the file system keeps, so the
+        // problems read the same on every machine.
+        std::sort(entries.begin(), entries.end(), [](const base::FolderEntry& a, const base::FolderEntry& b) {
+            return base::ToLowerAnsi(a.name) < base::ToLowerAnsi(b.name);
+        });
         for (const base::FolderEntry& entry : entries) {
             const std::string& name = entry.name;
             const std::string remote = relative.empty() ? name : relative + "/" + name;
