@@ -21,6 +21,7 @@ import time
 SOURCE_DIR = os.environ.get("ARKENFEL_SOURCE_DIR") or os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..", ".."))
 BINARY_DIR = os.environ.get("ARKENFEL_BINARY_DIR") or os.path.join(SOURCE_DIR, "build-test-i686")
 BIN = os.path.join(BINARY_DIR, "bin")
+NATIVE_RELEASE_TOOL = os.path.join(BINARY_DIR, "native", "arkenfel_release_list")
 E2E_DIR = os.path.join(BINARY_DIR, "e2e")
 WINE_DIR = os.path.join(SOURCE_DIR, "tests", "wine")
 
@@ -365,15 +366,20 @@ class Release:
                 f.write(data if isinstance(data, bytes) else data.encode("cp949"))
         return path
 
-    def publish(self, prefix, version, tool_args=(), gateway_keys=None):
+    def publish(self, prefix, version, tool_args=(), gateway_keys=None, native=False):
         """Writes the version's Arkenfel_List.ini with the release list tool and
-        the gateway naming this version."""
-        args = [os.path.join(BIN, "arkenfel_release_list.exe"), "--release", win_path(self.folder(version))]
-        args += list(tool_args)
-        args += ["--gateway", win_path(self.top)]
+        the gateway naming this version; `native`: with the Linux tool, whose
+        tool_args name Linux paths."""
+        place = (lambda path: path) if native else win_path
+        args = ["--release", place(self.folder(version))] + list(tool_args) + ["--gateway", place(self.top)]
         for key in (gateway_keys or []):
             args += ["--key", key]
-        return prefix.wine(args)
+        if not native:
+            return prefix.wine([os.path.join(BIN, "arkenfel_release_list.exe")] + args)
+        done = subprocess.run([NATIVE_RELEASE_TOOL] + args, capture_output=True, timeout=120, stdin=subprocess.DEVNULL)
+        if done.returncode != 0:
+            raise RuntimeError("the Linux release tool failed: %s" % done.stderr.decode("utf-8", "replace"))
+        return done
 
     def write_gateway(self, text):
         with open(os.path.join(self.top, "gateway.ini"), "wb") as f:

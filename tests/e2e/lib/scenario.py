@@ -45,14 +45,14 @@ class Scenario(unittest.TestCase):
         return self.server
 
     # a release published with the operators' tool
-    def publish(self, version, files, tool_args=(), gateway_keys=None):
+    def publish(self, version, files, tool_args=(), gateway_keys=None, native=False):
         """files: {relative path: bytes | str | ("copy", source path)}."""
         for rel, content in files.items():
             if isinstance(content, tuple):
                 self.release.put(version, rel, source=content[1])
             else:
                 self.release.put(version, rel, content)
-        self.release.publish(self.prefix, version, tool_args, gateway_keys)
+        self.release.publish(self.prefix, version, tool_args, gateway_keys, native)
 
     def list_fingerprint(self, version, rel):
         """The fingerprint the version's list gives rel: the marker text of its partial download."""

@@ -92,6 +92,43 @@ class SignedReleaseInstalls(SignedReleaseScenario):
                           "vantero/2026a/Arkenfel_Update.ini"], self.fetched(before))
 
 
+class ReleasePublishedOnLinux(SignedReleaseScenario):
+    """The Linux tool publishes, the keyed updater installs: Korean install
+    names, a block index, and the next release fetched by its changed blocks."""
+
+    def test_the_keyed_updater_installs_a_release_the_linux_tool_signed_and_then_only_its_changed_blocks(self):
+        self.start_server()
+        key = os.path.join(KEYS, "test_release_key.pem")
+        indexed = ["--include-list", "--sign", key, "--index-threshold", "65536", "--block-size", "4096",
+                   "--local", "readme.txt=문서/안내.txt"]
+        self.publish("2026a", release_files(), indexed + ["--serial", "7000"], native=True)
+        self.prefix.install_updater(exe_name=SIGNED_BUILD)
+        run = self.prefix.run_updater()
+        self.assertNoUnansweredBoxes(run)
+        self.assertEqual([], run.boxes())
+        self.assertIn(DONE, run.texts(1017))
+        self.assertSameFile("2026a", "readme.txt", self.home_file("문서/안내.txt"))
+        for rel in ("data/map.pak", "recorder.exe"):
+            self.assertSameFile("2026a", rel)
+        self.assertTrue(os.path.exists(self.home_file("recorder.exe.record")), "the script ran")
+        self.assertEqual("0x1b58", self.prefix.reg_query(MACHINE_KEY, "ReleaseSerial"))
+
+        changed = bytearray(MAP)
+        changed[100000:104096] = os.urandom(4096)
+        files = dict(release_files(), **{"data/map.pak": bytes(changed)})
+        self.publish("2026b", files, indexed + ["--serial", "7001", "--previous", self.release.folder("2026a")],
+                     native=True)
+        before = len(self.server.requests())
+        again = self.prefix.run_updater(name="changed_blocks")
+        self.assertNoUnansweredBoxes(again)
+        self.assertIn(DONE, again.texts(1017))
+        self.assertSameFile("2026b", "data/map.pak")
+        archive = [r for r in self.server.requests()[before:] if r.get("fn", "").endswith("2026b/data/map.pak")]
+        self.assertEqual({"range"}, {r.get("kind") for r in archive}, archive)
+        self.assertLessEqual(sum(r.get("bytes", 0) for r in archive), 3 * 4096, archive)
+        self.assertEqual("0x1b59", self.prefix.reg_query(MACHINE_KEY, "ReleaseSerial"))
+
+
 class ManyFilesOverAKeptConnection(SignedReleaseScenario):
     server_kind = "nginx"
 
