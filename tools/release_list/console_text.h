@@ -11,6 +11,9 @@
 
 namespace release_list {
 
+// The program's name as its platform calls it.
+const char* ProgramName();
+
 // The arguments after the program's name. One that the code page cannot hold
 // would be written wrong, so it is refused (ReleaseListError).
 base::StringList CommandLineArguments(int argc, char** argv);

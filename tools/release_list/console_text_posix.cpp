@@ -8,6 +8,8 @@
 
 namespace release_list {
 
+const char* ProgramName() { return "arkenfel_release_list"; }
+
 base::StringList CommandLineArguments(int argc, char** argv) {
     base::StringList args;
     for (int i = 1; i < argc; ++i) {

@@ -21,6 +21,8 @@ std::wstring ToWide(const std::string& ansi) {
 
 }  // namespace
 
+const char* ProgramName() { return "arkenfel_release_list.exe"; }
+
 base::StringList CommandLineArguments(int, char**) {
     int count = 0;
     LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);

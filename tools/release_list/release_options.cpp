@@ -3,6 +3,8 @@
 #include <cstdlib>
 
 #include "base/ansi_text.h"
+#include "base/file_system.h"
+#include "tools/release_list/console_text.h"
 #include "tools/release_list/release_error.h"
 
 namespace release_list {
@@ -119,12 +121,8 @@ const char kUsage[] =
 
 // The text names the program and the server root's file as the platform does.
 std::string UsageText() {
-#ifdef _WIN32
-    return kUsage;
-#else
-    return base::ReplaceAll(base::ReplaceAll(kUsage, "arkenfel_release_list.exe", "arkenfel_release_list"),
-                            "<server-root>\\gateway.ini", "<server-root>/gateway.ini");
-#endif
+    return base::ReplaceAll(base::ReplaceAll(kUsage, "arkenfel_release_list.exe", ProgramName()),
+                            "<server-root>\\gateway.ini", std::string("<server-root>") + base::kPathSeparator + "gateway.ini");
 }
 
 bool ParseArguments(const base::StringList& args, ReleaseOptions& options) {
