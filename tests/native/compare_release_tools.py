@@ -180,13 +180,37 @@ class ReleaseTools(unittest.TestCase):
         self.assertIn("1 of those indexes name files of the previous release", run.out)
         self.assertIn("release key serial 3, 1 root statement(s)", run.out)
         self.assertSameTrees()
+        # Published again without indexes: the outdated one goes on both.
+        self.both(["--release", at("vantero/2026b"), "--serial", "102", "--index-threshold", "0",
+                   "--sign", at("release.pem"), "--certificate", at("release.cert")])
+        self.assertNotIn(os.path.join("vantero", "2026b", "data", "all.pak.blkidx"), self.assertSameTrees())
 
     def test_refusals_read_the_same_and_write_nothing(self):
         self.put("vantero/2026a/empty.dat", b"")
         self.put("vantero/2026a/ok.txt", "x")
         self.put("vantero/2026b/한글/a.txt", "x")
         self.put("vantero/2026b/a b.txt", "x")
+        self.put("vantero/2026c/data/blob.bin", pattern(6000, 6))
+        self.put("vantero/2026c/data/blob.bin_", "x")
+        self.put("vantero/2026d/data/blob.bin", pattern(6000, 6))
+        self.put("vantero/2026d/readme.txt", "x")
+        self.put("vantero/gateway.ini", "2025b\nbeta=2025b\n")
         self.split()
+        refused = {
+            "matches no file": ["--release", at("vantero/2026d"), "--section", "TOOLS=tools/", "--revision", "*.exe=r1"],
+            "would both install to": ["--release", at("vantero/2026d"), "--local", "readme.txt=data/blob.bin"],
+            "would install to the name the updater stages": ["--release", at("vantero/2026c")],
+            "must stay below the install folder": ["--release", at("vantero/2026d"), "--local", "readme.txt=../up.txt"],
+            "does not exist or is not a folder": ["--release", at("vantero/none")],
+            "holds no Arkenfel_List.ini": ["--release", at("vantero/2026d"), "--previous", at("vantero/2026b")],
+            "names the release folder itself": ["--release", at("vantero/2026d"), "--previous", at("vantero/2026d")],
+            "is not among the release's channels": ["--release", at("vantero/2026d"), "--gateway", at("vantero"),
+                                                    "--key", "beta", "--sign", at("none.pem"), "--channel", ""],
+            "is not below the server root": ["--release", at("vantero/2026d"), "--gateway", at("vantero/2026b")],
+        }
+        for reason, args in refused.items():
+            run = self.both(args, code=1)
+            self.assertIn(reason, run.err)
         run = self.both(["--release", at("vantero/2026a")], code=1)
         self.assertIn('"empty.dat" is empty', run.err)
         run = self.both(["--release", at("vantero/2026b")], code=1)
@@ -194,12 +218,13 @@ class ReleaseTools(unittest.TestCase):
         self.assertIn('"a b.txt"', run.err)
         run = self.both(["--release", at("vantero/2026a"), "--local", "ok.txt=\U0001F600.txt"], code=2)
         self.assertIn("code page 949 cannot hold", run.err)
-        run = self.both(["--release", at("vantero/2026a"), "--local", "ok.txt=../up.txt"], code=1)
         run = self.both(["--release"], code=2)
         self.assertIn("usage: arkenfel_release_list --release", run.err)
         run = self.both(["--make-key", at("ok.pem")], code=2)
         names = self.assertSameTrees()
-        self.assertFalse([n for n in names if n.endswith(".ini")], names)
+        self.assertEqual(["vantero/gateway.ini"], [n for n in names if n.endswith(".ini")])
+        with open(os.path.join(self.sides[1].top, "vantero", "gateway.ini"), "rb") as f:
+            self.assertEqual(b"2025b\nbeta=2025b\n", f.read())
 
 
 if __name__ == "__main__":
