@@ -1,6 +1,7 @@
 #include "tools/release_list/key_files.h"
 
 #include "base/file_system.h"
+#include "crypto/key_text.h"
 #include "tools/release_list/release_error.h"
 
 namespace release_list {
@@ -41,6 +42,13 @@ std::string ReadKeyFile(const std::string& path) {
     if (!base::ReadWholeFile(path, bytes))
         throw ReleaseListError("cannot read the key file " + path + ": " + base::LastFileErrorText());
     return bytes;
+}
+
+std::vector<uint8_t> ReadPrivateKeyDer(const std::string& path) {
+    std::vector<uint8_t> der;
+    if (!crypto::DecodeKeyText(ReadKeyFile(path), crypto::kPrivateKeyLabel, der))
+        throw ReleaseListError("the key file " + path + " is not an RSA private key (PEM \"RSA PRIVATE KEY\" or DER)");
+    return der;
 }
 
 }  // namespace release_list

@@ -2,7 +2,9 @@
 // a key pair goes only where no file is yet, and whole or not at all.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace release_list {
 
@@ -14,5 +16,7 @@ void WriteKeyPairFiles(const std::string& privateKeyPath, const std::string& pri
                        const std::string& publicKeyPath, const std::string& publicText);
 // The bytes of a key file. Throws ReleaseListError.
 std::string ReadKeyFile(const std::string& path);
+// The DER of the RSA private key in a PEM or DER key file. Throws ReleaseListError.
+std::vector<uint8_t> ReadPrivateKeyDer(const std::string& path);
 
 }  // namespace release_list

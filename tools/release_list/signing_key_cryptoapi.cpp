@@ -122,10 +122,7 @@ struct SigningKey::Key {
 SigningKey::~SigningKey() = default;
 
 SigningKey::SigningKey(const std::string& privateKeyPath) : key_(new Key) {
-    const std::string file = ReadKeyFile(privateKeyPath);
-    std::vector<uint8_t> der;
-    if (!crypto::DecodeKeyText(file, crypto::kPrivateKeyLabel, der))
-        throw ReleaseListError("the key file " + privateKeyPath + " is not an RSA private key (PEM \"RSA PRIVATE KEY\" or DER)");
+    const std::vector<uint8_t> der = ReadPrivateKeyDer(privateKeyPath);
     BYTE* blob = nullptr;
     DWORD size = 0;
     if (!::CryptDecodeObjectEx(X509_ASN_ENCODING, PKCS_RSA_PRIVATE_KEY, der.data(), static_cast<DWORD>(der.size()),

@@ -53,10 +53,7 @@ void MakeKeyPair(const std::string& privateKeyPath, const std::string& publicKey
 SigningKey::~SigningKey() = default;
 
 SigningKey::SigningKey(const std::string& privateKeyPath) : key_(new Key) {
-    const std::string file = ReadKeyFile(privateKeyPath);
-    std::vector<uint8_t> der;
-    if (!crypto::DecodeKeyText(file, crypto::kPrivateKeyLabel, der))
-        throw ReleaseListError("the key file " + privateKeyPath + " is not an RSA private key (PEM \"RSA PRIVATE KEY\" or DER)");
+    const std::vector<uint8_t> der = ReadPrivateKeyDer(privateKeyPath);
     const unsigned char* next = der.data();
     key_->handle = d2i_PrivateKey(EVP_PKEY_RSA, nullptr, &next, static_cast<long>(der.size()));
     if (!key_->handle) throw CryptError("the key file " + privateKeyPath + " cannot be read as an RSA private key");
