@@ -10,6 +10,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -85,8 +87,9 @@ ReadingFile::ReadingFile(const std::string& path, Sharing, bool sequential) : fd
         return;
     }
     struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        Fail(S_ISDIR(st.st_mode) ? "it is a folder" : "it is not an ordinary file");
+    const bool examined = ::fstat(fd, &st) == 0;
+    if (!examined || !S_ISREG(st.st_mode)) {
+        Fail(!examined ? nullptr : S_ISDIR(st.st_mode) ? "it is a folder" : "it is not an ordinary file");
         ::close(fd);
         return;
     }

@@ -6,6 +6,9 @@
 // is read as it stands.
 #include "release/profile_file.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "base/ansi_text.h"
 #include "base/file_system.h"
 
